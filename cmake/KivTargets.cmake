@@ -1,0 +1,43 @@
+# Shared build settings for every target of the project.
+
+set(KIV_WARNINGS -Wall -Wextra -Wno-missing-field-initializers)
+if(KIV_WERROR)
+  list(APPEND KIV_WARNINGS -Werror)
+endif()
+
+if(KIV_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined
+                      -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# The allocation functions the library routes through its counters
+# (see sdk/memory/allocation_hooks.cc). Every binary that links the hooks
+# links with these wraps, so C code inside it is counted as well.
+set(KIV_MALLOC_WRAPS
+    -Wl,--wrap=malloc -Wl,--wrap=free -Wl,--wrap=calloc -Wl,--wrap=realloc
+    -Wl,--wrap=strdup -Wl,--wrap=aligned_alloc -Wl,--wrap=posix_memalign)
+
+# kiv_library(NAME SOURCES... [DEPS targets...]): a static layer library.
+function(kiv_library name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} STATIC ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${KIV_WARNINGS} -fno-exceptions)
+  target_include_directories(${name} PUBLIC ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
+  if(ARG_DEPS)
+    target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  endif()
+endfunction()
+
+# kiv_test(NAME SOURCES... DEPS targets...): one GoogleTest executable,
+# linked with the counting allocation hooks so tests can read the counters.
+function(kiv_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
+  find_package(GTest REQUIRED)
+  add_executable(${name} ${ARG_SOURCES})
+  target_compile_options(${name} PRIVATE ${KIV_WARNINGS})
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} kiv_memory_hooks GTest::gtest GTest::gmock
+                                        GTest::gtest_main)
+  target_link_options(${name} PRIVATE ${KIV_MALLOC_WRAPS})
+  add_test(NAME ${name} COMMAND ${name})
+endfunction()

@@ -1,0 +1,141 @@
+#include "sdk/runtime/app_module.h"
+
+#include "sdk/log/assertion.h"
+#include "sdk/log/logger.h"
+#include "sdk/memory/memory_stats.h"
+#include "sdk/rest/identifier.h"
+
+namespace kiv {
+namespace {
+
+// The entry points as the host calls them: plain C functions that never let
+// anything unwind across the boundary (the library has no exceptions).
+uint8_t EntryInitialize(void* module, const HostContext* context) {
+  if (!module || !context || !context->api) return 0;
+  return static_cast<AppModule*>(module)->Initialize(*context) ? 1 : 0;
+}
+
+void EntryShutdown(void* module) { AppModule::Shutdown(static_cast<AppModule*>(module)); }
+
+void EntryGetMemoryStats(void*, uint32_t out[14]) {
+  if (out) WriteMemoryStatsWords(out);
+}
+
+constexpr const char* kServiceProxyEvents[] = {
+    "OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent", "OnServiceProxyAsyncEvent"};
+
+}  // namespace
+
+AppModule::AppModule() : entryTable_{&EntryInitialize, &EntryShutdown, &EntryGetMemoryStats} {
+  Logger::Acquire();
+}
+
+AppModule::~AppModule() {
+  // The log target goes before the logger reference it is attached to.
+  logTarget_.reset();
+  Logger::Release();
+}
+
+void AppModule::Load(PluginLoadRecord& record, std::string_view shortName) {
+  const PluginApiVersion plugin = PluginVersion();
+  const PluginApiVersion host{record.major, record.minor, record.patch, "", ""};
+  if (!IsCompatibleHost(plugin, host)) {
+    const std::string message = std::string(shortName) + " which supports plugin API " +
+                                plugin.ToText() + " is not compatible with core's plugin API " +
+                                host.ToText();
+    FailAssertion("ALE-EECF0606", message, "", 0, "");
+  }
+  hostVersion_ = host;
+  name_ = GetFullNameFromShortNameAndType(shortName, "backend", "");
+  endpointTags_ = {"Plugins", "Plugin " + std::string(shortName)};
+  identifierName_ = MakeIdentifier(shortName);
+  RegisterApi();
+
+  record.major = plugin.major;
+  record.minor = plugin.minor;
+  record.patch = plugin.patch;
+  record.entries = &entryTable_;
+  record.module = this;
+  record.shortName = name_.shortName.c_str();
+  record.api = &apiDescription_;
+}
+
+bool AppModule::Initialize(const HostContext& context) {
+  hostContext_ = &context;
+  if (!Logger::Instance().FindAttached("PluginLogTarget")) {
+    logTarget_ = InstallPluginLogTarget(*context.api);
+  }
+  userAgent_ = "ZanthClient/" + hostVersion_.ToText() + " (" + name_.shortName + ")";
+  pluginHandle_ = context.pluginHandle;
+  logName_ = name_.shortName;
+  for (const char* event : kServiceProxyEvents) {
+    // Answers of backend calls; handled by the service proxy.
+    AddEventHandler(event, 1, [](const HostValue&) {});
+  }
+  return Start();
+}
+
+void AppModule::Shutdown(AppModule* module) {
+  if (!module) return;
+  module->finalizing_ = true;
+  module->Finalize();
+  delete module;
+}
+
+void AppModule::Finalize() {
+  for (const auto& [name, handler] : eventHandlers_) HostRemoveEventListener(name.c_str());
+  eventHandlers_.clear();
+}
+
+void AppModule::AddEventHandler(const std::string& name, uint32_t flags, HostEventHandler handler) {
+  const bool isNew = eventHandlers_.find(name) == eventHandlers_.end();
+  eventHandlers_[name] = std::move(handler);
+  if (isNew) HostAddEventListener(name.c_str(), &AppModule::OnHostEvent, this, flags);
+}
+
+void AppModule::OnHostEvent(const char* name, const HostValue* body, uint32_t, void* userData) {
+  auto* module = static_cast<AppModule*>(userData);
+  if (!module || !name || !body || module->finalizing_) return;
+  const auto found = module->eventHandlers_.find(name);
+  if (found != module->eventHandlers_.end()) found->second(*body);
+}
+
+void AppModule::Subscribe(const std::string&) {}
+void AppModule::Unsubscribe(const std::string&) {}
+void AppModule::RegisterApi() {}
+bool AppModule::Start() { return true; }
+
+// Forwarding to the host. Only reachable after Initialize stored the context.
+void AppModule::HostSendRequest(ResponseRecord& response, const RequestRecord& request) {
+  if (HostApi* api = hostApi()) api->SendRequest(api, &response, &request);
+}
+void AppModule::HostReserved() {}
+void AppModule::HostDispatchEvent(const EventRecord& event) {
+  if (HostApi* api = hostApi()) api->DispatchEvent(api, &event);
+}
+void AppModule::HostAddEventListener(const char* name, EventCallback callback, void* userData,
+                                     uint32_t flags) {
+  if (HostApi* api = hostApi()) {
+    api->AddEventListener(api, name, pluginHandle_, callback, userData, flags);
+  }
+}
+void AppModule::HostRemoveEventListener(const char* name) {
+  if (HostApi* api = hostApi()) api->RemoveEventListener(api, name, pluginHandle_);
+}
+void AppModule::HostScheduleCallback(const char* label, void (*callback)(void*), void* userData,
+                                     double delaySeconds) {
+  if (HostApi* api = hostApi()) {
+    api->ScheduleCallback(api, label, callback, userData, delaySeconds, 0);
+  }
+}
+void AppModule::HostPumpOnce() {
+  if (HostApi* api = hostApi()) api->PumpOnce(api);
+}
+void AppModule::HostBeginWait(const char* label) {
+  if (HostApi* api = hostApi()) api->BeginWait(api, label, 0);
+}
+void AppModule::HostEndWait() {
+  if (HostApi* api = hostApi()) api->EndWait(api);
+}
+
+}  // namespace kiv
