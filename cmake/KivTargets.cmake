@@ -11,6 +11,12 @@ if(KIV_SANITIZE)
   add_link_options(-fsanitize=address,undefined)
 endif()
 
+if(KIV_FUZZ)
+  # Coverage instrumentation for the libraries the fuzz targets link.
+  add_compile_options(-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
 # The allocation functions the library routes through its counters
 # (see sdk/memory/allocation_hooks.cc). Every binary that links the hooks
 # links with these wraps, so C code inside it is counted as well.
