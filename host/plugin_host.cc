@@ -1,9 +1,13 @@
 #include "host/plugin_host.h"
 
+#include "host/host_clock.h"
+#include "host/owned_host_value.h"
+
 #include <dlfcn.h>
 
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 namespace kiv::host {
 namespace {
@@ -79,29 +83,76 @@ void PluginHost::SendRequest(HostApi*, ResponseRecord* response, const RequestRe
 
 void PluginHost::Reserved2(HostApi*) {}
 
-void PluginHost::DispatchEvent(HostApi* api, const EventRecord* event) {
-  PluginHost& host = From(api);
-  const auto found = host.listeners_.find(event->name);
-  if (found != host.listeners_.end()) {
-    found->second.callback(event->name, &event->body, event->flags, found->second.userData);
+void PluginHost::DispatchEvent(const std::string& name, const HostValue& body, uint32_t flags) {
+  auto copy = std::make_shared<OwnedHostValue>(body);
+  work_.Post("event " + name, [this, name, copy, flags] {
+    // Listeners are looked up at delivery: one removed meanwhile gets nothing.
+    const auto found = listeners_.find(name);
+    if (found == listeners_.end()) return;
+    const std::vector<Listener> targets = found->second;
+    for (const Listener& listener : targets) {
+      listener.callback(name.c_str(), &copy->root(), flags, listener.userData);
+    }
+  });
+}
+
+bool PluginHost::RunOne() { return work_.RunOne(MonotonicNow()); }
+
+size_t PluginHost::RunUntilIdle() {
+  size_t ran = 0;
+  while (RunOne()) ++ran;
+  return ran;
+}
+
+void PluginHost::AdvanceClock(int64_t nanoseconds) {
+  const int64_t target = MonotonicNow() + nanoseconds;
+  RunUntilIdle();
+  while (auto due = work_.NextDue()) {
+    if (*due > target) break;
+    AdvanceVirtualClockTo(*due);
+    RunUntilIdle();
   }
+  AdvanceVirtualClockTo(target);
+  RunUntilIdle();
+}
+
+void PluginHost::DispatchEvent(HostApi* api, const EventRecord* event) {
+  if (event && event->name) From(api).DispatchEvent(event->name, event->body, event->flags);
 }
 
 void PluginHost::AddEventListener(HostApi* api, const char* name, void* pluginHandle,
                                   EventCallback callback, void* userData, uint32_t flags) {
-  From(api).listeners_[name] = Listener{pluginHandle, callback, userData, flags};
+  if (!name || !callback) return;
+  From(api).listeners_[name].push_back(Listener{pluginHandle, callback, userData, flags});
 }
 
-void PluginHost::RemoveEventListener(HostApi* api, const char* name, void*) {
-  From(api).listeners_.erase(name);
+void PluginHost::RemoveEventListener(HostApi* api, const char* name, void* pluginHandle) {
+  if (!name) return;
+  auto& listeners = From(api).listeners_;
+  const auto found = listeners.find(name);
+  if (found == listeners.end()) return;
+  std::erase_if(found->second,
+                [pluginHandle](const Listener& l) { return l.pluginHandle == pluginHandle; });
+  if (found->second.empty()) listeners.erase(found);
 }
 
-void PluginHost::ScheduleCallback(HostApi*, const char*, void (*)(void*), void*, double, uint32_t) {
+void PluginHost::ScheduleCallback(HostApi* api, const char* label, void (*callback)(void*),
+                                  void* userData, double delaySeconds, uint32_t) {
+  if (!callback) return;
+  const double delay = delaySeconds > 0 ? delaySeconds * 1e9 : 0.0;
+  From(api).work_.PostAt(label ? label : "", MonotonicNow() + static_cast<int64_t>(delay),
+                         [callback, userData] { callback(userData); });
 }
 
-void PluginHost::PumpOnce(HostApi*) {}
-void PluginHost::BeginWait(HostApi*, const char*, uint32_t) {}
-void PluginHost::EndWait(HostApi*) {}
+void PluginHost::PumpOnce(HostApi* api) { From(api).RunOne(); }
+
+void PluginHost::BeginWait(HostApi* api, const char* label, uint32_t) {
+  PluginHost& host = From(api);
+  host.waitLabels_.emplace_back(label ? label : "");
+  ++host.waitDepth_;
+}
+
+void PluginHost::EndWait(HostApi* api) { --From(api).waitDepth_; }
 
 void PluginHost::WriteLog(HostApi* api, int32_t level, const char* message) {
   PluginHost& host = From(api);

@@ -23,6 +23,7 @@
 #include <string>
 #include <vector>
 
+#include "host/work_queue.h"
 #include "kiv_plugin_abi.h"
 
 namespace kiv::host {
@@ -65,9 +66,23 @@ class PluginHost {
   /// The fourteen words of GetMemoryStats (zeros once shut down).
   std::array<uint32_t, 14> MemoryStats() const;
 
+  /// Queues an event for the listeners of `name` (the body is copied).
+  void DispatchEvent(const std::string& name, const HostValue& body, uint32_t flags = 0);
+  /// Runs at most one pending item that is due now.
+  bool RunOne();
+  /// Runs pending items until none is due now; returns how many ran.
+  size_t RunUntilIdle();
+  /// Moves the (virtual) clock forward by `nanoseconds`, running every item
+  /// that falls due on the way, in due order, at its due time.
+  void AdvanceClock(int64_t nanoseconds);
+
   const PluginLoadRecord& record() const { return record_; }
   const std::vector<LogLine>& logLines() const { return logLines_; }
-  const std::map<std::string, Listener>& listeners() const { return listeners_; }
+  const std::map<std::string, std::vector<Listener>>& listeners() const { return listeners_; }
+  const WorkQueue& work() const { return work_; }
+  /// Labels of the waits the plugin began, in order, and the current depth.
+  const std::vector<std::string>& waitLabels() const { return waitLabels_; }
+  int waitDepth() const { return waitDepth_; }
   /// Echo each WriteLog line to standard error as it arrives.
   void SetEchoLog(bool on) { echoLog_ = on; }
 
@@ -101,7 +116,10 @@ class PluginHost {
   bool shutDown_ = false;
   bool echoLog_ = false;
   std::vector<LogLine> logLines_;
-  std::map<std::string, Listener> listeners_;
+  std::map<std::string, std::vector<Listener>> listeners_;
+  WorkQueue work_;
+  std::vector<std::string> waitLabels_;
+  int waitDepth_ = 0;
 };
 
 }  // namespace kiv::host

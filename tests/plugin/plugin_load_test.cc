@@ -67,7 +67,8 @@ TEST(PluginLoad, InitializeListensToServiceProxyEventsAndShutdownRemovesThem) {
   for (const char* name :
        {"OnServiceProxyUuidEvent", "OnServiceProxyMethodEvent", "OnServiceProxyAsyncEvent"}) {
     ASSERT_EQ(host->listeners().count(name), 1u) << name;
-    EXPECT_EQ(host->listeners().at(name).flags, 1u);
+    ASSERT_EQ(host->listeners().at(name).size(), 1u) << name;
+    EXPECT_EQ(host->listeners().at(name)[0].flags, 1u);
   }
   host->Shutdown();
   EXPECT_TRUE(host->listeners().empty());
