@@ -1,0 +1,513 @@
+#include "sdk/value/binding_property.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "sdk/value/internal/tree_walker.h"
+#include "sdk/value/internal/value_context.h"
+
+namespace kiv {
+
+using value_internal::CollectionRecord;
+using value_internal::EmptyInternedString;
+using value_internal::StructureRecord;
+using value_internal::TreeWalker;
+using value_internal::ValueContext;
+
+namespace {
+
+bool IsInline(ValueKind kind) { return kind <= ValueKind::kFloat; }
+
+// Grows by half (at least to 4): element arrays of records are small, and
+// doubling would leave up to half of every array unused.
+uint32_t GrownCapacity(uint32_t capacity, size_t needed) {
+  size_t grown = std::max<size_t>(4, capacity + capacity / 2);
+  return static_cast<uint32_t>(std::max(grown, needed));
+}
+
+// Element and member arrays move by realloc: a BindingProperty holds no
+// pointer into itself, so its bytes can move.
+template <typename Element>
+Element* Reallocate(Element* array, size_t count) {
+  void* block = std::realloc(static_cast<void*>(array), count * sizeof(Element));
+  if (!block) std::abort();  // Out of memory: there is no failure path to report into.
+  return static_cast<Element*>(block);
+}
+
+const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string Base64(std::span<const uint8_t> bytes) {
+  std::string text;
+  text.reserve((bytes.size() + 2) / 3 * 4);
+  size_t at = 0;
+  for (; at + 3 <= bytes.size(); at += 3) {
+    const uint32_t group = (bytes[at] << 16) | (bytes[at + 1] << 8) | bytes[at + 2];
+    text.push_back(kBase64Alphabet[(group >> 18) & 63]);
+    text.push_back(kBase64Alphabet[(group >> 12) & 63]);
+    text.push_back(kBase64Alphabet[(group >> 6) & 63]);
+    text.push_back(kBase64Alphabet[group & 63]);
+  }
+  const size_t rest = bytes.size() - at;
+  if (rest != 0) {
+    const uint32_t group = (bytes[at] << 16) | (rest == 2 ? bytes[at + 1] << 8 : 0);
+    text.push_back(kBase64Alphabet[(group >> 18) & 63]);
+    text.push_back(kBase64Alphabet[(group >> 12) & 63]);
+    text.push_back(rest == 2 ? kBase64Alphabet[(group >> 6) & 63] : '=');
+    text.push_back('=');
+  }
+  return text;
+}
+
+}  // namespace
+
+// ---- Construction, assignment, destruction ---------------------------------
+
+BindingProperty::BindingProperty(bool value) noexcept { *this = value; }
+BindingProperty::BindingProperty(double value) noexcept { *this = value; }
+BindingProperty::BindingProperty(const char* text) { SetString(text ? text : ""); }
+BindingProperty::BindingProperty(std::string_view text) { SetString(text); }
+BindingProperty::BindingProperty(Blob&& bytes) { *this = std::move(bytes); }
+BindingProperty::BindingProperty(EnumValue value) { *this = value; }
+
+BindingProperty::BindingProperty(const BindingProperty& other) {
+  TreeWalker::CopyInto(*this, other);
+}
+
+BindingProperty::BindingProperty(BindingProperty&& other) noexcept { AdoptFrom(other); }
+
+BindingProperty& BindingProperty::operator=(const BindingProperty& other) {
+  if (this == &other) return *this;
+  // Copy first, then exchange: `other` may live inside this value.
+  BindingProperty copy = NewValueInSameTree();
+  TreeWalker::CopyInto(copy, other);
+  return *this = std::move(copy);
+}
+
+BindingProperty& BindingProperty::operator=(BindingProperty&& other) noexcept {
+  if (this == &other) return *this;
+  if (IsInline(other.kind_) || context_ == nullptr || context_ == other.context_) {
+    // Take the payload out first: `other` may live inside this value.
+    BindingProperty taken(std::move(other));
+    ReleasePayload();
+    if (!IsInline(taken.kind_) && context_ == nullptr && taken.context_) {
+      context_ = taken.context_;
+      context_->Ref();
+    }
+    payload_ = taken.payload_;
+    kind_ = taken.kind_;
+    valid_ = taken.valid_;
+    taken.kind_ = ValueKind::kEmpty;
+    return *this;
+  }
+  // Another tree: its records belong to its context, so copy into ours.
+  ReleasePayload();
+  TreeWalker::CopyInto(*this, other);
+  other.Reset();
+  return *this;
+}
+
+// Takes the payload of `source`, leaving it empty and valid. Only heap
+// payloads need the context; scalars leave it behind.
+void BindingProperty::AdoptFrom(BindingProperty& source) noexcept {
+  payload_ = source.payload_;
+  kind_ = source.kind_;
+  valid_ = source.valid_;
+  if (!IsInline(kind_) && source.context_) {
+    context_ = source.context_;
+    context_->Ref();
+  }
+  source.kind_ = ValueKind::kEmpty;
+  source.payload_.unsignedNumber = 0;
+  source.valid_ = true;
+}
+
+BindingProperty::~BindingProperty() {
+  ReleasePayload();
+  if (context_) context_->Unref();
+}
+
+BindingProperty& BindingProperty::operator=(bool value) noexcept {
+  ReleasePayload();
+  payload_.boolean = value;
+  kind_ = ValueKind::kBool;
+  valid_ = true;
+  return *this;
+}
+
+void BindingProperty::SetSigned(int64_t value) noexcept {
+  ReleasePayload();
+  payload_.signedNumber = value;
+  kind_ = ValueKind::kSigned;
+  valid_ = true;
+}
+
+void BindingProperty::SetUnsigned(uint64_t value) noexcept {
+  ReleasePayload();
+  payload_.unsignedNumber = value;
+  kind_ = ValueKind::kUnsigned;
+  valid_ = true;
+}
+
+BindingProperty& BindingProperty::operator=(double value) noexcept {
+  ReleasePayload();
+  payload_.floatNumber = value;
+  kind_ = ValueKind::kFloat;
+  valid_ = true;
+  return *this;
+}
+
+BindingProperty& BindingProperty::operator=(const char* text) {
+  SetString(text ? text : "");
+  return *this;
+}
+
+BindingProperty& BindingProperty::operator=(std::string_view text) {
+  SetString(text);
+  return *this;
+}
+
+BindingProperty& BindingProperty::operator=(Blob&& bytes) {
+  auto* record = EnsureContext().NewRecord(value_internal::BlobRecord{std::move(bytes)});
+  ReleasePayload();
+  payload_.blob = record;
+  kind_ = ValueKind::kBlob;
+  valid_ = true;
+  return *this;
+}
+
+BindingProperty& BindingProperty::operator=(EnumValue value) {
+  auto* record = EnsureContext().NewRecord(value_internal::EnumRecord{value});
+  ReleasePayload();
+  payload_.enumeration = record;
+  kind_ = ValueKind::kEnum;
+  valid_ = true;
+  return *this;
+}
+
+void BindingProperty::SetString(std::string_view text) {
+  // Intern before releasing: `text` may point into the payload being replaced.
+  const value_internal::InternedString* entry =
+      text.empty() ? EmptyInternedString() : EnsureContext().Strings().Intern(text);
+  ReleasePayload();
+  payload_.string = entry;
+  kind_ = ValueKind::kString;
+  valid_ = true;
+}
+
+BindingProperty BindingProperty::NewValueInSameTree() const noexcept {
+  BindingProperty value;
+  value.context_ = context_;
+  if (context_) context_->Ref();
+  return value;
+}
+
+ValueContext& BindingProperty::EnsureContext() {
+  if (!context_) context_ = ValueContext::Create();
+  return *context_;
+}
+
+void BindingProperty::ReleasePayload() noexcept {
+  if (IsInline(kind_)) {
+    kind_ = ValueKind::kEmpty;
+    return;
+  }
+  if (value_internal::IsContainer(kind_)) {
+    TreeWalker::DestroyContainer(*this);
+  } else {
+    TreeWalker::ReleaseLeaf(*this);
+  }
+}
+
+// ---- Validity ---------------------------------------------------------------
+
+void BindingProperty::SetError(std::string_view message) {
+  // The message may live in this value: keep it alive past the clear.
+  EnsureContext();
+  BindingProperty text = NewValueInSameTree();
+  text = message;
+  ReleasePayload();
+  valid_ = false;
+  SetMember("error", std::move(text));
+}
+
+std::string_view BindingProperty::Error() const noexcept {
+  if (valid_) return {};
+  return Member("error").GetString();
+}
+
+void BindingProperty::Clear() noexcept { ReleasePayload(); }
+
+void BindingProperty::Reset() noexcept {
+  ReleasePayload();
+  valid_ = true;
+}
+
+// ---- Reads --------------------------------------------------------------------
+
+bool BindingProperty::GetBool(bool defaultValue) const noexcept {
+  return kind_ == ValueKind::kBool ? payload_.boolean : defaultValue;
+}
+int64_t BindingProperty::GetSigned(int64_t defaultValue) const noexcept {
+  return kind_ == ValueKind::kSigned ? payload_.signedNumber : defaultValue;
+}
+uint64_t BindingProperty::GetUnsigned(uint64_t defaultValue) const noexcept {
+  return kind_ == ValueKind::kUnsigned ? payload_.unsignedNumber : defaultValue;
+}
+double BindingProperty::GetFloat(double defaultValue) const noexcept {
+  return kind_ == ValueKind::kFloat ? payload_.floatNumber : defaultValue;
+}
+std::string_view BindingProperty::GetString(std::string_view defaultValue) const noexcept {
+  return kind_ == ValueKind::kString ? payload_.string->View() : defaultValue;
+}
+const char* BindingProperty::GetCString(const char* defaultValue) const noexcept {
+  return kind_ == ValueKind::kString ? payload_.string->text : defaultValue;
+}
+std::span<const uint8_t> BindingProperty::GetBlob(
+    std::span<const uint8_t> defaultValue) const noexcept {
+  return kind_ == ValueKind::kBlob ? std::span<const uint8_t>(payload_.blob->bytes) : defaultValue;
+}
+EnumValue BindingProperty::GetEnum(EnumValue defaultValue) const noexcept {
+  return kind_ == ValueKind::kEnum ? payload_.enumeration->value : defaultValue;
+}
+
+size_t BindingProperty::Size() const noexcept {
+  switch (kind_) {
+    case ValueKind::kEmpty:
+      return 0;
+    case ValueKind::kString:
+      return payload_.string->length;
+    case ValueKind::kBlob:
+      return payload_.blob->bytes.size();
+    case ValueKind::kCollection:
+      return payload_.collection->size;
+    case ValueKind::kStructure:
+      return payload_.structure->size;
+    default:
+      return 1;
+  }
+}
+
+const BindingProperty& BindingProperty::EmptyValue() noexcept {
+  static const BindingProperty kEmpty;
+  return kEmpty;
+}
+
+// ---- Collections ----------------------------------------------------------------
+
+void BindingProperty::BecomeCollection() {
+  if (kind_ == ValueKind::kCollection) return;
+  auto* record = EnsureContext().NewRecord(CollectionRecord{});
+  ReleasePayload();
+  payload_.collection = record;
+  kind_ = ValueKind::kCollection;
+}
+
+void BindingProperty::SetEmptyCollection() {
+  auto* record = EnsureContext().NewRecord(CollectionRecord{});
+  ReleasePayload();
+  payload_.collection = record;
+  kind_ = ValueKind::kCollection;
+}
+
+const BindingProperty& BindingProperty::Element(size_t index) const noexcept {
+  if (kind_ != ValueKind::kCollection || index >= payload_.collection->size) return EmptyValue();
+  return payload_.collection->elements[index];
+}
+
+BindingProperty& BindingProperty::MutableElement(size_t index) {
+  BecomeCollection();
+  CollectionRecord& record = *payload_.collection;
+  if (index >= record.size) {
+    if (index >= record.capacity) {
+      record.capacity = GrownCapacity(record.capacity, index + 1);
+      record.elements = Reallocate(record.elements, record.capacity);
+    }
+    for (size_t at = record.size; at <= index; ++at) {
+      TreeWalker::ConstructEmpty(&record.elements[at], context_);
+    }
+    record.size = static_cast<uint32_t>(index + 1);
+  }
+  return record.elements[index];
+}
+
+BindingProperty& BindingProperty::AppendElement() {
+  BecomeCollection();
+  CollectionRecord& record = *payload_.collection;
+  if (record.size == record.capacity) {
+    record.capacity = GrownCapacity(record.capacity, record.size + 1);
+    record.elements = Reallocate(record.elements, record.capacity);
+  }
+  BindingProperty* slot = &record.elements[record.size++];
+  TreeWalker::ConstructEmpty(slot, context_);
+  return *slot;
+}
+
+BindingProperty& BindingProperty::Append(BindingProperty&& element) {
+  // Taken out first: growing the array would move `element` if it lived there.
+  BindingProperty taken(std::move(element));
+  BindingProperty& slot = AppendElement();
+  slot = std::move(taken);
+  return slot;
+}
+
+void BindingProperty::Reserve(size_t count) {
+  if (kind_ != ValueKind::kCollection) return;
+  CollectionRecord& record = *payload_.collection;
+  if (count <= record.capacity) return;
+  record.capacity = static_cast<uint32_t>(count);
+  record.elements = Reallocate(record.elements, record.capacity);
+}
+
+std::span<const BindingProperty> BindingProperty::Elements() const noexcept {
+  if (kind_ != ValueKind::kCollection) return {};
+  return {payload_.collection->elements, payload_.collection->size};
+}
+
+std::span<BindingProperty> BindingProperty::MutableElements() noexcept {
+  if (kind_ != ValueKind::kCollection) return {};
+  return {payload_.collection->elements, payload_.collection->size};
+}
+
+// ---- Structures ---------------------------------------------------------------------
+
+namespace {
+
+// The first member whose name is not below `name` (names compare as unsigned
+// bytes, which is how std::string_view compares).
+BindingMember* LowerBound(BindingMember* first, BindingMember* last, std::string_view name) {
+  return std::lower_bound(first, last, name, [](const BindingMember& member, std::string_view key) {
+    return member.Name() < key;
+  });
+}
+
+}  // namespace
+
+std::string_view BindingMember::Name() const noexcept { return name_->View(); }
+const char* BindingMember::CName() const noexcept { return name_->text; }
+
+void BindingProperty::BecomeStructure() {
+  if (kind_ == ValueKind::kStructure) return;
+  auto* record = EnsureContext().NewRecord(StructureRecord{});
+  ReleasePayload();
+  payload_.structure = record;
+  kind_ = ValueKind::kStructure;
+}
+
+void BindingProperty::SetEmptyStructure() {
+  auto* record = EnsureContext().NewRecord(StructureRecord{});
+  ReleasePayload();
+  payload_.structure = record;
+  kind_ = ValueKind::kStructure;
+}
+
+const BindingProperty* BindingProperty::FindMember(std::string_view name) const noexcept {
+  if (kind_ != ValueKind::kStructure) return nullptr;
+  StructureRecord& record = *payload_.structure;
+  BindingMember* end = record.members + record.size;
+  BindingMember* found = LowerBound(record.members, end, name);
+  return found != end && found->Name() == name ? &found->value_ : nullptr;
+}
+
+const BindingProperty& BindingProperty::Member(std::string_view name) const noexcept {
+  const BindingProperty* found = FindMember(name);
+  return found ? *found : EmptyValue();
+}
+
+BindingProperty& BindingProperty::MutableMember(std::string_view name) {
+  BecomeStructure();
+  StructureRecord& record = *payload_.structure;
+  BindingMember* end = record.members + record.size;
+  // Records arrive with their keys mostly in order: try the end first.
+  BindingMember* at = end;
+  if (record.size != 0 && !(end[-1].Name() < name)) {
+    at = LowerBound(record.members, end, name);
+    if (at->Name() == name) return at->value_;
+  }
+  const size_t index = static_cast<size_t>(at - record.members);
+  const value_internal::InternedString* interned = context_->Strings().Intern(name);
+  if (record.size == record.capacity) {
+    record.capacity = GrownCapacity(record.capacity, record.size + 1);
+    record.members = Reallocate(record.members, record.capacity);
+  }
+  BindingMember* slot = record.members + index;
+  std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
+               (record.size - index) * sizeof(BindingMember));
+  ++record.size;
+  slot->name_ = interned;
+  TreeWalker::ConstructEmpty(&slot->value_, context_);
+  return slot->value_;
+}
+
+BindingProperty& BindingProperty::SetMember(std::string_view name, BindingProperty&& value) {
+  // Taken out first: adding the member would move `value` if it lived here.
+  BindingProperty taken(std::move(value));
+  BindingProperty& slot = MutableMember(name);
+  slot = std::move(taken);
+  return slot;
+}
+
+bool BindingProperty::RemoveMember(std::string_view name) noexcept {
+  if (kind_ != ValueKind::kStructure) return false;
+  StructureRecord& record = *payload_.structure;
+  BindingMember* end = record.members + record.size;
+  BindingMember* found = LowerBound(record.members, end, name);
+  if (found == end || found->Name() != name) return false;
+  context_->Strings().Release(found->name_);
+  found->value_.~BindingProperty();
+  std::memmove(static_cast<void*>(found), static_cast<const void*>(found + 1),
+               static_cast<size_t>(end - found - 1) * sizeof(BindingMember));
+  --record.size;
+  return true;
+}
+
+void BindingProperty::ReserveMembers(size_t count) {
+  if (kind_ != ValueKind::kStructure) return;
+  StructureRecord& record = *payload_.structure;
+  if (count <= record.capacity) return;
+  record.capacity = static_cast<uint32_t>(count);
+  record.members = Reallocate(record.members, record.capacity);
+}
+
+std::span<const BindingMember> BindingProperty::Members() const noexcept {
+  if (kind_ != ValueKind::kStructure) return {};
+  return {payload_.structure->members, payload_.structure->size};
+}
+
+std::span<BindingMember> BindingProperty::MutableMembers() noexcept {
+  if (kind_ != ValueKind::kStructure) return {};
+  return {payload_.structure->members, payload_.structure->size};
+}
+
+// ---- Text and comparison --------------------------------------------------------------
+
+std::string BindingProperty::ToString() const {
+  switch (kind_) {
+    case ValueKind::kBool:
+      return payload_.boolean ? "true" : "false";
+    case ValueKind::kSigned:
+      return std::to_string(payload_.signedNumber);
+    case ValueKind::kUnsigned:
+      return std::to_string(payload_.unsignedNumber);
+    case ValueKind::kFloat: {
+      char text[512];  // "%f" of the largest double needs 316 characters.
+      const int length = std::snprintf(text, sizeof text, "%f", payload_.floatNumber);
+      return std::string(text, static_cast<size_t>(std::max(length, 0)));
+    }
+    case ValueKind::kString:
+      return std::string(payload_.string->View());
+    case ValueKind::kBlob:
+      return Base64(payload_.blob->bytes);
+    case ValueKind::kEnum:
+      return std::to_string(payload_.enumeration->value.number);
+    default:
+      return {};
+  }
+}
+
+bool operator==(const BindingProperty& left, const BindingProperty& right) noexcept {
+  return TreeWalker::Equal(left, right);
+}
+
+}  // namespace kiv

@@ -1,0 +1,104 @@
+#include "sdk/value/internal/string_table.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace kiv::value_internal {
+namespace {
+
+constinit InternedString kEmptyEntry = {nullptr, 0x811C9DC5u, 0, 0, {'\0'}};
+
+InternedString* AllocateEntry(std::string_view text, uint32_t hash) {
+  const size_t bytes = offsetof(InternedString, text) + text.size() + 1;
+  void* block = std::malloc(bytes);
+  if (!block) std::abort();  // Out of memory: there is no failure path to report into.
+  auto* entry = static_cast<InternedString*>(block);
+  entry->next = nullptr;
+  entry->hash = hash;
+  entry->length = static_cast<uint32_t>(text.size());
+  entry->useCount = 1;
+  std::memcpy(entry->text, text.data(), text.size());
+  entry->text[text.size()] = '\0';
+  return entry;
+}
+
+}  // namespace
+
+const InternedString* EmptyInternedString() { return &kEmptyEntry; }
+
+uint32_t HashBytes(std::string_view bytes) {
+  uint32_t hash = 0x811C9DC5u;
+  for (char byte : bytes) {
+    hash ^= static_cast<uint8_t>(byte);
+    hash *= 16777619u;
+  }
+  return hash;
+}
+
+StringTable::~StringTable() {
+  for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
+    for (InternedString* entry = buckets_[bucket]; entry;) {
+      InternedString* next = entry->next;
+      std::free(entry);
+      entry = next;
+    }
+  }
+  std::free(buckets_);
+}
+
+const InternedString* StringTable::Intern(std::string_view text) {
+  if (text.empty()) return &kEmptyEntry;
+  const uint32_t hash = HashBytes(text);
+  if (bucketCount_ != 0) {
+    for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry; entry = entry->next) {
+      if (entry->hash == hash && entry->View() == text) {
+        ++entry->useCount;
+        return entry;
+      }
+    }
+  }
+  // Maximum load factor 1.0: grow before the entry count passes the buckets.
+  if (count_ + 1 > bucketCount_) Grow();
+  InternedString* entry = AllocateEntry(text, hash);
+  InternedString*& head = buckets_[hash & (bucketCount_ - 1)];
+  entry->next = head;
+  head = entry;
+  ++count_;
+  return entry;
+}
+
+void StringTable::AddUse(const InternedString* entry) {
+  if (entry != &kEmptyEntry) ++const_cast<InternedString*>(entry)->useCount;
+}
+
+void StringTable::Release(const InternedString* entry) {
+  if (entry == &kEmptyEntry) return;
+  auto* owned = const_cast<InternedString*>(entry);
+  if (--owned->useCount != 0) return;
+  InternedString** link = &buckets_[owned->hash & (bucketCount_ - 1)];
+  while (*link != owned) link = &(*link)->next;
+  *link = owned->next;
+  --count_;
+  std::free(owned);
+}
+
+void StringTable::Grow() {
+  const size_t newCount = bucketCount_ == 0 ? kInitialBuckets : bucketCount_ * 2;
+  auto** fresh = static_cast<InternedString**>(std::calloc(newCount, sizeof(InternedString*)));
+  if (!fresh) std::abort();
+  for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
+    for (InternedString* entry = buckets_[bucket]; entry;) {
+      InternedString* next = entry->next;
+      InternedString*& head = fresh[entry->hash & (newCount - 1)];
+      entry->next = head;
+      head = entry;
+      entry = next;
+    }
+  }
+  std::free(buckets_);
+  buckets_ = fresh;
+  bucketCount_ = newCount;
+}
+
+}  // namespace kiv::value_internal

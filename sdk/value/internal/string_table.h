@@ -1,0 +1,62 @@
+// string_table.h: the interned string table of one value tree. Every distinct
+// string of the tree is stored once with a use count; string values and
+// member names point at their entry.
+//
+// Not for: strings outside a value tree. Single-threaded, like the tree.
+//
+//   StringTable table;
+//   const InternedString* a = table.Intern("LOCK_IN");
+//   const InternedString* b = table.Intern("LOCK_IN");  // a == b, use count 2
+//   table.Release(a); table.Release(b);                 // entry freed
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+
+namespace kiv::value_internal {
+
+/// One entry: NUL-terminated bytes with their hash and use count.
+struct InternedString {
+  InternedString* next;  ///< Next entry of the same bucket.
+  uint32_t hash;
+  uint32_t length;
+  uint32_t useCount;
+  char text[1];  ///< `length` bytes and a NUL; the entry is allocated to fit.
+
+  std::string_view View() const { return {text, length}; }
+};
+
+/// The shared, never counted entry of every null or empty string.
+const InternedString* EmptyInternedString();
+
+/// 32-bit FNV-1a (offset basis 0x811C9DC5, prime 16777619).
+uint32_t HashBytes(std::string_view bytes);
+
+class StringTable {
+ public:
+  StringTable() = default;
+  StringTable(const StringTable&) = delete;
+  StringTable& operator=(const StringTable&) = delete;
+  ~StringTable();
+
+  /// The entry for `text`, its use count raised by one (created with count 1).
+  const InternedString* Intern(std::string_view text);
+  /// Raises the use count of an entry of this table (or the empty entry).
+  void AddUse(const InternedString* entry);
+  /// Lowers the use count; the entry is freed when it reaches zero.
+  void Release(const InternedString* entry);
+
+  size_t EntryCount() const { return count_; }
+  size_t BucketCount() const { return bucketCount_; }
+
+ private:
+  void Grow();
+
+  static constexpr size_t kInitialBuckets = 8;
+  InternedString** buckets_ = nullptr;
+  size_t bucketCount_ = 0;
+  size_t count_ = 0;
+};
+
+}  // namespace kiv::value_internal
