@@ -56,6 +56,8 @@ const Failure::FieldValue* Failure::FindField(std::string_view name) const {
   return found == fields_.end() ? nullptr : &found->second;
 }
 
+bool Failure::RemoveField(std::string_view name) { return fields_.erase(std::string(name)) != 0; }
+
 std::string Failure::ToString() const {
   const std::string_view message = Message();
   if (message.empty()) return {};

@@ -37,7 +37,9 @@ class Failure {
   /// code as a signed 64-bit integer (sign-extended from 32 bits).
   void SetErrorCode(uint32_t errorCode);
 
-  std::string_view Message() const { return staticMessage_ ? staticMessage_ : ownedMessage_; }
+  std::string_view Message() const {
+    return staticMessage_ ? std::string_view(staticMessage_) : std::string_view(ownedMessage_);
+  }
   void SetMessage(std::string message);
 
   /// Adds or replaces a named field. Integers widen by signedness.
@@ -56,6 +58,9 @@ class Failure {
   Failure& AddField(std::string name, const std::string& value);
   template <typename T>
   Failure& AddField(std::string name, const T*) = delete;
+
+  /// Removes a field; false when absent.
+  bool RemoveField(std::string_view name);
 
   const Fields& GetFields() const { return fields_; }
   /// The field, or nullptr when absent.
