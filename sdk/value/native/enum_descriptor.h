@@ -1,0 +1,79 @@
+// enum_descriptor.h: the declarative description of a native enum: its type
+// name and a constant table of value names and numbers, read both ways (name
+// to number when reading values, number to name when writing them).
+//
+// Not for: records (record_descriptor.h). The numbers are the enum's own
+// numbers; a name appears once, a number may have several names (the first
+// one wins when writing).
+//
+//   enum class JoustVisibility : int32_t { kHidden, kDarkVisible, kVisible };
+//   template <> inline constexpr auto kiv::kEnum<JoustVisibility> = kiv::Enum<JoustVisibility>(
+//       "JoustVisibility", {{"Hidden", 0}, {"DarkVisible", 1}, {"Visible", 2}});
+//   kiv::EnumDescriptionOf<JoustVisibility>().NameOf(2);  // "Visible"
+#pragma once
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <span>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+#include <vector>
+
+#include "sdk/value/enum_description.h"
+#include "sdk/value/native/scalar_conversion.h"
+
+namespace kiv {
+
+template <typename T, size_t N>
+struct EnumDescriptor {
+  using Type = T;
+  std::string_view name;
+  std::array<EnumEntry, N> values;
+  std::string_view description = {};
+
+  constexpr std::span<const EnumEntry> Entries() const { return {values.data(), N}; }
+  /// The same enum with a description for help output.
+  constexpr EnumDescriptor Described(std::string_view text) const { return {name, values, text}; }
+};
+
+/// An enum named `name` with its values in order: {name, number} or
+/// {name, number, description}.
+template <typename T, size_t N>
+constexpr EnumDescriptor<T, N> Enum(std::string_view name, const EnumEntry (&values)[N]) {
+  static_assert(std::is_enum_v<T>, "Enum<T> describes an enum type");
+  return [&]<size_t... I>(std::index_sequence<I...>) {
+    return EnumDescriptor<T, N>{name, {values[I]...}, {}};
+  }
+  (std::make_index_sequence<N>());
+}
+
+/// Marks a type without an enum description.
+struct NoEnumDescriptor {};
+
+/// Specialize for each enum: `template <> inline constexpr auto kiv::kEnum<T>
+/// = kiv::Enum<T>(...);` next to the enum's definition.
+template <typename T>
+inline constexpr NoEnumDescriptor kEnum{};
+
+template <typename T>
+concept DescribedEnum =
+    std::is_enum_v<T> && !std::is_same_v<std::remove_cvref_t<decltype(kEnum<T>)>, NoEnumDescriptor>;
+
+/// The process-wide description that enum values of T point at. Built on
+/// first use and never changed, so it outlives every value of the process.
+template <DescribedEnum T>
+const EnumDescription& EnumDescriptionOf() {
+  static const EnumDescription description = [] {
+    std::vector<EnumDescription::Value> values;
+    values.reserve(kEnum<T>.values.size());
+    for (const EnumEntry& entry : kEnum<T>.values) {
+      values.push_back({std::string(entry.name), entry.number});
+    }
+    return EnumDescription(std::string(kEnum<T>.name), std::move(values));
+  }();
+  return description;
+}
+
+}  // namespace kiv

@@ -1,0 +1,64 @@
+// host_value.h: conversions between the host's tagged HostValue records and
+// BindingProperty, in both directions.
+//
+// Incoming (HostValueToProperty): tags 0-4 scalars, 5/6 text (up to the first
+// NUL or `size`), 7/8 bytes (copied), 9 collection, 10 structure; any other
+// tag fails. Outgoing (HostValueTree): empty 0, bool 1, signed 2, unsigned 3,
+// float 4, string 5, blob 7, collection 9, structure 10 with members in key
+// order; an enum crosses as text holding its registered name, or as signed
+// holding its number when the number has no name.
+//
+// Both directions walk the tree with an explicit stack, so any nesting depth
+// is converted without growing the call stack.
+//
+// Not for: encoding payload text (JSON and friends live in the codecs).
+//
+//   BindingProperty status;
+//   BindingProperty body = HostValueToProperty(*event.body, "<result>", status);
+//   auto tree = std::make_unique<HostValueTree>(answer);   // keeps everything alive
+//   response.body = tree->Root();                           // until the tree is destroyed
+#pragma once
+
+#include <deque>
+#include <memory>
+#include <string>
+#include <string_view>
+
+#include "kiv_plugin_abi.h"
+#include "sdk/value/binding_property.h"
+
+namespace kiv {
+
+/// Converts a host value; the result owns copies of every text and byte.
+/// Does nothing and returns an empty value when `status` is invalid; an
+/// unknown tag anywhere in the tree sets "Couldn't assign value to '%1' of
+/// type object because the input is of an incompatible type '%2'." (%1
+/// `name`, %2 empty) on `status` and returns an empty value. Duplicate member
+/// names: the last one wins.
+BindingProperty HostValueToProperty(const HostValue& value, std::string_view name,
+                                    BindingProperty& status);
+
+/// The host form of a value, with the storage its item arrays, member names,
+/// texts and bytes point into. Root() stays valid, unchanged, until the tree
+/// is destroyed; the tree does not refer to the source value afterwards.
+/// Not copyable or movable, because Root() points into the tree itself.
+class HostValueTree {
+ public:
+  explicit HostValueTree(const BindingProperty& value);
+  HostValueTree(const HostValueTree&) = delete;
+  HostValueTree& operator=(const HostValueTree&) = delete;
+
+  const HostValue& Root() const { return root_; }
+
+ private:
+  const char* KeepText(std::string_view text);
+  HostValue* NewItems(size_t count);
+  HostMember* NewMembers(size_t count);
+
+  HostValue root_{};
+  std::deque<std::string> texts_;  ///< Texts, names and bytes; a deque never moves them.
+  std::deque<std::unique_ptr<HostValue[]>> itemArrays_;
+  std::deque<std::unique_ptr<HostMember[]>> memberArrays_;
+};
+
+}  // namespace kiv
