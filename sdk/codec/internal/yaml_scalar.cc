@@ -1,0 +1,179 @@
+#include "sdk/codec/internal/yaml_scalar.h"
+
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+
+#include "sdk/value/format_message.h"
+
+namespace kiv::codec_internal {
+namespace {
+
+constexpr std::string_view kStrTag = "tag:yaml.org,2002:str";
+constexpr std::string_view kIntTag = "tag:yaml.org,2002:int";
+constexpr std::string_view kFloatTag = "tag:yaml.org,2002:float";
+constexpr std::string_view kBoolTag = "tag:yaml.org,2002:bool";
+
+constexpr const char* kIncorrectFormat = "Value %1 for '%2' of type %3 is in an incorrect format";
+constexpr const char* kOutOfRange = "Value %1 for '%2' of type %3 is out of range";
+
+bool IsTrueSpelling(std::string_view text) {
+  for (const char* spelling :
+       {"true", "True", "TRUE", "y", "Y", "yes", "Yes", "YES", "on", "On", "ON"}) {
+    if (text == spelling) return true;
+  }
+  return false;
+}
+
+bool IsFalseSpelling(std::string_view text) {
+  for (const char* spelling :
+       {"false", "False", "FALSE", "n", "N", "no", "No", "NO", "off", "Off", "OFF"}) {
+    if (text == spelling) return true;
+  }
+  return false;
+}
+
+bool IsNullSpelling(std::string_view text) {
+  return text.empty() || text == "~" || text == "null" || text == "Null" || text == "NULL";
+}
+
+YamlScalar Error(std::string message) {
+  YamlScalar scalar;
+  scalar.kind = YamlScalar::Kind::kError;
+  scalar.error = std::move(message);
+  return scalar;
+}
+
+// The string-to-number rules of the native conversions, with the name
+// 'yaml'. Switch to ParseSignedText / ParseUnsignedText / ParseDoubleText
+// (sdk/value/native/number_text.h) once that target is part of the build.
+YamlScalar TaggedInteger(std::string_view text) {
+  YamlScalar scalar;
+  const char* begin = text.data();
+  char* end = nullptr;
+  errno = 0;
+  if (text.starts_with('-')) {
+    const long long number = std::strtoll(begin, &end, 0);
+    if (end != begin + text.size())
+      return Error(FormatMessage(kIncorrectFormat, text, "yaml", "int64_t"));
+    if (errno == ERANGE) return Error(FormatMessage(kOutOfRange, text, "yaml", "int64_t"));
+    scalar.kind = YamlScalar::Kind::kSigned;
+    scalar.signedNumber = number;
+    return scalar;
+  }
+  const unsigned long long number = std::strtoull(begin, &end, 0);
+  if (end != begin + text.size())
+    return Error(FormatMessage(kIncorrectFormat, text, "yaml", "uint64_t"));
+  // strtoull also accepts a "-" after leading white space.
+  const bool negative = std::memchr(begin, '-', static_cast<size_t>(end - begin)) != nullptr;
+  if (errno == ERANGE || negative)
+    return Error(FormatMessage(kOutOfRange, text, "yaml", "uint64_t"));
+  scalar.kind = YamlScalar::Kind::kUnsigned;
+  scalar.unsignedNumber = number;
+  return scalar;
+}
+
+YamlScalar TaggedFloat(std::string_view text) {
+  YamlScalar scalar;
+  char* end = nullptr;
+  errno = 0;
+  const double number = std::strtod(text.data(), &end);
+  if (end != text.data() + text.size())
+    return Error(FormatMessage(kIncorrectFormat, text, "yaml", "double"));
+  if (errno == ERANGE && std::isinf(number)) {
+    return Error(FormatMessage(kOutOfRange, text, "yaml", "double"));
+  }
+  scalar.kind = YamlScalar::Kind::kFloat;
+  scalar.floatNumber = number;
+  return scalar;
+}
+
+/// Plain text that strtod reads completely, as a number; false otherwise.
+bool PlainNumber(std::string_view text, YamlScalar& scalar) {
+  // Fast path: up to 15 decimal digits are exact in a double.
+  const bool negative = text.starts_with('-');
+  const std::string_view digits = negative ? text.substr(1) : text;
+  if (!digits.empty() && digits.size() <= 15) {
+    uint64_t number = 0;
+    size_t i = 0;
+    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
+      number = number * 10 + static_cast<uint64_t>(digits[i] - '0');
+    }
+    if (i == digits.size()) {
+      if (negative && number != 0) {
+        scalar.kind = YamlScalar::Kind::kSigned;
+        scalar.signedNumber = -static_cast<int64_t>(number);
+      } else {
+        scalar.kind = YamlScalar::Kind::kUnsigned;
+        scalar.unsignedNumber = number;
+      }
+      return true;
+    }
+  }
+  // Only texts that can start a number reach strtod.
+  const unsigned char c = static_cast<unsigned char>(text[0]);
+  const bool mayStartNumber = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' ||
+                              c == 'i' || c == 'I' || c == 'n' || c == 'N' || std::isspace(c);
+  if (!mayStartNumber) return false;
+  char* end = nullptr;
+  const double number = std::strtod(text.data(), &end);
+  if (end != text.data() + text.size() || number == HUGE_VAL) return false;
+  // Integral values become integers when they fit; the others stay floats.
+  if (std::trunc(number) == number) {
+    if (number >= 0 && number < 18446744073709551616.0) {
+      scalar.kind = YamlScalar::Kind::kUnsigned;
+      scalar.unsignedNumber = static_cast<uint64_t>(number);
+      return true;
+    }
+    if (number < 0 && number >= -9223372036854775808.0) {
+      scalar.kind = YamlScalar::Kind::kSigned;
+      scalar.signedNumber = static_cast<int64_t>(number);
+      return true;
+    }
+  }
+  scalar.kind = YamlScalar::Kind::kFloat;
+  scalar.floatNumber = number;
+  return true;
+}
+
+}  // namespace
+
+YamlScalar TypeYamlScalar(const char* tag, std::string_view text, bool quoted) {
+  YamlScalar scalar;
+  if (tag != nullptr) {
+    const std::string_view name(tag);
+    if (name == kStrTag) {
+      scalar.kind = YamlScalar::Kind::kString;
+    } else if (name == kIntTag) {
+      return TaggedInteger(text);
+    } else if (name == kFloatTag) {
+      return TaggedFloat(text);
+    } else if (name == kBoolTag) {
+      // Any other text leaves the value empty, without a message.
+      if (IsTrueSpelling(text) || IsFalseSpelling(text)) {
+        scalar.kind = YamlScalar::Kind::kBool;
+        scalar.boolean = IsTrueSpelling(text);
+      }
+    } else {
+      return Error(FormatMessage("Unsupported YAML tag '%1'.", name));
+    }
+    return scalar;
+  }
+  if (quoted) {
+    scalar.kind = YamlScalar::Kind::kString;
+    return scalar;
+  }
+  if (IsNullSpelling(text)) return scalar;
+  if (PlainNumber(text, scalar)) return scalar;
+  if (IsTrueSpelling(text) || IsFalseSpelling(text)) {
+    scalar.kind = YamlScalar::Kind::kBool;
+    scalar.boolean = IsTrueSpelling(text);
+    return scalar;
+  }
+  scalar.kind = YamlScalar::Kind::kString;
+  return scalar;
+}
+
+}  // namespace kiv::codec_internal
