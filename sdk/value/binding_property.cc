@@ -20,10 +20,10 @@ namespace {
 
 bool IsInline(ValueKind kind) { return kind <= ValueKind::kFloat; }
 
-// Grows by half (at least to 4): element arrays of records are small, and
-// doubling would leave up to half of every array unused.
+// 4, 8, then by half: records have a handful of members, and doubling large
+// arrays would leave up to half of each unused.
 uint32_t GrownCapacity(uint32_t capacity, size_t needed) {
-  size_t grown = std::max<size_t>(4, capacity + capacity / 2);
+  const size_t grown = capacity < 8 ? std::max<uint32_t>(4, capacity * 2) : capacity + capacity / 2;
   return static_cast<uint32_t>(std::max(grown, needed));
 }
 
@@ -372,20 +372,43 @@ std::span<BindingProperty> BindingProperty::MutableElements() noexcept {
 
 // ---- Structures ---------------------------------------------------------------------
 
+std::string_view BindingMember::Name() const noexcept { return name_->View(); }
+const char* BindingMember::CName() const noexcept { return name_->text; }
+
 namespace {
 
-// The first member whose name is not below `name` (names compare as unsigned
-// bytes, which is how std::string_view compares).
+// Unsigned byte-wise order. Member names are short and mostly differ early,
+// where an inline loop beats a call to memcmp.
+inline bool NameBelow(std::string_view name, std::string_view key) {
+  const size_t common = std::min(name.size(), key.size());
+  for (size_t at = 0; at < common; ++at) {
+    const auto left = static_cast<unsigned char>(name[at]);
+    const auto right = static_cast<unsigned char>(key[at]);
+    if (left != right) return left < right;
+  }
+  return name.size() < key.size();
+}
+
+inline bool NameEquals(std::string_view name, std::string_view key) {
+  return name.size() == key.size() && std::memcmp(name.data(), key.data(), key.size()) == 0;
+}
+
+// The first member whose name is not below `name`.
 BindingMember* LowerBound(BindingMember* first, BindingMember* last, std::string_view name) {
-  return std::lower_bound(first, last, name, [](const BindingMember& member, std::string_view key) {
-    return member.Name() < key;
-  });
+  size_t count = static_cast<size_t>(last - first);
+  while (count > 0) {
+    const size_t half = count / 2;
+    if (NameBelow(first[half].Name(), name)) {
+      first += half + 1;
+      count -= half + 1;
+    } else {
+      count = half;
+    }
+  }
+  return first;
 }
 
 }  // namespace
-
-std::string_view BindingMember::Name() const noexcept { return name_->View(); }
-const char* BindingMember::CName() const noexcept { return name_->text; }
 
 void BindingProperty::BecomeStructure() {
   if (kind_ == ValueKind::kStructure) return;
@@ -407,7 +430,7 @@ const BindingProperty* BindingProperty::FindMember(std::string_view name) const 
   StructureRecord& record = *payload_.structure;
   BindingMember* end = record.members + record.size;
   BindingMember* found = LowerBound(record.members, end, name);
-  return found != end && found->Name() == name ? &found->value_ : nullptr;
+  return found != end && NameEquals(found->Name(), name) ? &found->value_ : nullptr;
 }
 
 const BindingProperty& BindingProperty::Member(std::string_view name) const noexcept {
@@ -421,9 +444,9 @@ BindingProperty& BindingProperty::MutableMember(std::string_view name) {
   BindingMember* end = record.members + record.size;
   // Records arrive with their keys mostly in order: try the end first.
   BindingMember* at = end;
-  if (record.size != 0 && !(end[-1].Name() < name)) {
+  if (record.size != 0 && !NameBelow(end[-1].Name(), name)) {
     at = LowerBound(record.members, end, name);
-    if (at->Name() == name) return at->value_;
+    if (NameEquals(at->Name(), name)) return at->value_;
   }
   const size_t index = static_cast<size_t>(at - record.members);
   const value_internal::InternedString* interned = context_->Strings().Intern(name);
@@ -453,7 +476,7 @@ bool BindingProperty::RemoveMember(std::string_view name) noexcept {
   StructureRecord& record = *payload_.structure;
   BindingMember* end = record.members + record.size;
   BindingMember* found = LowerBound(record.members, end, name);
-  if (found == end || found->Name() != name) return false;
+  if (found == end || !NameEquals(found->Name(), name)) return false;
   context_->Strings().Release(found->name_);
   found->value_.~BindingProperty();
   std::memmove(static_cast<void*>(found), static_cast<const void*>(found + 1),

@@ -47,13 +47,25 @@ StringTable::~StringTable() {
   std::free(buckets_);
 }
 
+size_t StringTable::RecentSlot(std::string_view text) {
+  return (text.size() * 31 + static_cast<uint8_t>(text.front()) * 7 +
+          static_cast<uint8_t>(text.back())) &
+         (kRecentSlots - 1);
+}
+
 const InternedString* StringTable::Intern(std::string_view text) {
   if (text.empty()) return &kEmptyEntry;
+  InternedString*& recent = recent_[RecentSlot(text)];
+  if (recent && recent->View() == text) {
+    ++recent->useCount;
+    return recent;
+  }
   const uint32_t hash = HashBytes(text);
   if (bucketCount_ != 0) {
     for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry; entry = entry->next) {
       if (entry->hash == hash && entry->View() == text) {
         ++entry->useCount;
+        recent = entry;
         return entry;
       }
     }
@@ -65,6 +77,7 @@ const InternedString* StringTable::Intern(std::string_view text) {
   entry->next = head;
   head = entry;
   ++count_;
+  recent = entry;
   return entry;
 }
 
@@ -80,6 +93,8 @@ void StringTable::Release(const InternedString* entry) {
   while (*link != owned) link = &(*link)->next;
   *link = owned->next;
   --count_;
+  InternedString*& recent = recent_[RecentSlot(owned->View())];
+  if (recent == owned) recent = nullptr;
   std::free(owned);
 }
 

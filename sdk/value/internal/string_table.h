@@ -52,8 +52,13 @@ class StringTable {
 
  private:
   void Grow();
+  static size_t RecentSlot(std::string_view text);
 
   static constexpr size_t kInitialBuckets = 8;
+  static constexpr size_t kRecentSlots = 64;
+  // The entries interned last, by a cheap slot of their text: the member names
+  // of a list of records repeat, and a hit here skips hashing them.
+  InternedString* recent_[kRecentSlots] = {};
   InternedString** buckets_ = nullptr;
   size_t bucketCount_ = 0;
   size_t count_ = 0;
