@@ -60,12 +60,12 @@ class [[nodiscard]] MaybeType {
   bool ok() const { return state_.index() == 0; }
 
   /// The value; aborts when failed.
-  T& operator*() & { return Value(); }
-  const T& operator*() const& { return const_cast<MaybeType*>(this)->Value(); }
-  T* operator->() { return &Value(); }
-  const T* operator->() const { return &const_cast<MaybeType*>(this)->Value(); }
+  T& operator*() & { return *std::get_if<0>(&CheckedState()); }
+  const T& operator*() const& { return *std::get_if<0>(&CheckedState()); }
+  T* operator->() { return std::get_if<0>(&CheckedState()); }
+  const T* operator->() const { return std::get_if<0>(&CheckedState()); }
   /// Moves the value out; aborts when failed.
-  T take() && { return std::move(Value()); }
+  T take() && { return std::move(*std::get_if<0>(&CheckedState())); }
 
   /// The failure; aborts on success.
   const E& failure() const {
@@ -74,14 +74,22 @@ class [[nodiscard]] MaybeType {
     return *std::get_if<1>(&state_);
   }
   /// Moves the failure out; aborts on success.
-  E takeFailure() && { return std::move(const_cast<E&>(failure())); }
+  E takeFailure() && {
+    if (ok()) [[unlikely]]
+      value_internal::AbortOnWrongSide("failure() of a successful MaybeType");
+    return std::move(*std::get_if<1>(&state_));
+  }
 
  private:
-  T& Value() {
-    if (!ok()) [[unlikely]]
+  // The state, after checking that it holds a value.
+  template <typename Self>
+  static auto& Checked(Self& self) {
+    if (!self.ok()) [[unlikely]]
       value_internal::AbortOnWrongSide("value of a failed MaybeType");
-    return *std::get_if<0>(&state_);
+    return self.state_;
   }
+  std::variant<T, E>& CheckedState() { return Checked(*this); }
+  const std::variant<T, E>& CheckedState() const { return Checked(*this); }
 
   std::variant<T, E> state_;
 };
@@ -106,7 +114,11 @@ class [[nodiscard]] MaybeType<E, void> {
       value_internal::AbortOnWrongSide("failure() of a successful MaybeType");
     return failure_;
   }
-  E takeFailure() && { return std::move(const_cast<E&>(failure())); }
+  E takeFailure() && {
+    if (ok()) [[unlikely]]
+      value_internal::AbortOnWrongSide("failure() of a successful MaybeType");
+    return std::move(failure_);
+  }
 
  private:
   E failure_{};

@@ -287,6 +287,30 @@ TEST(BindingProperty, ReleasesEverythingItAllocated) {
             after.totalBytesFreed - before.totalBytesFreed);
 }
 
+uint64_t AllocationsToBuild(bool repeatedKey) {
+  const uint64_t before = ReadMemoryStats().totalAllocations;
+  BindingProperty list;
+  for (int index = 0; index < 1000; ++index) {
+    list.AppendElement().MutableMember(repeatedKey ? "key" : "key" + std::to_string(index)) = 1;
+  }
+  return ReadMemoryStats().totalAllocations - before;
+}
+
+TEST(BindingProperty, RepeatedNamesAreStoredOnce) {
+  EXPECT_GE(AllocationsToBuild(false), AllocationsToBuild(true) + 1000);
+}
+
+TEST(BindingProperty, SubtreeBuiltInTheSameTreeMovesInWithoutAllocating) {
+  BindingProperty root;
+  BindingProperty& slot = root.MutableMember("slot");
+  BindingProperty subtree = root.NewValueInSameTree();
+  subtree.MutableMember("deep").AppendElement() = "text";
+  const uint64_t before = ReadMemoryStats().totalAllocations;
+  slot = std::move(subtree);
+  EXPECT_EQ(ReadMemoryStats().totalAllocations, before);
+  EXPECT_EQ(root.Member("slot").Member("deep").Element(0).GetString(), "text");
+}
+
 // Builds a chain of `depth` nested containers, alternating collections and
 // structures, iteratively.
 BindingProperty DeepChain(size_t depth) {
