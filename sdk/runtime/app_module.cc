@@ -4,6 +4,7 @@
 #include "sdk/log/logger.h"
 #include "sdk/memory/memory_stats.h"
 #include "sdk/rest/identifier.h"
+#include "sdk/runtime/runtime_types.h"
 
 namespace kiv {
 namespace {
@@ -26,13 +27,16 @@ constexpr const char* kServiceProxyEvents[] = {
 
 }  // namespace
 
-AppModule::AppModule() : entryTable_{&EntryInitialize, &EntryShutdown, &EntryGetMemoryStats} {
+AppModule::AppModule()
+    : entryTable_{&EntryInitialize, &EntryShutdown, &EntryGetMemoryStats},
+      typeRegistry_(std::make_unique<TypeRegistry>()) {
   Logger::Acquire();
 }
 
 AppModule::~AppModule() {
   // The log target goes before the logger reference it is attached to.
   logTarget_.reset();
+  typeRegistry_.reset();
   Logger::Release();
 }
 
@@ -49,6 +53,9 @@ void AppModule::Load(PluginLoadRecord& record, std::string_view shortName) {
   name_ = GetFullNameFromShortNameAndType(shortName, "backend", "");
   endpointTags_ = {"Plugins", "Plugin " + std::string(shortName)};
   identifierName_ = MakeIdentifier(shortName);
+  // Only the runtime registers these names, and the registry is fresh here,
+  // so nothing can refuse them.
+  (void)RegisterRuntimeTypes(*typeRegistry_);
   RegisterApi();
 
   record.major = plugin.major;

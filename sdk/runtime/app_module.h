@@ -25,6 +25,7 @@
 
 #include "kiv_plugin_abi.h"
 #include "sdk/log/plugin_log_target.h"
+#include "sdk/registry/type_registry.h"
 #include "sdk/runtime/plugin_api_version.h"
 #include "sdk/runtime/plugin_name.h"
 
@@ -91,6 +92,9 @@ class AppModule {
   const PluginEntryTable& entryTable() const { return entryTable_; }
   /// The host's function table; null before Initialize.
   HostApi* hostApi() const { return hostContext_ ? hostContext_->api : nullptr; }
+  /// The module's type registry: created with the module, released with it.
+  TypeRegistry& typeRegistry() { return *typeRegistry_; }
+  const TypeRegistry& typeRegistry() const { return *typeRegistry_; }
 
  private:
   static void OnHostEvent(const char* name, const HostValue* body, uint32_t flags, void* userData);
@@ -100,6 +104,7 @@ class AppModule {
   PluginNameRecord name_;
   std::string identifierName_;
   std::vector<std::string> endpointTags_;
+  std::unique_ptr<TypeRegistry> typeRegistry_;
   ApiDescription apiDescription_{};
   const HostContext* hostContext_ = nullptr;
   void* pluginHandle_ = nullptr;
