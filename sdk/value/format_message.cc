@@ -154,7 +154,7 @@ double AsFloat(const FormatArgument& argument) {
 // numeric conversion, and any argument under "%s", is written as text with the
 // conversion's flags, width and precision.
 void FormatConverted(const Conversion& conversion, const FormatArgument& argument, Output& out) {
-  static thread_local char buffer[kMaxFormattedMessage + 1];
+  char buffer[kMaxFormattedMessage + 1];
   int written = 0;
   const bool text = conversion.type == 's' || conversion.type == 'p' ||
                     argument.GetType() == FormatArgument::Type::kText;
@@ -173,13 +173,12 @@ void FormatConverted(const Conversion& conversion, const FormatArgument& argumen
                       static_cast<long long>(NarrowSigned(AsSigned(argument), conversion.length)));
   } else if (std::strchr("ouxX", conversion.type)) {
     const std::string spec = Spec(conversion, "ll", conversion.type);
-    const uint64_t value =
-        NarrowUnsigned(static_cast<uint64_t>(AsSigned(argument)), conversion.length);
-    written = std::snprintf(
-        buffer, sizeof buffer, spec.c_str(),
-        static_cast<unsigned long long>(argument.GetType() == FormatArgument::Type::kUnsigned
-                                            ? NarrowUnsigned(argument.Unsigned(), conversion.length)
-                                            : value));
+    const uint64_t bits = argument.GetType() == FormatArgument::Type::kUnsigned
+                              ? argument.Unsigned()
+                              : static_cast<uint64_t>(AsSigned(argument));
+    written =
+        std::snprintf(buffer, sizeof buffer, spec.c_str(),
+                      static_cast<unsigned long long>(NarrowUnsigned(bits, conversion.length)));
   } else if (conversion.type == 'c') {
     const std::string spec = Spec(conversion, "", 'c');
     written = std::snprintf(buffer, sizeof buffer, spec.c_str(),

@@ -39,6 +39,7 @@ TEST(FormatMessage, NumberedPrintfConversions) {
   EXPECT_EQ(FormatMessage("%1$zu %1$jd %1$td", uint64_t{1} << 40),
             "1099511627776 1099511627776 1099511627776");
   EXPECT_EQ(FormatMessage("%1$c", 'A'), "A");
+  EXPECT_EQ(FormatMessage("%1$x %1$lx", -1), "ffffffff ffffffffffffffff");
 }
 
 TEST(FormatMessage, PlainPrintfConversionsTakeTheNextArgument) {
