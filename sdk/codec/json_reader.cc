@@ -1,5 +1,10 @@
 #include "sdk/codec/json_reader.h"
 
+#include <locale.h>
+#include <charconv>
+#include <clocale>
+#include <cmath>
+#include <cstdlib>
 #include <cstring>
 #include <string_view>
 
@@ -40,7 +45,22 @@ std::string_view UpToNul(const char* text, rapidjson::SizeType length) {
   return {text, nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length};
 }
 
-/// RapidJSON's SAX handler contract over ValueBuilder.
+/// The double that `text` (a JSON number, NUL-terminated) stands for, in
+/// any locale; false when it is beyond the double range.
+bool JsonDouble(const char* text, size_t length, double& out) {
+  const auto [end, error] = std::from_chars(text, text + length, out);
+  if (error == std::errc() && end == text + length) return true;
+  // Out of range: strtod in the "C" locale tells overflow (infinite) from
+  // underflow (zero or subnormal).
+  static const locale_t cLocale = newlocale(LC_ALL_MASK, "C", locale_t{});
+  out = strtod_l(text, nullptr, cLocale);
+  return std::isfinite(out);
+}
+
+/// RapidJSON's SAX handler contract over ValueBuilder. Numbers arrive as
+/// text: integers are converted exactly here, other numbers by a correctly
+/// rounded conversion, so every double written in its shortest form reads
+/// back as the same double.
 class JsonHandler {
  public:
   explicit JsonHandler(ValueBuilder& builder) : builder_(builder) {}
@@ -52,7 +72,31 @@ class JsonHandler {
   bool Int64(int64_t value) { return builder_.Signed(value); }
   bool Uint64(uint64_t value) { return builder_.Unsigned(value); }
   bool Double(double value) { return builder_.Float(value); }
-  bool RawNumber(const char*, rapidjson::SizeType, bool) { return false; }
+  bool RawNumber(const char* text, rapidjson::SizeType length, bool) {
+    const bool negative = text[0] == '-';
+    const char* digits = text + negative;
+    const char* end = text + length;
+    uint64_t number = 0;
+    bool integral = end - digits <= 20;
+    for (const char* at = digits; integral && at != end; ++at) {
+      const unsigned digit = static_cast<unsigned char>(*at) - '0';
+      integral = digit <= 9 && !__builtin_mul_overflow(number, 10u, &number) &&
+                 !__builtin_add_overflow(number, digit, &number);
+    }
+    if (integral) {
+      // "-0" is the integer 0, not a negative one: it reads as unsigned like
+      // 0, so that every tree read from JSON writes back to an equal tree.
+      if (!negative || number == 0) return builder_.Unsigned(number);
+      if (number <= uint64_t{1} << 63) return builder_.Signed(static_cast<int64_t>(0 - number));
+    }
+    double value = 0;
+    if (!JsonDouble(text, length, value)) {
+      // The reader reports the stop at the number's first character.
+      numberTooBig_ = true;
+      return false;
+    }
+    return builder_.Float(value);
+  }
   bool String(const char* text, rapidjson::SizeType length, bool) {
     return builder_.String(UpToNul(text, length));
   }
@@ -64,8 +108,12 @@ class JsonHandler {
   bool StartArray() { return builder_.BeginList(); }
   bool EndArray(rapidjson::SizeType) { return builder_.EndList(); }
 
+  /// True when parsing stopped at a number beyond the double range.
+  bool NumberTooBig() const { return numberTooBig_; }
+
  private:
   ValueBuilder& builder_;
+  bool numberTooBig_ = false;
 };
 
 bool IsJsonBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
@@ -84,20 +132,22 @@ BindingProperty ReadJson(const char* text) {
   if (*start == '\0') return result;
 
   ValueBuilder builder(result);
+  rapidjson::StringStream stream(start);
   JsonHandler handler(builder);
   rapidjson::CrtAllocator stackAllocator;
   rapidjson::Reader reader(&stackAllocator);
-  // Full precision: a double written in its shortest form reads back as the
-  // same double.
-  rapidjson::StringStream stream(start);
-  reader.Parse<rapidjson::kParseFullPrecisionFlag>(stream, handler);
+  reader.Parse<rapidjson::kParseNumbersAsStringsFlag>(stream, handler);
   if (!reader.HasParseError()) return result;
 
-  const char* reason =
-      builder.DepthExceeded() ? kTooDeep : JsonErrorText(reader.GetParseErrorCode());
-  const uint64_t offset = static_cast<uint64_t>(start - text) + reader.GetErrorOffset();
+  const char* reason = JsonErrorText(reader.GetParseErrorCode());
+  const size_t offset = reader.GetErrorOffset() + static_cast<size_t>(start - text);
+  if (builder.DepthExceeded()) {
+    reason = kTooDeep;
+  } else if (handler.NumberTooBig()) {
+    reason = JsonErrorText(rapidjson::kParseErrorNumberTooBig);
+  }
   BindingProperty failed;
-  failed.SetError(FormatMessage("Error: %1 at offset %2.", reason, offset));
+  failed.SetError(FormatMessage("Error: %1 at offset %2.", reason, static_cast<uint64_t>(offset)));
   return failed;
 }
 

@@ -26,7 +26,7 @@ TEST(JsonReader, NumberKindsFollowSignAndForm) {
       {"5", ValueKind::kUnsigned},
       {"18446744073709551615", ValueKind::kUnsigned},
       {"-5", ValueKind::kSigned},
-      {"-0", ValueKind::kSigned},
+      {"-0", ValueKind::kUnsigned},
       {"-9223372036854775808", ValueKind::kSigned},
       {"5.0", ValueKind::kFloat},
       {"1e3", ValueKind::kFloat},
@@ -38,6 +38,9 @@ TEST(JsonReader, NumberKindsFollowSignAndForm) {
   }
   EXPECT_EQ(ReadJson("18446744073709551615").GetUnsigned(), 18446744073709551615u);
   EXPECT_EQ(ReadJson("-9223372036854775808").GetSigned(), INT64_MIN);
+  EXPECT_EQ(ReadJson("1e-400").GetFloat(), 0.0);
+  EXPECT_EQ(ReadJson("0e-2147483649").GetFloat(), 0.0);
+  EXPECT_EQ(ReadJson("2.2250738585072011e-308").GetFloat(), 2.2250738585072011e-308);
 }
 
 TEST(JsonReader, ReadsArraysOfMixedKinds) {
@@ -85,6 +88,8 @@ TEST(JsonReader, ErrorsNameTheReasonAndOffset) {
       {R"("\q")", "Error: Invalid escape character in string. at offset 1."},
       {R"("abc)", "Error: Missing a closing quotation mark in string. at offset 4."},
       {"1e999", "Error: Number too big to be stored in double. at offset 0."},
+      {"[1, 184467441e300]", "Error: Number too big to be stored in double. at offset 4."},
+      {"[-2e308]", "Error: Number too big to be stored in double. at offset 1."},
       {"1.", "Error: Miss fraction part in number. at offset 2."},
       {"1e", "Error: Miss exponent in number. at offset 2."},
       {"nan", "Error: Invalid value. at offset 1."},

@@ -1,0 +1,20 @@
+// Any text: ReadJson either fails with a message or gives a valid value
+// that the writers accept.
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+
+#include "sdk/codec/json_reader.h"
+#include "sdk/codec/json_writer.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  const std::string text(reinterpret_cast<const char*>(data), size);
+  const kiv::BindingProperty value = kiv::ReadJson(text);
+  if (!value.IsValid()) {
+    if (value.Error().rfind("Error: ", 0) != 0) std::abort();
+    return 0;
+  }
+  (void)kiv::WriteJson(value, {.lineBreak = "\r\n"});
+  return 0;
+}
