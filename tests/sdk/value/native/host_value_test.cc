@@ -40,7 +40,8 @@ TEST(HostValue, EnumsCrossAsNameOrNumber) {
   EXPECT_EQ(items[0].tag, uint32_t{KIV_VALUE_TEXT});
   EXPECT_EQ(std::string(items[0].u.text.data, items[0].u.text.size), "Visible");
   EXPECT_EQ(items[1].tag, uint32_t{KIV_VALUE_SIGNED});
-  EXPECT_EQ(items[1].u.signedValue, 5);
+  const int64_t number = items[1].u.signedValue;  // packed: copy before comparing
+  EXPECT_EQ(number, 5);
 }
 
 TEST(HostValue, IncomingTextEndsAtNulOrSize) {
