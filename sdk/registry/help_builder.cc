@@ -93,7 +93,11 @@ BindingFullApiHelp BuildApiHelp(const TypeRegistry& registry) {
 BindingProperty BuildApiHelpValue(const TypeRegistry& registry) {
   BindingProperty status;
   BindingProperty value = ToValue(BuildApiHelp(registry), status);
-  if (!status.IsValid()) return status;
+  if (!status.IsValid()) {
+    BindingProperty failed;
+    failed.SetError(status.Error());
+    return failed;
+  }
   return value;
 }
 

@@ -10,6 +10,15 @@ namespace kiv {
 TypeBuilder::TypeBuilder(TypeRegistry* registry, TypeDescription pending)
     : registry_(registry), pending_(std::move(pending)) {}
 
+TypeBuilder::TypeBuilder(TypeBuilder&& other) noexcept
+    : registry_(std::exchange(other.registry_, nullptr)), pending_(std::move(other.pending_)) {}
+
+TypeBuilder& TypeBuilder::operator=(TypeBuilder&& other) noexcept {
+  registry_ = std::exchange(other.registry_, nullptr);
+  pending_ = std::move(other.pending_);
+  return *this;
+}
+
 TypeBuilder& TypeBuilder::AddField(std::string name, std::string description, uint32_t offset,
                                    TypeReference type, uint32_t flags) {
   if (!refused()) {

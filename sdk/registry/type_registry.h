@@ -36,8 +36,9 @@ class TypeRegistry;
 /// Collects one type's description; Finish() commits it. Move-only.
 class [[nodiscard]] TypeBuilder {
  public:
-  TypeBuilder(TypeBuilder&&) = default;
-  TypeBuilder& operator=(TypeBuilder&&) = default;
+  /// The moved-from builder is refused: only one builder can commit.
+  TypeBuilder(TypeBuilder&& other) noexcept;
+  TypeBuilder& operator=(TypeBuilder&& other) noexcept;
 
   TypeBuilder& AddField(std::string name, std::string description, uint32_t offset,
                         TypeReference type, uint32_t flags);

@@ -93,8 +93,13 @@ TEST_F(RegistryWithTeam, RefusesTakenNamesAndIdentifiers) {
   sameName.AddField("x", "", 0, TypeReferenceOf<int32_t>(), 0).SetDescription("ignored");
   EXPECT_FALSE(sameName.Finish());
   EXPECT_FALSE(registry.RegisterType("Other", 8, StaticType::Id<Member>(), 0).Finish());
-  EXPECT_EQ(registry.Types().size(), before);
+  EXPECT_EQ(registry.Types().size(), before);  // checked before the builders below
   EXPECT_EQ(registry.FindTypeByName("Team")->description, "");
+
+  TypeBuilder original = registry.RegisterType("Moved", 1, 0, 0);
+  TypeBuilder moved = std::move(original);
+  EXPECT_FALSE(original.Finish());
+  EXPECT_TRUE(moved.Finish());
 
   // A name taken between RegisterType and Finish is refused at Finish.
   TypeBuilder first = registry.RegisterType("Late", 1, 0, 0);
