@@ -1,6 +1,7 @@
 #include "sdk/value/binding_property.h"
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -23,12 +24,18 @@ bool IsInline(ValueKind kind) { return kind <= ValueKind::kFloat; }
 // 4, 8, then by half: records have a handful of members, and doubling large
 // arrays would leave up to half of each unused.
 uint32_t GrownCapacity(uint32_t capacity, size_t needed) {
+  // Sizes are 32-bit; more elements than that cannot be held.
+  if (needed > UINT32_MAX) std::abort();
   const size_t grown = capacity < 8 ? std::max<uint32_t>(4, capacity * 2) : capacity + capacity / 2;
   return static_cast<uint32_t>(std::max(grown, needed));
 }
 
 // Element and member arrays move by realloc: a BindingProperty holds no
 // pointer into itself, so its bytes can move.
+// Reservations are hints, often taken from the input: a count that an
+// attacker wrote must not reserve gigabytes. Larger arrays grow as they fill.
+constexpr size_t kMaxReservation = 65536;
+
 template <typename Element>
 Element* Reallocate(Element* array, size_t count) {
   void* block = std::realloc(static_cast<void*>(array), count * sizeof(Element));
@@ -355,6 +362,7 @@ BindingProperty& BindingProperty::Append(BindingProperty&& element) {
 void BindingProperty::Reserve(size_t count) {
   if (kind_ != ValueKind::kCollection) return;
   CollectionRecord& record = *payload_.collection;
+  count = std::min(count, kMaxReservation);
   if (count <= record.capacity) return;
   record.capacity = static_cast<uint32_t>(count);
   record.elements = Reallocate(record.elements, record.capacity);
@@ -488,6 +496,7 @@ bool BindingProperty::RemoveMember(std::string_view name) noexcept {
 void BindingProperty::ReserveMembers(size_t count) {
   if (kind_ != ValueKind::kStructure) return;
   StructureRecord& record = *payload_.structure;
+  count = std::min(count, kMaxReservation);
   if (count <= record.capacity) return;
   record.capacity = static_cast<uint32_t>(count);
   record.members = Reallocate(record.members, record.capacity);

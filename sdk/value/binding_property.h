@@ -196,6 +196,7 @@ class BindingProperty {
   BindingProperty& Append(BindingProperty&& element);
 
   /// Capacity for `count` elements; does nothing unless this is a collection.
+  /// A hint: at most 65,536 are reserved, larger collections grow as they fill.
   void Reserve(size_t count);
 
   /// The elements; empty unless this is a collection.
@@ -228,6 +229,7 @@ class BindingProperty {
   bool RemoveMember(std::string_view name) noexcept;
 
   /// Capacity for `count` members; does nothing unless this is a structure.
+  /// A hint, capped like Reserve.
   void ReserveMembers(size_t count);
 
   /// The members in unsigned byte-wise order of their names; empty unless this

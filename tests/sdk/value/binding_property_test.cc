@@ -159,6 +159,18 @@ TEST(BindingProperty, AppendAndReserveKeepElements) {
   EXPECT_EQ(list.Element(100).GetSigned(), 0);
 }
 
+TEST(BindingProperty, ReserveIsABoundedHint) {
+  BindingProperty list;
+  list.SetEmptyCollection();
+  list.Reserve(std::numeric_limits<size_t>::max());  // A count read from hostile input.
+  list.AppendElement() = 1;
+  BindingProperty record;
+  record.SetEmptyStructure();
+  record.ReserveMembers(std::numeric_limits<uint32_t>::max());
+  record.MutableMember("a") = 1;
+  EXPECT_EQ(list.Size() + record.Size(), 2u);
+}
+
 TEST(BindingProperty, ReserveDoesNothingForOtherKinds) {
   BindingProperty value("text");
   value.Reserve(10);
