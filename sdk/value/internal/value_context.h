@@ -4,7 +4,7 @@
 // Not for: use outside BindingProperty. Single-threaded, like the tree.
 //
 //   ValueContext* context = ValueContext::Create();   // count 1
-//   auto* record = context->NewRecord<EnumRecord>(EnumRecord{3, nullptr});
+//   auto* record = context->NewRecord(EnumRecord{{3, nullptr}});
 //   context->DeleteRecord(record);
 //   context->Unref();                                  // frees the context
 #pragma once
