@@ -47,3 +47,26 @@ function(kiv_test name)
   target_link_options(${name} PRIVATE ${KIV_MALLOC_WRAPS})
   add_test(NAME ${name} COMMAND ${name})
 endfunction()
+
+# kiv_plugin_library(NAME OUTPUT_NAME name SOURCES... DEPS... EXPORTS map): a
+# plugin shared library. The C++ runtime is linked in statically and every
+# symbol but the entry points in the version script is local, so the
+# library's allocation hooks and its copy of the runtime never meet the
+# host's.
+function(kiv_plugin_library name)
+  cmake_parse_arguments(ARG "" "OUTPUT_NAME;EXPORTS" "SOURCES;DEPS" ${ARGN})
+  add_library(${name} SHARED ${ARG_SOURCES} $<TARGET_OBJECTS:kiv_memory_hooks>
+                             $<TARGET_OBJECTS:kiv_runtime_release>)
+  set_target_properties(${name} PROPERTIES OUTPUT_NAME ${ARG_OUTPUT_NAME}
+                                           LIBRARY_OUTPUT_DIRECTORY ${PROJECT_BINARY_DIR}
+                                           LINK_DEPENDS ${ARG_EXPORTS})
+  target_compile_options(${name} PRIVATE ${KIV_WARNINGS} -fno-exceptions)
+  target_include_directories(${name} PRIVATE ${PROJECT_SOURCE_DIR} ${PROJECT_SOURCE_DIR}/include)
+  target_link_libraries(${name} PRIVATE ${ARG_DEPS} kiv_memory)
+  target_link_options(${name} PRIVATE
+    ${KIV_MALLOC_WRAPS}
+    -static-libstdc++ -static-libgcc
+    -Wl,--exclude-libs,ALL
+    -Wl,--version-script=${ARG_EXPORTS}
+    -Wl,--no-undefined)
+endfunction()

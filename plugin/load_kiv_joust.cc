@@ -12,16 +12,3 @@ extern "C" __attribute__((visibility("default"))) void load_kiv_joust(PluginLoad
   plugin->Load(*record, kiv::joust::kJoustShortName);
   plugin.release();  // owned by the host's module handle until Shutdown
 }
-
-namespace __gnu_cxx {
-void __freeres() noexcept;  // releases the C++ runtime's emergency exception pool
-}
-
-namespace {
-
-// The C++ runtime is linked into this library, so its emergency exception pool
-// is ours too: give it back when the host unloads the library, or every load
-// and unload cycle would leak it.
-__attribute__((destructor)) void ReleaseRuntimeOnUnload() { __gnu_cxx::__freeres(); }
-
-}  // namespace

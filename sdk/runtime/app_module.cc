@@ -36,6 +36,8 @@ AppModule::AppModule()
 AppModule::~AppModule() {
   // The log target goes before the logger reference it is attached to.
   logTarget_.reset();
+  apiDescription_.reset();
+  router_.reset();
   typeRegistry_.reset();
   Logger::Release();
 }
@@ -56,7 +58,11 @@ void AppModule::Load(PluginLoadRecord& record, std::string_view shortName) {
   // Only the runtime registers these names, and the registry is fresh here,
   // so nothing can refuse them.
   (void)RegisterRuntimeTypes(*typeRegistry_);
+  router_ = std::make_unique<Router>(*typeRegistry_, std::vector<std::string>{identifierName_},
+                                     endpointTags_);
+  router_->RegisterBuiltin("Help", "Describes the exposed native API.");
   RegisterApi();
+  apiDescription_ = BuildApiDescription(*router_);
 
   record.major = plugin.major;
   record.minor = plugin.minor;
@@ -64,7 +70,7 @@ void AppModule::Load(PluginLoadRecord& record, std::string_view shortName) {
   record.entries = &entryTable_;
   record.module = this;
   record.shortName = name_.shortName.c_str();
-  record.api = &apiDescription_;
+  record.api = &apiDescription_->Description();
 }
 
 bool AppModule::Initialize(const HostContext& context) {

@@ -26,6 +26,8 @@
 #include "kiv_plugin_abi.h"
 #include "sdk/log/plugin_log_target.h"
 #include "sdk/registry/type_registry.h"
+#include "sdk/rest/api_description_builder.h"
+#include "sdk/rest/router.h"
 #include "sdk/runtime/plugin_api_version.h"
 #include "sdk/runtime/plugin_name.h"
 
@@ -95,6 +97,11 @@ class AppModule {
   /// The module's type registry: created with the module, released with it.
   TypeRegistry& typeRegistry() { return *typeRegistry_; }
   const TypeRegistry& typeRegistry() const { return *typeRegistry_; }
+  /// The module's endpoints; declare them in RegisterApi. Created at load,
+  /// once the names and tags are known.
+  Router& router() { return *router_; }
+  /// The description handed to the host; built at load, after RegisterApi.
+  const ApiDescription& apiDescription() const { return apiDescription_->Description(); }
 
  private:
   static void OnHostEvent(const char* name, const HostValue* body, uint32_t flags, void* userData);
@@ -105,7 +112,8 @@ class AppModule {
   std::string identifierName_;
   std::vector<std::string> endpointTags_;
   std::unique_ptr<TypeRegistry> typeRegistry_;
-  ApiDescription apiDescription_{};
+  std::unique_ptr<Router> router_;
+  std::unique_ptr<ApiDescriptionStorage> apiDescription_;
   const HostContext* hostContext_ = nullptr;
   void* pluginHandle_ = nullptr;
   std::string logName_;

@@ -1,0 +1,78 @@
+// invoke.h: the typed invoker behind Router::Register: converts the bound
+// argument values to the handler's native argument types and stores the
+// handler's MaybeType outcome in the HandlerResult.
+#pragma once
+
+#include <array>
+#include <concepts>
+#include <span>
+#include <tuple>
+#include <type_traits>
+#include <utility>
+
+#include "sdk/rest/endpoint.h"
+#include "sdk/value/maybe_type.h"
+#include "sdk/value/native/convert.h"
+
+namespace kiv::rest_internal {
+
+template <typename T>
+struct OutcomeTraits;
+template <typename R>
+struct OutcomeTraits<MaybeType<Failure, R>> {
+  using Result = R;
+};
+
+struct ArgumentFlags {
+  std::string_view name;
+  bool optional = false;
+};
+
+template <typename T>
+void ConvertArgument(const BindingProperty& value, const ArgumentFlags& flags, T& out,
+                     BindingProperty& status) {
+  // An optional argument that no source named keeps its native default.
+  if (flags.optional && value.IsEmpty()) return;
+  FromValue(value, flags.name, out, status);
+}
+
+template <typename R>
+void StoreOutcome(MaybeType<Failure, R>&& outcome, HandlerResult& result, BindingProperty& status) {
+  if (!outcome.ok()) {
+    const Failure failure = std::move(outcome).takeFailure();
+    result.status = failure.ErrorCode();
+    result.body.SetError(failure.Message());
+    return;
+  }
+  if constexpr (std::same_as<R, void>) {
+    result.body.Clear();
+  } else if constexpr (std::same_as<R, HandlerResult>) {
+    result = std::move(outcome).take();
+  } else if constexpr (std::same_as<R, BindingProperty>) {
+    result.body = std::move(outcome).take();
+  } else {
+    ToValue(*outcome, result.body, status);
+  }
+}
+
+template <typename Handler, typename... Ts, size_t... I>
+void Invoke(Handler& handler, const std::array<ArgumentFlags, sizeof...(Ts)>& flags,
+            std::span<BindingProperty> values, const RequestContext& request,
+            BindingProperty& status, HandlerResult& result, std::index_sequence<I...>) {
+  std::tuple<Ts...> natives{};
+  (ConvertArgument(values[I], flags[I], std::get<I>(natives), status), ...);
+  if (!status.IsValid()) return;
+  if constexpr (std::is_invocable_v<Handler&, const RequestContext&, Ts&...>) {
+    StoreOutcome(handler(request, std::get<I>(natives)...), result, status);
+  } else {
+    StoreOutcome(handler(std::get<I>(natives)...), result, status);
+  }
+}
+
+template <typename Handler, typename... Ts>
+using HandlerOutcome =
+    std::conditional_t<std::is_invocable_v<Handler&, const RequestContext&, Ts&...>,
+                       std::invoke_result<Handler&, const RequestContext&, Ts&...>,
+                       std::invoke_result<Handler&, Ts&...>>::type;
+
+}  // namespace kiv::rest_internal
