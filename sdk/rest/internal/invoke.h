@@ -71,8 +71,8 @@ void Invoke(Handler& handler, const std::array<ArgumentFlags, sizeof...(Ts)>& fl
 
 template <typename Handler, typename... Ts>
 using HandlerOutcome =
-    std::conditional_t<std::is_invocable_v<Handler&, const RequestContext&, Ts&...>,
-                       std::invoke_result<Handler&, const RequestContext&, Ts&...>,
-                       std::invoke_result<Handler&, Ts&...>>::type;
+    typename std::conditional_t<std::is_invocable_v<Handler&, const RequestContext&, Ts&...>,
+                                std::invoke_result<Handler&, const RequestContext&, Ts&...>,
+                                std::invoke_result<Handler&, Ts&...>>::type;
 
 }  // namespace kiv::rest_internal
