@@ -1,17 +1,53 @@
-// kiv-host: loads a plugin library in the substitute host, prints what it
-// learns, and shuts the plugin down.
+// kiv-host: loads a plugin library in the substitute host and either prints
+// what it learns, sends it one request, or runs it until interrupted.
 //
 //   kiv-host [--library PATH] [--host-version X.Y.Z]
+//   kiv-host --request METHOD URL [--body FILE] [--content-type TYPE] [--header NAME:VALUE]...
+//   kiv-host --run
 #include <unistd.h>
 
+#include <atomic>
 #include <cinttypes>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
+#include <fstream>
+#include <optional>
+#include <sstream>
 #include <string>
+#include <vector>
 
+#include "host/host_value_json.h"
 #include "host/plugin_host.h"
+#include "host/route_table.h"
 
 namespace {
+
+using kiv::host::HostRequest;
+using kiv::host::HostResponse;
+using kiv::host::PluginHost;
+
+constexpr char kUsage[] =
+    "usage: kiv-host [--library PATH] [--host-version X.Y.Z]\n"
+    "                [--request METHOD URL [--body FILE] [--content-type TYPE]\n"
+    "                 [--header NAME:VALUE]... | --run]\n";
+
+struct Options {
+  std::string library;
+  kiv::host::HostVersion version;
+  bool run = false;
+  std::optional<HostRequest> request;
+  std::string bodyFile;
+};
+
+std::atomic<bool> gStop{false};
+
+void OnSignal(int) {
+  gStop.store(true);
+  // A second signal ends the process even inside a plugin's endless wait.
+  std::signal(SIGINT, SIG_DFL);
+  std::signal(SIGTERM, SIG_DFL);
+}
 
 std::string DefaultLibrary() {
   char path[4096];
@@ -28,7 +64,65 @@ bool ParseVersion(const char* text, kiv::host::HostVersion& version) {
   return std::sscanf(text, "%u.%u.%u", &version.major, &version.minor, &version.patch) == 3;
 }
 
-void PrintMemory(const kiv::host::PluginHost& host, const char* when) {
+// Fills `options`; false (with a message printed) on a bad command line.
+bool ParseOptions(int argc, char** argv, Options& options) {
+  options.library = DefaultLibrary();
+  auto needs = [&](int i, int count) { return i + count < argc; };
+  for (int i = 1; i < argc; ++i) {
+    const std::string arg = argv[i];
+    if (arg == "--library" && needs(i, 1)) {
+      options.library = argv[++i];
+    } else if (arg == "--host-version" && needs(i, 1)) {
+      if (!ParseVersion(argv[++i], options.version)) {
+        std::fprintf(stderr, "kiv-host: bad version %s (expected X.Y.Z)\n", argv[i]);
+        return false;
+      }
+    } else if (arg == "--run") {
+      options.run = true;
+    } else if (arg == "--request" && needs(i, 2)) {
+      const std::string method = argv[++i];
+      options.request = HostRequest::Make(kiv::host::MethodCode(method), argv[++i]);
+      if (options.request->method == KIV_METHOD_CUSTOM) options.request->customMethod = method;
+    } else if (arg == "--body" && needs(i, 1)) {
+      options.bodyFile = argv[++i];
+    } else if (arg == "--content-type" && needs(i, 1) && options.request) {
+      options.request->contentType = argv[++i];
+    } else if (arg == "--header" && needs(i, 1) && options.request) {
+      const std::string header = argv[++i];
+      const size_t colon = header.find(':');
+      if (colon == std::string::npos) {
+        std::fprintf(stderr, "kiv-host: bad header %s (expected NAME:VALUE)\n", header.c_str());
+        return false;
+      }
+      options.request->headers.emplace_back(header.substr(0, colon), header.substr(colon + 1));
+    } else {
+      std::fputs(kUsage, stderr);
+      return false;
+    }
+  }
+  if (options.run && options.request) {
+    std::fputs("kiv-host: --run and --request exclude each other\n", stderr);
+    return false;
+  }
+  if (!options.bodyFile.empty()) {
+    if (!options.request) {
+      std::fputs("kiv-host: --body needs --request\n", stderr);
+      return false;
+    }
+    std::ifstream file(options.bodyFile, std::ios::binary);
+    if (!file) {
+      std::fprintf(stderr, "kiv-host: cannot read %s\n", options.bodyFile.c_str());
+      return false;
+    }
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    options.request->body = bytes.str();
+    if (options.request->contentType.empty()) options.request->contentType = "application/json";
+  }
+  return true;
+}
+
+void PrintMemory(const PluginHost& host, const char* when) {
   const auto words = host.MemoryStats();
   auto counter = [&](int i) { return uint64_t(words[2 * i]) | uint64_t(words[2 * i + 1]) << 32; };
   std::printf("memory %s: peak bytes %" PRIu64 ", allocations at peak %" PRIu64
@@ -37,45 +131,92 @@ void PrintMemory(const kiv::host::PluginHost& host, const char* when) {
               when, counter(0), counter(1), counter(2), counter(3), counter(4), counter(5));
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-  std::string library = DefaultLibrary();
-  kiv::host::HostVersion version;
-  for (int i = 1; i < argc; ++i) {
-    if (!std::strcmp(argv[i], "--library") && i + 1 < argc) {
-      library = argv[++i];
-    } else if (!std::strcmp(argv[i], "--host-version") && i + 1 < argc) {
-      if (!ParseVersion(argv[++i], version)) {
-        std::fprintf(stderr, "kiv-host: bad version %s (expected X.Y.Z)\n", argv[i]);
-        return 2;
-      }
-    } else {
-      std::fprintf(stderr, "usage: kiv-host [--library PATH] [--host-version X.Y.Z]\n");
-      return 2;
-    }
+void PrintLog(const PluginHost& host) {
+  for (const auto& line : host.logLines()) {
+    std::printf("log [%d] %s\n", line.level, line.message.c_str());
   }
+}
 
-  std::string error;
-  auto host = kiv::host::PluginHost::Open(library, &error);
-  if (!host) {
-    std::fprintf(stderr, "kiv-host: %s\n", error.c_str());
-    return 1;
-  }
-  host->Load(version);
-  const PluginLoadRecord& record = host->record();
+int Describe(PluginHost& host, const std::string& library) {
+  const PluginLoadRecord& record = host.record();
   std::printf("library: %s\n", library.c_str());
   std::printf("name: vmk-be-%s\n", record.shortName);
   std::printf("short name: %s\n", record.shortName);
   std::printf("plugin API: %u.%u.%u\n", record.major, record.minor, record.patch);
   std::printf("endpoints: %u, types: %u, events: %u\n", record.api->functionCount,
               record.api->typeCount, record.api->eventCount);
-  const bool started = host->Initialize();
+  const bool started = host.Initialize();
   std::printf("initialized: %s\n", started ? "yes" : "no");
-  PrintMemory(*host, "after Initialize");
-  host->Shutdown();
-  for (const auto& line : host->logLines()) {
-    std::printf("log [%d] %s\n", line.level, line.message.c_str());
-  }
+  PrintMemory(host, "after Initialize");
+  host.Shutdown();
+  PrintLog(host);
   return started ? 0 : 1;
+}
+
+int SendOne(PluginHost& host, HostRequest request) {
+  if (!host.Initialize()) {
+    PrintLog(host);
+    std::fputs("kiv-host: the plugin did not start\n", stderr);
+    return 1;
+  }
+  host.RunUntilIdle();  // start-up reads and the events they cause
+  const HostResponse response = host.Request(std::move(request));
+  std::printf("status: %u\n", response.FinalStatus());
+  if (response.error) {
+    std::printf("error: %s\n", response.error->c_str());
+  } else if (response.streamed) {
+    std::printf("%s\n", response.streamed->c_str());
+    if (response.streamError) std::printf("stream error: %s\n", response.streamError->c_str());
+  } else {
+    std::printf(
+        "%s\n",
+        kiv::host::HostValueToJson(response.body.root(), kiv::host::JsonStyle::kPretty).c_str());
+  }
+  host.Shutdown();
+  return response.error ? 1 : 0;
+}
+
+int RunUntilInterrupted(PluginHost& host) {
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  host.SetLogObserver([](const kiv::host::LogLine& line) {
+    std::printf("log [%d] %s\n", line.level, line.message.c_str());
+    std::fflush(stdout);
+  });
+  host.SetEventObserver([](const kiv::host::PublishedEvent& event) {
+    std::printf("event %s %s\n", event.name.c_str(),
+                kiv::host::HostValueToJson(event.body.root()).c_str());
+    std::fflush(stdout);
+  });
+  if (!host.Initialize()) {
+    std::fputs("kiv-host: the plugin did not start\n", stderr);
+    return 1;
+  }
+  std::printf("running; interrupt to stop\n");
+  std::fflush(stdout);
+  while (!gStop.load()) {
+    if (host.RunOne()) continue;
+    if (!host.IdleUntilNextDue(50'000'000)) usleep(50'000);
+  }
+  std::printf("stopping\n");
+  host.Shutdown();
+  return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  Options options;
+  if (!ParseOptions(argc, argv, options)) return 2;
+
+  std::string error;
+  auto host = PluginHost::Open(options.library, &error);
+  if (!host) {
+    std::fprintf(stderr, "kiv-host: %s\n", error.c_str());
+    return 1;
+  }
+  host->Load(options.version);
+  if (options.request) return SendOne(*host, std::move(*options.request));
+  if (options.run) return RunUntilInterrupted(*host);
+  return Describe(*host, options.library);
 }

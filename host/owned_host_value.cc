@@ -59,3 +59,30 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
 }
 
 }  // namespace kiv::host
+
+namespace kiv::host {
+
+OwnedHostValue MakeTextValue(std::string_view text) {
+  HostValue value{};
+  value.tag = KIV_VALUE_TEXT;
+  value.u.text.data = text.data();
+  value.u.text.size = static_cast<uint32_t>(text.size());
+  return OwnedHostValue(value);
+}
+
+OwnedHostValue MakeTextStructure(const std::vector<std::pair<std::string, std::string>>& members) {
+  std::vector<HostMember> entries(members.size());
+  for (size_t i = 0; i < members.size(); ++i) {
+    entries[i].name = members[i].first.c_str();
+    entries[i].value.tag = KIV_VALUE_TEXT;
+    entries[i].value.u.text.data = members[i].second.data();
+    entries[i].value.u.text.size = static_cast<uint32_t>(members[i].second.size());
+  }
+  HostValue value{};
+  value.tag = KIV_VALUE_STRUCTURE;
+  value.u.structure.members = entries.data();
+  value.u.structure.count = static_cast<uint32_t>(entries.size());
+  return OwnedHostValue(value);
+}
+
+}  // namespace kiv::host

@@ -1,14 +1,21 @@
 // owned_host_value.h: a deep copy of a HostValue tree that owns its storage.
 //
-// The host keeps queued event bodies in this form: the plugin's tree is only
-// borrowed for the duration of the DispatchEvent call.
+// The host keeps queued event bodies, stand-in answers and the plugin's
+// response bodies in this form: a tree the plugin hands over is only borrowed
+// for the duration of the call (or until the response is released).
+//
+// Not for: editing a tree in place; build a fresh one instead (from JSON, see
+// host_value_json.h, or with the helpers below).
 //
 //   OwnedHostValue copy(event->body);
 //   listener(name, &copy.root(), ...);
+//   OwnedHostValue uuid = MakeTextValue("a-b-c");
 #pragma once
 
 #include <deque>
 #include <string>
+#include <string_view>
+#include <utility>
 #include <vector>
 
 #include "kiv_plugin_abi.h"
@@ -17,6 +24,7 @@ namespace kiv::host {
 
 class OwnedHostValue {
  public:
+  /// The empty value (tag 0).
   OwnedHostValue() = default;
   /// Copies `value` and everything it points to (no recursion, any depth).
   explicit OwnedHostValue(const HostValue& value);
@@ -25,7 +33,10 @@ class OwnedHostValue {
   OwnedHostValue(OwnedHostValue&&) = default;
   OwnedHostValue& operator=(OwnedHostValue&&) = default;
 
+  /// Valid as long as this object lives (moving keeps the addresses).
   const HostValue& root() const { return root_; }
+  /// An independent copy.
+  OwnedHostValue Clone() const { return OwnedHostValue(root_); }
 
  private:
   HostValue root_{};
@@ -34,5 +45,10 @@ class OwnedHostValue {
   std::deque<std::vector<HostValue>> items_;
   std::deque<std::vector<HostMember>> members_;
 };
+
+/// A text value (tag 5) holding `text`.
+OwnedHostValue MakeTextValue(std::string_view text);
+/// A structure whose members are all texts, in the given order.
+OwnedHostValue MakeTextStructure(const std::vector<std::pair<std::string, std::string>>& members);
 
 }  // namespace kiv::host

@@ -1,13 +1,18 @@
 #include "host/plugin_host.h"
 
-#include "host/host_clock.h"
-#include "host/owned_host_value.h"
-
 #include <dlfcn.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
+#include <exception>
 #include <memory>
+#include <thread>
+
+#include "host/host_clock.h"
+#include "host/host_value_json.h"
+#include "host/owned_host_value.h"
+#include "host/standard_neighbours.h"
 
 namespace kiv::host {
 namespace {
@@ -15,11 +20,47 @@ namespace {
 // The handle the host gives the plugin in its context; only compared.
 int gPluginHandleTag;
 
+// Pumps in a row that found nothing to run and nothing scheduled, on the
+// virtual clock, before the host declares the plugin's wait hopeless.
+constexpr int kHopelessIdlePumps = 100'000;
+
+// Host work runs inside calls from the plugin; nothing may unwind into it.
+template <typename Body>
+void Guarded(const char* where, Body&& body) noexcept {
+  try {
+    body();
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "kiv-host: %s failed: %s\n", where, e.what());
+  } catch (...) {
+    std::fprintf(stderr, "kiv-host: %s failed\n", where);
+  }
+}
+
+HostResponse ErrorResponse(uint32_t status, std::string text) {
+  HostResponse response;
+  response.status = status;
+  response.error = std::move(text);
+  return response;
+}
+
 }  // namespace
+
+PluginHost::PluginHost(ConstructionKey) {
+  table_.api = HostApi{
+      &SendRequest,      &Reserved2, &DispatchEvent, &AddEventListener, &RemoveEventListener,
+      &ScheduleCallback, &PumpOnce,  &BeginWait,     &EndWait,          &WriteLog};
+  table_.host = this;
+  context_ = HostContext{&table_.api, &gPluginHandleTag};
+  login_ = &InstallStandardNeighbours(neighbours_, *this);
+}
+
+std::unique_ptr<PluginHost> PluginHost::Detached() {
+  return std::make_unique<PluginHost>(ConstructionKey());
+}
 
 std::unique_ptr<PluginHost> PluginHost::Open(const std::string& libraryPath, std::string* error,
                                              const std::string& entrySymbol) {
-  std::unique_ptr<PluginHost> host(new PluginHost());
+  auto host = Detached();
   host->library_ = dlopen(libraryPath.c_str(), RTLD_NOW | RTLD_LOCAL);
   if (!host->library_) {
     if (error) *error = dlerror();
@@ -30,11 +71,6 @@ std::unique_ptr<PluginHost> PluginHost::Open(const std::string& libraryPath, std
     if (error) *error = "no entry point " + entrySymbol + " in " + libraryPath;
     return nullptr;
   }
-  host->table_.api = HostApi{
-      &SendRequest,      &Reserved2, &DispatchEvent, &AddEventListener, &RemoveEventListener,
-      &ScheduleCallback, &PumpOnce,  &BeginWait,     &EndWait,          &WriteLog};
-  host->table_.host = host.get();
-  host->context_ = HostContext{&host->table_.api, &gPluginHandleTag};
   return host;
 }
 
@@ -50,6 +86,7 @@ void PluginHost::Load(HostVersion version) {
   record_.patch = version.patch;
   load_(&record_);
   loaded_ = record_.module != nullptr;
+  if (loaded_ && record_.api) AttachDescription(record_.api);
 }
 
 bool PluginHost::Initialize() {
@@ -62,6 +99,7 @@ void PluginHost::Shutdown() {
   if (!loaded_ || shutDown_) return;
   shutDown_ = true;
   record_.entries->Shutdown(record_.module);
+  router_ = EndpointRouter();  // the description died with the module
 }
 
 std::array<uint32_t, 14> PluginHost::MemoryStats() const {
@@ -73,12 +111,34 @@ std::array<uint32_t, 14> PluginHost::MemoryStats() const {
 
 PluginHost& PluginHost::From(HostApi* api) { return *reinterpret_cast<Table*>(api)->host; }
 
-void PluginHost::SendRequest(HostApi*, ResponseRecord* response, const RequestRecord*) {
-  // No neighbour plugins yet: every request is answered as not found.
-  static const char kNotFound[] = "Not Found";
-  std::memset(response, 0, sizeof *response);
-  response->error = kNotFound;
-  response->status = 404;
+void PluginHost::SendRequest(HostApi* api, ResponseRecord* response, const RequestRecord* request) {
+  if (!response) return;
+  PluginHost& host = From(api);
+  Guarded("SendRequest", [&] {
+    NeighbourAnswer answer = NeighbourAnswer::Error(400, "Bad request record");
+    if (request && request->url) {
+      NeighbourRequest copy;
+      copy.method = request->method;
+      const std::string url = request->url;
+      const size_t query = url.find('?');
+      copy.path = url.substr(0, query);
+      if (query != std::string::npos) copy.query = url.substr(query + 1);
+      copy.pluginHandle = request->pluginHandle;
+      SentRequest sent{request->method, url, {}};
+      for (uint32_t i = 0; request->params && i < request->paramCount; ++i) {
+        const HostMember& param = request->params[i];
+        copy.params.push_back(
+            RequestArgument{param.name ? std::optional<std::string>(param.name) : std::nullopt,
+                            OwnedHostValue(param.value)});
+        sent.paramsJson.push_back(HostValueToJson(param.value));
+      }
+      host.sentRequests_.push_back(std::move(sent));
+      // The stand-in answers now; whatever it fires is only queued, so
+      // nothing runs in the plugin before this call returns.
+      answer = host.neighbours_.Handle(copy);
+    }
+    FillAnswer(*response, std::move(answer), host.answers_);
+  });
 }
 
 void PluginHost::Reserved2(HostApi*) {}
@@ -96,7 +156,92 @@ void PluginHost::DispatchEvent(const std::string& name, const HostValue& body, u
   });
 }
 
-bool PluginHost::RunOne() { return work_.RunOne(MonotonicNow()); }
+bool PluginHost::RunOne() {
+  bool ran = false;
+  Guarded("host work", [&] { ran = work_.RunOne(MonotonicNow()); });
+  return ran;
+}
+
+bool PluginHost::IdleUntilNextDue(int64_t maxSleepNanoseconds) {
+  const auto due = work_.NextDue();
+  if (!due) return false;
+  if (VirtualClockActive()) {
+    AdvanceVirtualClockTo(*due);
+  } else {
+    const int64_t wait = std::min(*due - MonotonicNow(), maxSleepNanoseconds);
+    if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+  }
+  return true;
+}
+
+void PluginHost::AttachDescription(const ApiDescription* description) {
+  router_ = description ? EndpointRouter(*description) : EndpointRouter();
+}
+
+void PluginHost::Enqueue(std::string label, std::function<void()> work) {
+  work_.Post(std::move(label), std::move(work));
+}
+
+void PluginHost::RunQueuedRequest(const HostRequest& request, const ResponseSlot& slot) {
+  const ApiFunction* function = router_.Find(request.method, request.customMethod, request.url);
+  if (!function || !function->callback) {
+    slot->emplace(ErrorResponse(404, "Invalid function"));
+    return;
+  }
+  slot->emplace(CallEndpoint(*function, request, ++requestIds_));
+}
+
+ResponseSlot PluginHost::QueueRequest(HostRequest request) {
+  auto slot = std::make_shared<std::optional<HostResponse>>();
+  auto shared = std::make_shared<HostRequest>(std::move(request));
+  std::string label = "Request: ";
+  label += MethodName(shared->method);
+  label += " " + shared->url;
+  Enqueue(std::move(label), [this, shared, slot] { RunQueuedRequest(*shared, slot); });
+  return slot;
+}
+
+HostResponse PluginHost::Request(HostRequest request) {
+  const ResponseSlot slot = QueueRequest(std::move(request));
+  if (!RunUntilAnswered(slot)) return ErrorResponse(500, "No answer");
+  return std::move(**slot);
+}
+
+ResponseSlot PluginHost::QueueBuiltin(std::string name) {
+  auto slot = std::make_shared<std::optional<HostResponse>>();
+  Enqueue("Builtin: " + name, [this, name, slot] {
+    const ApiFunction* function = router_.FindBuiltin(name);
+    if (!function || !function->callback) {
+      slot->emplace(ErrorResponse(404, "Unsupported builtin function"));
+      return;
+    }
+    slot->emplace(CallEndpoint(*function, HostRequest::Make(KIV_METHOD_NONE, ""), ++requestIds_));
+  });
+  return slot;
+}
+
+HostResponse PluginHost::CallBuiltin(const std::string& name) {
+  const ResponseSlot slot = QueueBuiltin(name);
+  if (!RunUntilAnswered(slot)) return ErrorResponse(500, "No answer");
+  return std::move(**slot);
+}
+
+bool PluginHost::RunUntilAnswered(const ResponseSlot& slot) {
+  while (!slot->has_value()) {
+    if (RunOne()) continue;
+    if (!IdleUntilNextDue()) return false;
+  }
+  return true;
+}
+
+void PluginHost::FireEvent(const std::string& name, OwnedHostValue body, uint32_t flags) {
+  DispatchEvent(name, body.root(), flags);
+}
+
+void PluginHost::Later(std::string label, int64_t delayNanoseconds, std::function<void()> work) {
+  work_.PostAt(std::move(label), MonotonicNow() + std::max<int64_t>(delayNanoseconds, 0),
+               std::move(work));
+}
 
 size_t PluginHost::RunUntilIdle() {
   size_t ran = 0;
@@ -117,13 +262,22 @@ void PluginHost::AdvanceClock(int64_t nanoseconds) {
 }
 
 void PluginHost::DispatchEvent(HostApi* api, const EventRecord* event) {
-  if (event && event->name) From(api).DispatchEvent(event->name, event->body, event->flags);
+  if (!event || !event->name) return;
+  PluginHost& host = From(api);
+  Guarded("DispatchEvent", [&] {
+    PublishedEvent& published = host.publishedEvents_.emplace_back(
+        PublishedEvent{event->name, OwnedHostValue(event->body), event->flags});
+    if (host.eventObserver_) host.eventObserver_(published);
+    host.DispatchEvent(event->name, event->body, event->flags);
+  });
 }
 
 void PluginHost::AddEventListener(HostApi* api, const char* name, void* pluginHandle,
                                   EventCallback callback, void* userData, uint32_t flags) {
   if (!name || !callback) return;
-  From(api).listeners_[name].push_back(Listener{pluginHandle, callback, userData, flags});
+  Guarded("AddEventListener", [&] {
+    From(api).listeners_[name].push_back(Listener{pluginHandle, callback, userData, flags});
+  });
 }
 
 void PluginHost::RemoveEventListener(HostApi* api, const char* name, void* pluginHandle) {
@@ -140,15 +294,40 @@ void PluginHost::ScheduleCallback(HostApi* api, const char* label, void (*callba
                                   void* userData, double delaySeconds, uint32_t) {
   if (!callback) return;
   const double delay = delaySeconds > 0 ? delaySeconds * 1e9 : 0.0;
-  From(api).work_.PostAt(label ? label : "", MonotonicNow() + static_cast<int64_t>(delay),
-                         [callback, userData] { callback(userData); });
+  Guarded("ScheduleCallback", [&] {
+    From(api).work_.PostAt(label ? label : "", MonotonicNow() + static_cast<int64_t>(delay),
+                           [callback, userData] { callback(userData); });
+  });
 }
 
-void PluginHost::PumpOnce(HostApi* api) { From(api).RunOne(); }
+void PluginHost::PumpOnce(HostApi* api) {
+  PluginHost& host = From(api);
+  if (host.RunOne()) {
+    host.idlePumps_ = 0;
+    return;
+  }
+  // Nothing ready: wait for what is scheduled, as a real host's wait would.
+  if (host.IdleUntilNextDue()) {
+    host.idlePumps_ = 0;
+    host.RunOne();
+    return;
+  }
+  if (!VirtualClockActive()) {
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    return;
+  }
+  if (++host.idlePumps_ >= kHopelessIdlePumps) {
+    std::fprintf(stderr,
+                 "kiv-host: the plugin waits (%s) with nothing pending or scheduled on the "
+                 "virtual clock; nothing can ever answer it\n",
+                 host.waitLabels_.empty() ? "no wait" : host.waitLabels_.back().c_str());
+    std::abort();
+  }
+}
 
 void PluginHost::BeginWait(HostApi* api, const char* label, uint32_t) {
   PluginHost& host = From(api);
-  host.waitLabels_.emplace_back(label ? label : "");
+  Guarded("BeginWait", [&] { host.waitLabels_.emplace_back(label ? label : ""); });
   ++host.waitDepth_;
 }
 
@@ -156,8 +335,11 @@ void PluginHost::EndWait(HostApi* api) { --From(api).waitDepth_; }
 
 void PluginHost::WriteLog(HostApi* api, int32_t level, const char* message) {
   PluginHost& host = From(api);
-  host.logLines_.push_back(LogLine{level, message ? message : ""});
-  if (host.echoLog_) std::fprintf(stderr, "[plugin %d] %s\n", level, message ? message : "");
+  Guarded("WriteLog", [&] {
+    const LogLine& line = host.logLines_.emplace_back(LogLine{level, message ? message : ""});
+    if (host.echoLog_) std::fprintf(stderr, "[plugin %d] %s\n", level, line.message.c_str());
+    if (host.logObserver_) host.logObserver_(line);
+  });
 }
 
 }  // namespace kiv::host

@@ -3,26 +3,46 @@
 //
 // It opens the library with dlopen, runs the version handshake, hands the
 // plugin a `HostApi` and a host context in `Initialize`, reads its memory
-// counters and shuts it down. Lines the plugin writes through `WriteLog` are
-// collected (and echoed to standard error when asked). Event listeners the
-// plugin adds are recorded by name.
+// counters and shuts it down. Everything else is queued work that RunOne (and
+// the plugin's PumpOnce) runs one item at a time: event deliveries, scheduled
+// callbacks, and requests to the plugin's endpoints. The plugin's own
+// requests reach the stand-in neighbours (standard_neighbours.h), which
+// answer at once and fire their events through the same queue. Lines the
+// plugin writes through `WriteLog` are collected (and echoed when asked).
 //
-// Not for: more than one plugin per host object.
+// Waiting: when the plugin pumps and nothing is ready, the host waits for the
+// next scheduled item: on the virtual clock it jumps there, on the real clock
+// it sleeps. A plugin that waits on the virtual clock with nothing pending at
+// all can never be answered; the host then reports it and aborts rather than
+// spin forever.
+//
+// Not for: more than one plugin per host object; threads (one thread drives
+// the host and the plugin).
 //
 //   std::string error;
 //   auto host = kiv::host::PluginHost::Open("libvmk-be-kiv-joust.so", &error);
 //   host->Load({18, 0, 0});
 //   host->Initialize();
-//   host->Shutdown();
+//   HostResponse answer = host->Request(HostRequest::Make(KIV_METHOD_GET,
+//   "/kiv-joust/v1/enabled")); host->Shutdown();
 #pragma once
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "host/answer_record.h"
+#include "host/endpoint_router.h"
+#include "host/host_request.h"
+#include "host/host_response.h"
+#include "host/login_neighbour.h"
+#include "host/neighbour.h"
+#include "host/owned_host_value.h"
 #include "host/work_queue.h"
 #include "kiv_plugin_abi.h"
 
@@ -46,13 +66,40 @@ struct Listener {
   uint32_t flags = 0;
 };
 
-class PluginHost {
+/// A request the plugin sent, as the stand-ins saw it.
+struct SentRequest {
+  uint32_t method = 0;
+  std::string url;
+  std::vector<std::string> paramsJson;  // each parameter as compact JSON
+};
+
+/// An event the plugin dispatched.
+struct PublishedEvent {
+  std::string name;
+  OwnedHostValue body;
+  uint32_t flags = 0;
+};
+
+/// Where a queued request's answer lands once it has run.
+using ResponseSlot = std::shared_ptr<std::optional<HostResponse>>;
+
+class PluginHost : public NeighbourContext {
  public:
   /// Opens the library and finds `load_<symbol>`; null with `error` set when
   /// either fails. `entrySymbol` defaults to the joust plugin's entry point.
   static std::unique_ptr<PluginHost> Open(const std::string& libraryPath, std::string* error,
                                           const std::string& entrySymbol = "load_kiv_joust");
-  ~PluginHost();
+  /// A host without a library: its HostApi, queue, bus and stand-ins work as
+  /// usual, and AttachDescription gives it endpoints. For exercising the host.
+  static std::unique_ptr<PluginHost> Detached();
+  ~PluginHost() override;
+  /// Use Open or Detached; the key keeps construction to those.
+  struct ConstructionKey {
+   private:
+    friend class PluginHost;
+    ConstructionKey() = default;
+  };
+  explicit PluginHost(ConstructionKey);
   PluginHost(const PluginHost&) = delete;
   PluginHost& operator=(const PluginHost&) = delete;
 
@@ -75,6 +122,55 @@ class PluginHost {
   /// Moves the (virtual) clock forward by `nanoseconds`, running every item
   /// that falls due on the way, in due order, at its due time.
   void AdvanceClock(int64_t nanoseconds);
+  /// With nothing ready: jumps the virtual clock to the next scheduled item,
+  /// or sleeps until it on the real clock (at most `maxSleepNanoseconds`).
+  /// False when nothing is scheduled.
+  bool IdleUntilNextDue(int64_t maxSleepNanoseconds = 50'000'000);
+
+  /// Routes requests by `description` (borrowed; the plugin's own is used
+  /// after Load). Detached hosts only need this.
+  void AttachDescription(const ApiDescription* description);
+  /// The endpoint for (method, path), or null.
+  const ApiFunction* FindEndpoint(uint32_t method, std::string_view customMethod,
+                                  std::string_view path) const {
+    return router_.Find(method, customMethod, path);
+  }
+  /// Queues a request to the plugin's endpoints; the slot fills when it ran.
+  /// No endpoint: the answer is the error "Invalid function" with 404.
+  ResponseSlot QueueRequest(HostRequest request);
+  /// Queues `request` and runs pending work until its answer is there.
+  HostResponse Request(HostRequest request);
+  /// Queues a call of the built-in function `name` (empty URL, no method).
+  /// Unknown names answer "Unsupported builtin function" with 404.
+  ResponseSlot QueueBuiltin(std::string name);
+  HostResponse CallBuiltin(const std::string& name);
+  /// Runs pending work (waiting for scheduled items) until `slot` is filled;
+  /// false when nothing is left that could fill it.
+  bool RunUntilAnswered(const ResponseSlot& slot);
+
+  /// The stand-ins the plugin's requests reach; tests may add their own.
+  Neighbourhood& neighbours() { return neighbours_; }
+  LoginNeighbour& login() { return *login_; }
+  /// Answers given to the plugin's requests, and their releases.
+  const AnswerLedger& answers() const { return answers_; }
+  const std::vector<SentRequest>& sentRequests() const { return sentRequests_; }
+  const std::vector<PublishedEvent>& publishedEvents() const { return publishedEvents_; }
+  /// Called for each event the plugin dispatches, when it dispatches it.
+  void SetEventObserver(std::function<void(const PublishedEvent&)> observer) {
+    eventObserver_ = std::move(observer);
+  }
+  /// Called for each log line as it arrives.
+  void SetLogObserver(std::function<void(const LogLine&)> observer) {
+    logObserver_ = std::move(observer);
+  }
+  /// The function table and handle the plugin gets (for calling the host as
+  /// a plugin would).
+  HostApi* hostApi() { return &table_.api; }
+  void* pluginHandle() const { return context_.pluginHandle; }
+
+  // NeighbourContext: what the stand-ins do on this host.
+  void FireEvent(const std::string& name, OwnedHostValue body, uint32_t flags) override;
+  void Later(std::string label, int64_t delayNanoseconds, std::function<void()> work) override;
 
   const PluginLoadRecord& record() const { return record_; }
   const std::vector<LogLine>& logLines() const { return logLines_; }
@@ -87,7 +183,8 @@ class PluginHost {
   void SetEchoLog(bool on) { echoLog_ = on; }
 
  private:
-  PluginHost() = default;
+  void Enqueue(std::string label, std::function<void()> work);
+  void RunQueuedRequest(const HostRequest& request, const ResponseSlot& slot);
   static PluginHost& From(HostApi* api);
   static void SendRequest(HostApi* api, ResponseRecord* response, const RequestRecord* request);
   static void Reserved2(HostApi* api);
@@ -120,6 +217,16 @@ class PluginHost {
   WorkQueue work_;
   std::vector<std::string> waitLabels_;
   int waitDepth_ = 0;
+  int idlePumps_ = 0;
+  EndpointRouter router_;
+  uint64_t requestIds_ = 0;
+  AnswerLedger answers_;
+  Neighbourhood neighbours_;
+  LoginNeighbour* login_ = nullptr;
+  std::vector<SentRequest> sentRequests_;
+  std::vector<PublishedEvent> publishedEvents_;
+  std::function<void(const PublishedEvent&)> eventObserver_;
+  std::function<void(const LogLine&)> logObserver_;
 };
 
 }  // namespace kiv::host
