@@ -47,6 +47,7 @@ void ProbePlugin::RegisterApi() {
         return Fail(code, FormatMessage("probe failure %1", code));
       },
       Param<uint32_t>("code", kPathLocation));
+  RegisterRuntimeEndpoints(*this);
 }
 
 }  // namespace kiv::probe

@@ -44,6 +44,11 @@ class ProbePlugin final : public AppModule {
   void RegisterApi() override;
 };
 
+/// The endpoints that drive the runtime's services (requests to other
+/// plugins, events, timers, backend calls) from outside; declared after the
+/// serving endpoints. Defined in probe_runtime_endpoints.cc.
+void RegisterRuntimeEndpoints(ProbePlugin& plugin);
+
 }  // namespace kiv::probe
 
 template <>
