@@ -61,10 +61,11 @@ void CloseStream(void* stream) {
 void Release(ResponseRecord* record) {
   if (!record) return;
   std::unique_ptr<AnswerHolder> holder;
+  void* const stream = record->stream;  // a packed field: copied, never bound by reference
   std::lock_guard lock(gHoldersLock);
-  const auto found = Holders().find(record->stream);
+  const auto found = Holders().find(stream);
   if (found == Holders().end()) {
-    const auto released = Released().find(record->stream);
+    const auto released = Released().find(stream);
     if (released != Released().end()) ++released->second->strayReleases;
     return;
   }

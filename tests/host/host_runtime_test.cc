@@ -82,7 +82,8 @@ TEST(OwnedHostValue, DeepCopiesTextsCollectionsAndStructures) {
   const HostValue& list = r.u.structure.members[0].value;
   ASSERT_EQ(list.u.collection.count, 2u);
   EXPECT_EQ(std::string(list.u.collection.items[0].u.text.data), "hel");
-  EXPECT_EQ(list.u.collection.items[1].u.signedValue, -4);
+  const int64_t copied = list.u.collection.items[1].u.signedValue;  // packed: read by copy
+  EXPECT_EQ(copied, -4);
 }
 
 TEST(OwnedHostValue, CopiesDeepChainsWithoutRecursion) {

@@ -176,7 +176,8 @@ TEST_F(NeighbourTest, AnAnswerBeforeThePostReturnsIsQueuedWhileTheUuidIsStillBei
   ResponseRecord record{};
   SendRaw(KIV_METHOD_POST, "/kiv-login/v1/service-proxy-uuid-requests",
           {"joust", "getTournaments", "handle", "{}"}, record);
-  ASSERT_NE(record.read, nullptr);
+  const StreamRead read = record.read;  // packed: read by copy
+  ASSERT_NE(read, nullptr);
   uint8_t buffer[4096];
   uint32_t count = sizeof buffer;
   uint8_t more = 0;
@@ -211,7 +212,8 @@ TEST(AnswerRecord, StreamsHonourTheReadersCountAndFailuresAndReleaseComesOnce) {
   AnswerLedger ledger;
   ResponseRecord record{};
   FillAnswer(record, NeighbourAnswer::Streamed(StreamPlan{"abcdefgh", {3}, 2}), ledger);
-  EXPECT_EQ(record.expectedSize, 8u);
+  const uint32_t expectedSize = record.expectedSize;  // packed: read by copy
+  EXPECT_EQ(expectedSize, 8u);
   uint8_t buffer[8] = {};
   uint32_t count = 2;
   uint8_t more = 0;
