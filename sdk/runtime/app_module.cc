@@ -34,6 +34,7 @@ AppModule::AppModule()
 }
 
 AppModule::~AppModule() {
+  OrphanScheduledCallbacks();
   // The log target goes before the logger reference it is attached to.
   logTarget_.reset();
   apiDescription_.reset();
@@ -81,10 +82,18 @@ bool AppModule::Initialize(const HostContext& context) {
   userAgent_ = "ZanthClient/" + hostVersion_.ToText() + " (" + name_.shortName + ")";
   pluginHandle_ = context.pluginHandle;
   logName_ = name_.shortName;
-  for (const char* event : kServiceProxyEvents) {
-    // Answers of backend calls; handled by the service proxy.
-    AddEventHandler(event, 1, [](const HostValue&) {});
-  }
+  // Answers of backend calls, matched to their requests by the service proxy.
+  AddRecordEventHandler<PluginServiceProxyResponse>(
+      kServiceProxyEvents[0], 1, [this](const PluginServiceProxyResponse& response) {
+        OnServiceProxyResponse(response.uuid, response);
+      });
+  AddRecordEventHandler<PluginServiceProxyResponse>(
+      kServiceProxyEvents[1], 1, [this](const PluginServiceProxyResponse& response) {
+        OnServiceProxyResponse(response.serviceName + "." + response.methodName, response);
+      });
+  AddRecordEventHandler<PluginServiceProxyResponse>(
+      kServiceProxyEvents[2], 1,
+      [this](const PluginServiceProxyResponse& response) { OnServiceProxyAsync(response); });
   return Start();
 }
 
@@ -98,6 +107,12 @@ void AppModule::Shutdown(AppModule* module) {
 void AppModule::Finalize() {
   for (const auto& [name, handler] : eventHandlers_) HostRemoveEventListener(name.c_str());
   eventHandlers_.clear();
+  ClearServiceProxyTables();
+  namedTimers_.clear();
+  exactHandlers_.clear();
+  patternHandlers_.clear();
+  // Listener counts and the one-shot table stay: the host may still fire the
+  // callbacks it holds.
 }
 
 void AppModule::AddEventHandler(const std::string& name, uint32_t flags, HostEventHandler handler) {
@@ -113,8 +128,6 @@ void AppModule::OnHostEvent(const char* name, const HostValue* body, uint32_t, v
   if (found != module->eventHandlers_.end()) found->second(*body);
 }
 
-void AppModule::Subscribe(const std::string&) {}
-void AppModule::Unsubscribe(const std::string&) {}
 void AppModule::RegisterApi() {}
 bool AppModule::Start() { return true; }
 
