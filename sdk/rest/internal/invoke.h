@@ -29,11 +29,17 @@ struct ArgumentFlags {
 };
 
 template <typename T>
-void ConvertArgument(const BindingProperty& value, const ArgumentFlags& flags, T& out,
+void ConvertArgument(BindingProperty& value, const ArgumentFlags& flags, T& out,
                      BindingProperty& status) {
   // An optional argument that no source named keeps its native default.
   if (flags.optional && value.IsEmpty()) return;
-  FromValue(value, flags.name, out, status);
+  if constexpr (std::same_as<T, BindingProperty>) {
+    // An "object" argument takes the value unchanged; the bound values are
+    // the call's own, so it is moved rather than copied.
+    if (status.IsValid()) out = std::move(value);
+  } else {
+    FromValue(value, flags.name, out, status);
+  }
 }
 
 template <typename R>
