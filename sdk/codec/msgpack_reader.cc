@@ -51,6 +51,8 @@ class MessagePackReader {
       if (!ReadItem(keyPosition)) return Failed();
       if (topLevel && stack_.empty()) break;  // a top-level scalar
     }
+    // Input that ends inside containers keeps what was read.
+    builder_.CloseOpenContainers();
     return MessagePackResult{std::move(value_), offset_};
   }
 

@@ -7,6 +7,13 @@
 // enforces the nesting limit. Repeated member names select the existing
 // member: a later scalar replaces it, maps merge, lists continue it.
 //
+// A map begun empty takes its first members by ordered insert; past a few,
+// it collects the rest in arrival order and is put in name order once, when it
+// closes (O(n log n) for any order of names). A repeated name is then found
+// through a hash index on the identity of its interned text. Until it closes,
+// an open map may not be in name order: look at a container only after its
+// end event (ClosedContainer).
+//
 // Not for: building values by hand (use BindingProperty directly), or
 // validating a document's syntax (the parser does that).
 //
@@ -18,6 +25,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string_view>
 #include <vector>
 
@@ -71,23 +79,50 @@ class ValueBuilder {
   bool ExpectsKey() const {
     return !stack_.empty() && stack_.back().isMap && pendingMember_ == nullptr;
   }
-  /// The innermost open container; only valid while Depth() > 0.
-  const BindingProperty& OpenContainer() const { return *stack_.back().container; }
+  /// The container the last EndMap or EndList closed, complete and in name
+  /// order; valid until the next event. Only after such an end.
+  const BindingProperty& ClosedContainer() const { return *closed_; }
+
+  /// Closes every container still open (a reader that stops at the end of
+  /// truncated input keeps what it read), leaving each in name order.
+  void CloseOpenContainers();
 
  private:
   struct Open {
     BindingProperty* container;
     size_t nextIndex;  ///< lists only: where the next element goes
+    size_t keys;       ///< maps begun empty: keys seen, repeated ones included
     bool isMap;
+    bool unsorted;  ///< maps begun empty: large ones are in arrival order until EndMap
+  };
+
+  /// Open addressing over member positions + 1 (0: free), keyed by the
+  /// address of the interned name. One per depth, reused map after map.
+  struct NameIndex {
+    std::vector<uint32_t> slots;
+    uint32_t used = 0;
   };
 
   /// The value the next event writes into, or nullptr when a map has no key.
   BindingProperty* TakeTarget();
-  bool Push(BindingProperty* container, bool isMap, size_t nextIndex);
+  bool Push(BindingProperty* container, bool isMap, bool unsorted, size_t nextIndex);
+  /// Key for a map past ordered inserts: kept out of line, off the path of
+  /// small maps.
+  [[gnu::noinline]] BindingProperty& UnsortedMember(BindingProperty& map, std::string_view name);
+  /// The member of the unsorted map on top of the stack named like its last
+  /// member, among the others; kNoMember when the name is new (it is then
+  /// added to the index).
+  uint32_t EarlierMember(BindingProperty& map);
+  static void RebuildIndex(NameIndex& index, std::span<const BindingMember> members,
+                           size_t capacity);
+  static void AddToIndex(NameIndex& index, const char* name, uint32_t position);
+  static constexpr uint32_t kNoMember = UINT32_MAX;
 
   BindingProperty& root_;
   std::vector<Open> stack_;
+  std::vector<NameIndex> indexes_;  ///< by depth
   BindingProperty* pendingMember_ = nullptr;
+  const BindingProperty* closed_ = nullptr;
   ExistingList existingList_;
   bool depthExceeded_ = false;
 };

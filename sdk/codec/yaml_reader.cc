@@ -186,14 +186,16 @@ class YamlReader {
   bool End(bool isMap) {
     OpenAnchor open = std::move(openAnchors_.back());
     openAnchors_.pop_back();
+    if (!(isMap ? builder_.EndMap() : builder_.EndList())) return false;
     if (open.anchor != nullptr) {
-      BindingProperty copy = builder_.OpenContainer();
+      // Copied once closed: only then is a map in name order.
+      BindingProperty copy = builder_.ClosedContainer();
       yaml_event_t at{};
       at.start_mark = open.mark;
       if (!Spend(CountValues(copy), at, open.name.c_str())) return false;
       Close(*open.anchor, std::move(copy));
     }
-    return isMap ? builder_.EndMap() : builder_.EndList();
+    return true;
   }
 
   /// Records `name` (when not null) as an open anchor; a repeated name fails.

@@ -502,6 +502,121 @@ void BindingProperty::ReserveMembers(size_t count) {
   record.members = Reallocate(record.members, record.capacity);
 }
 
+BindingMember& BindingProperty::AppendMemberUnsorted(std::string_view name) {
+  BecomeStructure();
+  StructureRecord& record = *payload_.structure;
+  const value_internal::InternedString* interned = context_->Strings().Intern(name);
+  if (record.size == record.capacity) {
+    record.capacity = GrownCapacity(record.capacity, record.size + 1);
+    record.members = Reallocate(record.members, record.capacity);
+  }
+  BindingMember* slot = record.members + record.size++;
+  slot->name_ = interned;
+  TreeWalker::ConstructEmpty(&slot->value_, context_);
+  return *slot;
+}
+
+void BindingProperty::RemoveLastMember() noexcept {
+  if (kind_ != ValueKind::kStructure || payload_.structure->size == 0) return;
+  StructureRecord& record = *payload_.structure;
+  BindingMember& last = record.members[--record.size];
+  context_->Strings().Release(last.name_);
+  last.value_.~BindingProperty();
+}
+
+namespace {
+
+// Below this many members the sort runs on the stack, by insertion.
+constexpr uint32_t kInsertionSortLimit = 32;
+
+// A member's place in the sort: the first 8 bytes of its name as a
+// big-endian number (zero-padded), which orders most pairs with one integer
+// compare, then the whole name, then the position (making the sort stable).
+struct SortKey {
+  uint64_t prefix;
+  const char* name;  ///< Interned text: equal names have equal pointers.
+  uint32_t length;
+  uint32_t position;
+};
+
+inline uint64_t NamePrefix(std::string_view name) {
+  uint64_t bytes = 0;
+  if (name.size() >= 8) {
+    std::memcpy(&bytes, name.data(), 8);
+  } else {
+    std::memcpy(&bytes, name.data(), name.size());
+  }
+  return __builtin_bswap64(bytes);  // Little-endian load: the first byte becomes the top.
+}
+
+inline bool KeyBelow(const SortKey& left, const SortKey& right) {
+  if (left.prefix != right.prefix) return left.prefix < right.prefix;
+  if (left.name != right.name) {
+    const std::string_view leftName(left.name, left.length);
+    const std::string_view rightName(right.name, right.length);
+    if (NameBelow(leftName, rightName)) return true;
+    if (NameBelow(rightName, leftName)) return false;
+  }
+  return left.position < right.position;
+}
+
+// Sorts `keys`; true when that changed their order.
+bool SortKeys(SortKey* keys, uint32_t size) {
+  bool moved = false;
+  if (size <= kInsertionSortLimit) {
+    for (uint32_t next = 1; next < size; ++next) {
+      if (!KeyBelow(keys[next], keys[next - 1])) continue;
+      const SortKey moving = keys[next];
+      uint32_t at = next;
+      while (at > 0 && KeyBelow(moving, keys[at - 1])) {
+        keys[at] = keys[at - 1];
+        --at;
+      }
+      keys[at] = moving;
+      moved = true;
+    }
+    return moved;
+  }
+  for (uint32_t at = 1; at < size && !moved; ++at) moved = KeyBelow(keys[at], keys[at - 1]);
+  if (moved) std::sort(keys, keys + size, KeyBelow);
+  return moved;
+}
+
+}  // namespace
+
+void BindingProperty::SortMembers() {
+  if (kind_ != ValueKind::kStructure) return;
+  StructureRecord& record = *payload_.structure;
+  const uint32_t size = record.size;
+  if (size == 0) return;
+  SortKey inlineKeys[kInsertionSortLimit];  // Trivial: left uninitialized.
+  SortKey* keys = inlineKeys;
+  if (size > kInsertionSortLimit) {
+    keys = static_cast<SortKey*>(std::malloc(size * sizeof(SortKey)));
+    if (!keys) std::abort();  // Out of memory: there is no failure path to report into.
+  }
+  for (uint32_t at = 0; at < size; ++at) {
+    const std::string_view name = record.members[at].Name();
+    keys[at] = {NamePrefix(name), name.data(), static_cast<uint32_t>(name.size()), at};
+  }
+  const bool moved = SortKeys(keys, size);
+  if (moved || record.capacity != size) {
+    // Members relocate as bytes (see Reallocate): one pass moves each into an
+    // array of exactly `size` members.
+    auto* sorted = static_cast<BindingMember*>(std::malloc(size * sizeof(BindingMember)));
+    if (!sorted) std::abort();
+    for (uint32_t at = 0; at < size; ++at) {
+      std::memcpy(static_cast<void*>(sorted + at),
+                  static_cast<const void*>(record.members + keys[at].position),
+                  sizeof(BindingMember));
+    }
+    std::free(record.members);
+    record.members = sorted;
+    record.capacity = size;
+  }
+  if (keys != inlineKeys) std::free(keys);
+}
+
 std::span<const BindingMember> BindingProperty::Members() const noexcept {
   if (kind_ != ValueKind::kStructure) return {};
   return {payload_.structure->members, payload_.structure->size};

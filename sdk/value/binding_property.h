@@ -237,6 +237,34 @@ class BindingProperty {
   std::span<const BindingMember> Members() const noexcept;
   std::span<BindingMember> MutableMembers() noexcept;
 
+  // ---- Bulk building ---------------------------------------------------------
+  // A structure built from many names is cheapest appended in arrival order and
+  // put in name order once: O(n log n) whatever the order of the names, where
+  // MutableMember pays an ordered insert per name (O(n^2) for descending names).
+  //
+  //   BindingProperty record;
+  //   record.AppendMemberUnsorted("b").Value() = 2;
+  //   record.AppendMemberUnsorted("a").Value() = 1;
+  //   record.SortMembers();                      // members: a, b
+
+  /// Turns the value into an empty structure first if it is not one, appends a
+  /// member named `name` without looking for an existing one, and returns it.
+  /// Until SortMembers(), the members are in append order and names may repeat:
+  /// lookups by name (Member, FindMember, MutableMember, SetMember,
+  /// RemoveMember) and comparisons must wait for it. The reference is valid
+  /// until the next member is added.
+  BindingMember& AppendMemberUnsorted(std::string_view name);
+
+  /// Removes the last member of the member array (the last appended one before
+  /// SortMembers); does nothing when there is none or this is not a structure.
+  void RemoveLastMember() noexcept;
+
+  /// Puts the members in name order after AppendMemberUnsorted: a stable sort
+  /// (repeated names stay adjacent, in append order), O(n log n), that also
+  /// trims the member array to the member count. Does nothing unless this is
+  /// a structure.
+  void SortMembers();
+
   // ---- Text and comparison -------------------------------------------------
 
   /// Scalars as text: "true"/"false", integers in decimal, a float as "%f", a
@@ -284,8 +312,13 @@ class BindingProperty {
 class BindingMember {
  public:
   std::string_view Name() const noexcept;
-  /// The name as NUL-terminated text.
+  /// The name as NUL-terminated text. Names are interned per tree: members of
+  /// one tree with equal names return the same pointer, so the pointer
+  /// identifies the name within the tree.
   const char* CName() const noexcept;
+  /// True when both members have the same name; for members of one tree this
+  /// is one pointer compare (names are interned per tree).
+  bool SameNameInTree(const BindingMember& other) const noexcept { return name_ == other.name_; }
   const BindingProperty& Value() const noexcept { return value_; }
   BindingProperty& Value() noexcept { return value_; }
 

@@ -1,12 +1,13 @@
 #include "sdk/codec/internal/yaml_scalar.h"
 
 #include <cctype>
-#include <cerrno>
 #include <cmath>
 #include <cstdlib>
-#include <cstring>
+#include <limits>
 
+#include "sdk/value/binding_property.h"
 #include "sdk/value/format_message.h"
+#include "sdk/value/native/number_text.h"
 
 namespace kiv::codec_internal {
 namespace {
@@ -15,9 +16,6 @@ constexpr std::string_view kStrTag = "tag:yaml.org,2002:str";
 constexpr std::string_view kIntTag = "tag:yaml.org,2002:int";
 constexpr std::string_view kFloatTag = "tag:yaml.org,2002:float";
 constexpr std::string_view kBoolTag = "tag:yaml.org,2002:bool";
-
-constexpr const char* kIncorrectFormat = "Value %1 for '%2' of type %3 is in an incorrect format";
-constexpr const char* kOutOfRange = "Value %1 for '%2' of type %3 is out of range";
 
 bool IsTrueSpelling(std::string_view text) {
   for (const char* spelling :
@@ -46,48 +44,33 @@ YamlScalar Error(std::string message) {
   return scalar;
 }
 
-// The string-to-number rules of the native conversions, with the name
-// 'yaml'. Switch to ParseSignedText / ParseUnsignedText / ParseDoubleText
-// (sdk/value/native/number_text.h) once that target is part of the build.
+// Tagged numbers follow the rules of the native conversions, reported with
+// the name 'yaml'.
+constexpr std::string_view kYamlName = "yaml";
+
 YamlScalar TaggedInteger(std::string_view text) {
   YamlScalar scalar;
-  const char* begin = text.data();
-  char* end = nullptr;
-  errno = 0;
+  BindingProperty status;
+  // A leading "-" reads as signed; anything else as unsigned, where a "-"
+  // after white space is out of range.
   if (text.starts_with('-')) {
-    const long long number = std::strtoll(begin, &end, 0);
-    if (end != begin + text.size())
-      return Error(FormatMessage(kIncorrectFormat, text, "yaml", "int64_t"));
-    if (errno == ERANGE) return Error(FormatMessage(kOutOfRange, text, "yaml", "int64_t"));
+    scalar.signedNumber = ParseSignedText(text, kYamlName, "int64_t", status);
     scalar.kind = YamlScalar::Kind::kSigned;
-    scalar.signedNumber = number;
-    return scalar;
+  } else {
+    scalar.unsignedNumber = ParseUnsignedText(text, kYamlName, "uint64_t", status);
+    scalar.kind = YamlScalar::Kind::kUnsigned;
   }
-  const unsigned long long number = std::strtoull(begin, &end, 0);
-  if (end != begin + text.size())
-    return Error(FormatMessage(kIncorrectFormat, text, "yaml", "uint64_t"));
-  // strtoull also accepts a "-" after leading white space.
-  const bool negative = std::memchr(begin, '-', static_cast<size_t>(end - begin)) != nullptr;
-  if (errno == ERANGE || negative)
-    return Error(FormatMessage(kOutOfRange, text, "yaml", "uint64_t"));
-  scalar.kind = YamlScalar::Kind::kUnsigned;
-  scalar.unsignedNumber = number;
-  return scalar;
+  return status.IsValid() ? scalar : Error(std::string(status.Error()));
 }
 
 YamlScalar TaggedFloat(std::string_view text) {
   YamlScalar scalar;
-  char* end = nullptr;
-  errno = 0;
-  const double number = std::strtod(text.data(), &end);
-  if (end != text.data() + text.size())
-    return Error(FormatMessage(kIncorrectFormat, text, "yaml", "double"));
-  if (errno == ERANGE && std::isinf(number)) {
-    return Error(FormatMessage(kOutOfRange, text, "yaml", "double"));
-  }
+  BindingProperty status;
+  // "inf" and "nan" are floats like any other: only overflow is out of range.
+  scalar.floatNumber =
+      ParseDoubleText(text, kYamlName, "double", status, std::numeric_limits<double>::infinity());
   scalar.kind = YamlScalar::Kind::kFloat;
-  scalar.floatNumber = number;
-  return scalar;
+  return status.IsValid() ? scalar : Error(std::string(status.Error()));
 }
 
 /// Plain text that strtod reads completely, as a number; false otherwise.

@@ -72,6 +72,29 @@ TEST(JsonReader, RepeatedNamesReplaceMergeOrConcatenate) {
   EXPECT_EQ(ReadJson(R"({"a": [1], "a": 3})").Member("a").GetUnsigned(), 3u);
 }
 
+TEST(JsonReader, RepeatedNamesOutOfOrderAndNested) {
+  const BindingProperty value =
+      ReadJson(R"({"z": 1, "a": {"y": [1], "b": 2}, "m": 0, "z": 3, "a": {"y": [2], "c": 4}})");
+  ASSERT_TRUE(value.IsValid()) << value.Error();
+  EXPECT_EQ(value, ReadJson(R"({"a": {"b": 2, "c": 4, "y": [1, 2]}, "m": 0, "z": 3})"));
+}
+
+TEST(JsonReader, ObjectWithManyNamesInDescendingOrder) {
+  // About 2 MB: 100,000 names, each smaller than the one before.
+  constexpr int kCount = 100000;
+  std::string text = "{";
+  for (int number = kCount - 1; number >= 0; --number) {
+    text += "\"name" + std::to_string(1000000 + number) + "\":" + std::to_string(number);
+    text += number == 0 ? "}" : ",";
+  }
+  const BindingProperty value = ReadJson(text);
+  ASSERT_TRUE(value.IsValid()) << value.Error();
+  ASSERT_EQ(value.Size(), static_cast<size_t>(kCount));
+  EXPECT_EQ(value.Members().front().Name(), "name1000000");
+  EXPECT_EQ(value.Members().back().Name(), "name1099999");
+  EXPECT_EQ(value.Member("name1012345").GetUnsigned(), 12345u);
+}
+
 TEST(JsonReader, ErrorsNameTheReasonAndOffset) {
   struct Case {
     const char* text;

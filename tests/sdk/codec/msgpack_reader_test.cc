@@ -90,6 +90,11 @@ TEST(MessagePackReader, TruncatedContainersKeepWhatWasRead) {
   EXPECT_TRUE(key.value.IsValid());
   EXPECT_TRUE(key.value.IsStructure());
   EXPECT_EQ(key.value.Size(), 0u);
+  // Members read before the end are found by name: the map was put in order.
+  const MessagePackResult names = Read({0x83, 0xA1, 'b', 0x01, 0xA1, 'a', 0x02});
+  ASSERT_EQ(names.value.Size(), 2u);
+  EXPECT_EQ(names.value.Member("a").GetSigned(), 2);
+  EXPECT_EQ(names.value.Member("b").GetSigned(), 1);
 }
 
 TEST(MessagePackReader, ErrorsNameTheirPosition) {

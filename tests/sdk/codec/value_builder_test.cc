@@ -2,6 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
+#include <vector>
+
 namespace kiv {
 namespace {
 
@@ -57,6 +61,186 @@ TEST(ValueBuilder, OverwriteFromStartReusesAnExistingList) {
   ASSERT_EQ(root.Member("l").Size(), 2u);
   EXPECT_EQ(root.Member("l").Element(0).GetUnsigned(), 9u);
   EXPECT_EQ(root.Member("l").Element(1).GetUnsigned(), 2u);
+}
+
+// The names of `value`'s members in storage order.
+std::vector<std::string> Names(const BindingProperty& value) {
+  std::vector<std::string> names;
+  for (const BindingMember& member : value.Members()) names.emplace_back(member.Name());
+  return names;
+}
+
+TEST(ValueBuilder, RepeatedNamesInAnyOrderSelectTheEarlierMember) {
+  BindingProperty root;
+  ValueBuilder builder(root);
+  ASSERT_TRUE(builder.BeginMap());
+  builder.Key("z");
+  builder.Unsigned(1);
+  builder.Key("a");
+  builder.BeginMap();
+  builder.Key("y");
+  builder.Unsigned(1);
+  builder.Key("b");
+  builder.Unsigned(2);
+  builder.EndMap();
+  builder.Key("m");
+  builder.String("first");
+  builder.Key("z");
+  builder.String("last");
+  builder.Key("a");
+  builder.BeginMap();
+  builder.Key("c");
+  builder.Unsigned(3);
+  builder.Key("y");
+  builder.Unsigned(9);
+  builder.EndMap();
+  ASSERT_TRUE(builder.EndMap());
+
+  EXPECT_EQ(Names(root), (std::vector<std::string>{"a", "m", "z"}));
+  EXPECT_EQ(root.Member("z").GetString(), "last");
+  EXPECT_EQ(root.Member("m").GetString(), "first");
+  EXPECT_EQ(Names(root.Member("a")), (std::vector<std::string>{"b", "c", "y"}));
+  EXPECT_EQ(root.Member("a").Member("y").GetUnsigned(), 9u);
+}
+
+TEST(ValueBuilder, NestedMergesFollowTheOrderOfEvents) {
+  // a.x is a map, then a scalar, then a map again: the last map starts afresh
+  // instead of merging into the first.
+  BindingProperty root;
+  ValueBuilder builder(root);
+  builder.BeginMap();
+  builder.Key("a");
+  builder.BeginMap();
+  builder.Key("x");
+  builder.BeginMap();
+  builder.Key("p");
+  builder.Unsigned(1);
+  builder.EndMap();
+  builder.Key("keep");
+  builder.Bool(true);
+  builder.EndMap();
+  builder.Key("a");
+  builder.BeginMap();
+  builder.Key("x");
+  builder.Unsigned(5);
+  builder.Key("x");
+  builder.BeginMap();
+  builder.Key("q");
+  builder.Unsigned(2);
+  builder.EndMap();
+  builder.Key("x");
+  builder.BeginMap();
+  builder.Key("r");
+  builder.BeginList();
+  builder.Unsigned(7);
+  builder.EndList();
+  builder.EndMap();
+  builder.EndMap();
+  ASSERT_TRUE(builder.EndMap());
+
+  const BindingProperty& a = root.Member("a");
+  EXPECT_EQ(Names(a), (std::vector<std::string>{"keep", "x"}));
+  EXPECT_EQ(Names(a.Member("x")), (std::vector<std::string>{"q", "r"}));
+  EXPECT_EQ(a.Member("x").Member("r").Element(0).GetUnsigned(), 7u);
+}
+
+TEST(ValueBuilder, OverwriteFromStartMergesMapsElementByElement) {
+  BindingProperty root;
+  ValueBuilder builder(root, ValueBuilder::ExistingList::kOverwriteFromStart);
+  builder.BeginMap();
+  builder.Key("l");
+  builder.BeginList();
+  builder.BeginMap();
+  builder.Key("x");
+  builder.Unsigned(1);
+  builder.EndMap();
+  builder.BeginMap();
+  builder.Key("y");
+  builder.Unsigned(1);
+  builder.EndMap();
+  builder.EndList();
+  builder.Key("l");
+  builder.BeginList();
+  builder.BeginMap();
+  builder.Key("b");
+  builder.Unsigned(2);
+  builder.Key("x");
+  builder.Unsigned(2);
+  builder.EndMap();
+  builder.EndList();
+  builder.EndMap();
+
+  const BindingProperty& list = root.Member("l");
+  ASSERT_EQ(list.Size(), 2u);
+  EXPECT_EQ(Names(list.Element(0)), (std::vector<std::string>{"b", "x"}));
+  EXPECT_EQ(list.Element(0).Member("x").GetUnsigned(), 2u);
+  EXPECT_EQ(Names(list.Element(1)), (std::vector<std::string>{"y"}));
+}
+
+TEST(ValueBuilder, LargeMapsInDescendingOrderEndSortedWithRepeatsResolved) {
+  constexpr int kCount = 100000;
+  BindingProperty root;
+  ValueBuilder builder(root);
+  builder.BeginMap();
+  for (int number = kCount - 1; number >= 0; --number) {
+    char name[16];
+    std::snprintf(name, sizeof name, "k%06d", number);
+    ASSERT_TRUE(builder.Key(name));
+    builder.Signed(number);
+  }
+  // Repeats beyond the linear search reach the hash index.
+  builder.Key("k000007");
+  builder.String("again");
+  builder.Key("k099999");
+  builder.BeginList();
+  builder.EndList();
+  ASSERT_TRUE(builder.EndMap());
+
+  ASSERT_EQ(root.Size(), static_cast<size_t>(kCount));
+  const auto members = root.Members();
+  for (size_t at = 1; at < members.size(); ++at) {
+    ASSERT_LT(members[at - 1].Name(), members[at].Name()) << at;
+  }
+  EXPECT_EQ(root.Member("k000007").GetString(), "again");
+  EXPECT_TRUE(root.Member("k099999").IsCollection());
+  EXPECT_EQ(root.Member("k054321").GetSigned(), 54321);
+}
+
+TEST(ValueBuilder, ClosedContainerIsTheMergedTargetInNameOrder) {
+  BindingProperty root;
+  ValueBuilder builder(root);
+  builder.BeginMap();
+  builder.Key("a");
+  builder.BeginMap();
+  builder.Key("p");
+  builder.Unsigned(1);
+  builder.EndMap();
+  builder.Key("a");
+  builder.BeginMap();
+  builder.Key("q");
+  builder.Unsigned(2);
+  builder.Key("b");
+  builder.Unsigned(3);
+  ASSERT_TRUE(builder.EndMap());
+  EXPECT_EQ(Names(builder.ClosedContainer()), (std::vector<std::string>{"b", "p", "q"}));
+}
+
+TEST(ValueBuilder, CloseOpenContainersLeavesMapsInNameOrder) {
+  BindingProperty root;
+  ValueBuilder builder(root);
+  builder.BeginMap();
+  builder.Key("b");
+  builder.BeginMap();
+  builder.Key("y");
+  builder.Unsigned(1);
+  builder.Key("x");
+  builder.Unsigned(2);
+  builder.Key("a");
+  builder.CloseOpenContainers();
+  EXPECT_EQ(builder.Depth(), 0u);
+  EXPECT_EQ(Names(root), (std::vector<std::string>{"b"}));
+  EXPECT_EQ(Names(root.Member("b")), (std::vector<std::string>{"a", "x", "y"}));
+  EXPECT_EQ(root.Member("b").Member("x").GetUnsigned(), 2u);
 }
 
 TEST(ValueBuilder, RefusesNestingBeyondTheLimit) {

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <limits>
 #include <string>
 
 #include "sdk/codec/value_builder.h"
@@ -51,6 +52,9 @@ TEST(YamlReader, TypesTaggedScalars) {
       {"a: !!int -0x10", BindingProperty(int64_t{-16})},
       {"a: !!int 010", BindingProperty(uint64_t{8})},
       {"a: !!float 2", BindingProperty(2.0)},
+      {"a: !!float -inf", BindingProperty(-std::numeric_limits<double>::infinity())},
+      {"a: !!float 1e-400", BindingProperty(0.0)},
+      {"a: !!int ''", BindingProperty(uint64_t{0})},
       {"a: !!bool Yes", BindingProperty(true)},
       {"a: !!bool maybe", BindingProperty()},
   };
@@ -76,6 +80,21 @@ TEST(YamlReader, AliasesReceiveDeepCopies) {
   EXPECT_EQ(value.Member("m").GetUnsigned(), 5u);
 }
 
+TEST(YamlReader, AnchorOnARepeatedNameHoldsTheMergedMap) {
+  const BindingProperty value = ReadYaml("a: {p: 1}\na: &x {q: 2}\nb: *x\n");
+  ASSERT_TRUE(value.IsValid()) << value.Error();
+  EXPECT_EQ(value.Member("b"), ReadYaml("{p: 1, q: 2}"));
+  EXPECT_EQ(value.Member("a"), value.Member("b"));
+}
+
+TEST(YamlReader, AnchoredMapIsCopiedInNameOrder) {
+  const BindingProperty value = ReadYaml("a: &x {z: 1, b: 2, m: 3, b: 4}\nc: *x\n");
+  ASSERT_TRUE(value.IsValid()) << value.Error();
+  EXPECT_EQ(value.Member("c").Member("b").GetUnsigned(), 4u);
+  EXPECT_EQ(value.Member("c").Members().front().Name(), "b");
+  EXPECT_EQ(value.Member("c"), value.Member("a"));
+}
+
 TEST(YamlReader, ErrorsNameTheirPosition) {
   struct Case {
     const char* text;
@@ -86,6 +105,10 @@ TEST(YamlReader, ErrorsNameTheirPosition) {
       {"a: !!int 99999999999999999999",
        "Value 99999999999999999999 for 'yaml' of type uint64_t is out of range"},
       {"a: !!float 1e999", "Value 1e999 for 'yaml' of type double is out of range"},
+      {"a: !!int -99999999999999999999",
+       "Value -99999999999999999999 for 'yaml' of type int64_t is out of range"},
+      {"a: !!int ' -5'", "Value  -5 for 'yaml' of type uint64_t is out of range"},
+      {"a: !!float 1x", "Value 1x for 'yaml' of type double is in an incorrect format"},
       {"a: !!float x", "Value x for 'yaml' of type double is in an incorrect format"},
       {"a: !!binary AAAA", "Unsupported YAML tag 'tag:yaml.org,2002:binary'."},
       {"? [a]\n: 1\n", "Unexpected start of sequence. At line: 1 col: 3"},

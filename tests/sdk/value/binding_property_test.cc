@@ -136,6 +136,55 @@ TEST(BindingProperty, MembersIterateInUnsignedByteOrder) {
   EXPECT_EQ(MemberNames(value), (std::vector<std::string>{"", "B", "a", "b", "\xC3\xA9"}));
 }
 
+TEST(BindingProperty, SortMembersOrdersUnsortedAppendsStably) {
+  BindingProperty value;
+  int order = 0;
+  for (const char* name : {"b", "\xC3\xA9", "a", "B", "a", "ab", ""}) {
+    value.AppendMemberUnsorted(name).Value() = order++;
+  }
+  value.SortMembers();
+  EXPECT_EQ(MemberNames(value),
+            (std::vector<std::string>{"", "B", "a", "a", "ab", "b", "\xC3\xA9"}));
+  // Repeated names keep their append order.
+  EXPECT_EQ(value.Members()[2].Value().GetSigned(), 2);
+  EXPECT_EQ(value.Members()[3].Value().GetSigned(), 4);
+}
+
+TEST(BindingProperty, SortMembersHandlesLargeStructures) {
+  // Past the in-place sort: the index sort, with a repeat and names sharing
+  // their first bytes.
+  BindingProperty value;
+  for (int number = 999; number >= 0; --number) {
+    value.AppendMemberUnsorted("n" + std::to_string(number)).Value() = number;
+  }
+  value.AppendMemberUnsorted("n5").Value() = -5;
+  value.SortMembers();
+  ASSERT_EQ(value.Size(), 1001u);
+  const auto members = value.Members();
+  for (size_t at = 1; at < members.size(); ++at) {
+    ASSERT_LE(members[at - 1].Name(), members[at].Name()) << at;
+  }
+  // Lookups work again; the earlier of the two "n5" comes first.
+  EXPECT_EQ(value.Member("n999").GetSigned(), 999);
+  const BindingProperty* five = value.FindMember("n5");
+  ASSERT_NE(five, nullptr);
+  EXPECT_EQ(five->GetSigned(), 5);
+}
+
+TEST(BindingProperty, RemoveLastMemberDropsTheLastAppend) {
+  BindingProperty value;
+  value.AppendMemberUnsorted("b").Value() = "kept";
+  value.AppendMemberUnsorted("a").Value() = "dropped";
+  value.RemoveLastMember();
+  value.SortMembers();
+  EXPECT_EQ(MemberNames(value), (std::vector<std::string>{"b"}));
+  EXPECT_EQ(value.Member("b").GetString(), "kept");
+  BindingProperty scalar(1);
+  scalar.RemoveLastMember();  // Not a structure: nothing happens.
+  scalar.SortMembers();
+  EXPECT_EQ(scalar.GetSigned(), 1);
+}
+
 TEST(BindingProperty, SetMemberAndAppendTakeValuesFromOtherTrees) {
   BindingProperty other;
   other.MutableMember("x") = "from another tree";
