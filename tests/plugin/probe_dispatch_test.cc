@@ -154,7 +154,12 @@ TEST_F(ProbeDispatch, HelpDescribesTheWholeApi) {
     EXPECT_THAT(help, HasSubstr(expected));
   }
   const ApiDescription& api = *host_->record().api;
-  EXPECT_EQ(api.functionCount, 6u);  // Help and the five endpoints
+  // Help, then the serving endpoints in declaration order (the endpoints that
+  // drive runtime services follow them).
+  ASSERT_GE(api.functionCount, 6u);
+  EXPECT_STREQ(api.functions[0].name, "Help");
+  EXPECT_STREQ(api.functions[0].nameSpace, "$builtin");
+  EXPECT_STREQ(api.functions[5].name, "GetKivProbeV1FailByCode");
   EXPECT_STREQ(api.functions[2].urlTemplate, "/kiv-probe/v1/args/{id}");
   EXPECT_EQ(api.functions[2].method, uint32_t{KIV_METHOD_GET});
 }

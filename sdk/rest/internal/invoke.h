@@ -62,8 +62,9 @@ void StoreOutcome(MaybeType<Failure, R>&& outcome, HandlerResult& result, Bindin
 }
 
 template <typename Handler, typename... Ts, size_t... I>
-void Invoke(Handler& handler, const std::array<ArgumentFlags, sizeof...(Ts)>& flags,
-            std::span<BindingProperty> values, const RequestContext& request,
+void Invoke(Handler& handler,
+            [[maybe_unused]] const std::array<ArgumentFlags, sizeof...(Ts)>& flags,
+            [[maybe_unused]] std::span<BindingProperty> values, const RequestContext& request,
             BindingProperty& status, HandlerResult& result, std::index_sequence<I...>) {
   std::tuple<Ts...> natives{};
   (ConvertArgument(values[I], flags[I], std::get<I>(natives), status), ...);
