@@ -29,15 +29,16 @@ int64_t IntervalNanoseconds(double seconds) {
 }
 
 // Records of modules that were destroyed while the host still held them; a
-// late firing finds no module and does nothing. Kept reachable until exit.
+// late firing finds no module and does nothing. They are freed when the
+// library is unloaded: no callback into it can arrive after that.
 struct Orphans {
   std::mutex lock;
   std::vector<std::unique_ptr<void, void (*)(void*)>> records;
 };
 
 Orphans& OrphanRecords() {
-  static Orphans* orphans = std::make_unique<Orphans>().release();  // lives until exit
-  return *orphans;
+  static Orphans orphans;
+  return orphans;
 }
 
 }  // namespace
