@@ -9,6 +9,7 @@
 #include "host/host_clock.h"
 #include "host/owned_host_value.h"
 #include "host/work_queue.h"
+#include "tests/host/deep_chain.h"
 
 namespace kiv::host {
 namespace {
@@ -88,12 +89,7 @@ TEST(OwnedHostValue, DeepCopiesTextsCollectionsAndStructures) {
 
 TEST(OwnedHostValue, CopiesDeepChainsWithoutRecursion) {
   constexpr int kDepth = 100000;
-  std::vector<HostValue> chain(kDepth);
-  for (int i = 0; i + 1 < kDepth; ++i) {
-    chain[i].tag = KIV_VALUE_COLLECTION;
-    chain[i].u.collection.items = &chain[i + 1];
-    chain[i].u.collection.count = 1;
-  }
+  std::vector<HostValue> chain = DeepChain(kDepth);
   chain.back().tag = KIV_VALUE_BOOL;
   chain.back().u.boolean = 1;
   OwnedHostValue copy(chain[0]);

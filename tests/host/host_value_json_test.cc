@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/host_value_json.h"
+#include "tests/host/deep_chain.h"
 
 namespace kiv::host {
 namespace {
@@ -60,12 +61,7 @@ TEST(HostValueToJson, PrettyPrintsStructuresInMemberOrder) {
 
 TEST(HostValueToJson, PrintsDeepTreesWithoutRecursion) {
   constexpr int kDepth = 100000;
-  std::vector<HostValue> chain(kDepth);
-  for (int i = 0; i + 1 < kDepth; ++i) {
-    chain[i].tag = KIV_VALUE_COLLECTION;
-    chain[i].u.collection.items = &chain[i + 1];
-    chain[i].u.collection.count = 1;
-  }
+  std::vector<HostValue> chain = DeepChain(kDepth);
   const std::string json = HostValueToJson(chain[0]);
   EXPECT_EQ(json.size(), size_t{2 * (kDepth - 1) + 4});
 }
