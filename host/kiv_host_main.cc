@@ -1,7 +1,7 @@
 // kiv-host: loads a plugin library in the substitute host and either prints
 // what it learns, sends it one request, or runs it until interrupted.
 //
-//   kiv-host [--library PATH] [--host-version X.Y.Z]
+//   kiv-host [--library PATH] [--entry SYMBOL] [--host-version X.Y.Z]
 //   kiv-host --request METHOD URL [--body FILE] [--content-type TYPE] [--header NAME:VALUE]...
 //   kiv-host --run
 #include <unistd.h>
@@ -28,12 +28,13 @@ using kiv::host::HostResponse;
 using kiv::host::PluginHost;
 
 constexpr char kUsage[] =
-    "usage: kiv-host [--library PATH] [--host-version X.Y.Z]\n"
+    "usage: kiv-host [--library PATH] [--entry SYMBOL] [--host-version X.Y.Z]\n"
     "                [--request METHOD URL [--body FILE] [--content-type TYPE]\n"
     "                 [--header NAME:VALUE]... | --run]\n";
 
 struct Options {
   std::string library;
+  std::string entry = "load_kiv_joust";
   kiv::host::HostVersion version;
   bool run = false;
   std::optional<HostRequest> request;
@@ -72,6 +73,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     const std::string arg = argv[i];
     if (arg == "--library" && needs(i, 1)) {
       options.library = argv[++i];
+    } else if (arg == "--entry" && needs(i, 1)) {
+      options.entry = argv[++i];
     } else if (arg == "--host-version" && needs(i, 1)) {
       if (!ParseVersion(argv[++i], options.version)) {
         std::fprintf(stderr, "kiv-host: bad version %s (expected X.Y.Z)\n", argv[i]);
@@ -210,7 +213,7 @@ int main(int argc, char** argv) {
   if (!ParseOptions(argc, argv, options)) return 2;
 
   std::string error;
-  auto host = PluginHost::Open(options.library, &error);
+  auto host = PluginHost::Open(options.library, &error, options.entry);
   if (!host) {
     std::fprintf(stderr, "kiv-host: %s\n", error.c_str());
     return 1;
