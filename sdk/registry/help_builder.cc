@@ -5,19 +5,10 @@
 
 namespace kiv {
 
-std::string JoinNameSpace(const std::vector<std::string>& segments) {
-  std::string joined;
-  for (const std::string& segment : segments) {
-    if (!joined.empty()) joined += '.';
-    joined += segment;
-  }
-  return joined;
-}
-
 std::string FullTypeName(const TypeReference& type, const TypeRegistry& registry) {
   if (type.type == NativeType::kEnum || type.type == NativeType::kStruct) {
     if (const TypeDescription* registered = registry.FindTypeById(type.typeId)) {
-      return registered->name;
+      return registry.ReferenceName(*registered);
     }
   }
   return NativeTypeName(type.type);

@@ -2,8 +2,9 @@
 // help records of functions, types and events, alone or as the whole API.
 //
 // Type identifiers: "vector" and "map" with the element's type name as
-// elementType; enums and structures by their registered name ("enum" or
-// "struct" when not registered); other types by their native type name.
+// elementType; enums and structures by their registered name, qualified by
+// the name space when another type shares it ("enum" or "struct" when not
+// registered); other types by their native type name.
 // Name spaces are written as their segments joined with ".".
 //
 // Not for: the Epytext form (epytext.h).
@@ -16,12 +17,10 @@
 #include <vector>
 
 #include "sdk/registry/help_records.h"
+#include "sdk/registry/name_space.h"
 #include "sdk/registry/type_registry.h"
 
 namespace kiv {
-
-/// The segments joined with ".", for example "$builtin.help".
-std::string JoinNameSpace(const std::vector<std::string>& segments);
 
 /// The Full name of a type: "int64", "vector", a registered name, ...
 std::string FullTypeName(const TypeReference& type, const TypeRegistry& registry);

@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "sdk/registry/builtin_types.h"
+#include "sdk/registry/name_space.h"
 #include "sdk/value/native/conversion_messages.h"
 
 namespace kiv {
@@ -71,20 +72,27 @@ TypeBuilder TypeRegistry::RegisterType(std::string name, uint32_t size, uint32_t
   description.size = size;
   description.staticTypeId = staticTypeId;
   description.flag = flag;
-  const bool taken = IsTaken(description.name, staticTypeId);
+  // The name space is not known yet, so only the identifier refuses now.
+  const bool taken = staticTypeId != 0 && FindTypeById(staticTypeId) != nullptr;
   return TypeBuilder(taken ? nullptr : this, std::move(description));
 }
 
-bool TypeRegistry::IsTaken(std::string_view name, uint32_t staticTypeId) const {
-  return FindTypeByName(name) != nullptr ||
-         (staticTypeId != 0 && FindTypeById(staticTypeId) != nullptr);
+bool TypeRegistry::IsTaken(const TypeDescription& description) const {
+  if (description.staticTypeId != 0 && FindTypeById(description.staticTypeId) != nullptr) {
+    return true;
+  }
+  const auto [first, last] = byName_.equal_range(description.name);
+  for (auto it = first; it != last; ++it) {
+    if (it->second->nameSpace == description.nameSpace) return true;
+  }
+  return false;
 }
 
 bool TypeRegistry::Commit(TypeDescription&& description) {
   // Checked again: another type may have taken the name since RegisterType.
-  if (IsTaken(description.name, description.staticTypeId)) return false;
+  if (IsTaken(description)) return false;
   const TypeDescription& stored = types_.emplace_back(std::move(description));
-  byName_.emplace(stored.name, &stored);
+  byName_.emplace(stored.name, &stored);  // equal names keep registration order
   if (stored.staticTypeId != 0) byId_.emplace(stored.staticTypeId, &stored);
   return true;
 }
@@ -95,8 +103,20 @@ const TypeDescription* TypeRegistry::FindTypeById(uint32_t staticTypeId) const {
 }
 
 const TypeDescription* TypeRegistry::FindTypeByName(std::string_view name) const {
-  const auto found = byName_.find(name);
-  return found == byName_.end() ? nullptr : found->second;
+  if (const auto found = byName_.find(name); found != byName_.end()) return found->second;
+  const size_t dot = name.rfind('.');
+  if (dot == std::string_view::npos) return nullptr;
+  const std::string_view nameSpace = name.substr(0, dot);
+  const auto [first, last] = byName_.equal_range(name.substr(dot + 1));
+  for (auto it = first; it != last; ++it) {
+    if (JoinNameSpace(it->second->nameSpace) == nameSpace) return it->second;
+  }
+  return nullptr;
+}
+
+std::string TypeRegistry::ReferenceName(const TypeDescription& type) const {
+  if (type.nameSpace.empty() || byName_.count(type.name) < 2) return type.name;
+  return JoinNameSpace(type.nameSpace) + "." + type.name;
 }
 
 const char* TypeRegistry::EnumName(uint32_t staticTypeId, int32_t number) const {

@@ -4,8 +4,11 @@
 // The conversions of values and the help output read the registry; the
 // module fills it once at load. A new registry already holds the built-in
 // help and async records and the event "OnCallback" (builtin_types.h).
-// Registrations are refused when the name or the static type identifier is
-// taken; a refused builder drops everything added to it.
+// Registrations are refused when the static type identifier is taken, or the
+// name is taken in the same name space; a refused builder drops everything
+// added to it. Types of different name spaces may share a bare name: a bare
+// lookup finds the first registered, a qualified one ("LCDS.Bracket") the one
+// of that name space, and help names shared types by their qualified name.
 //
 // Not for: records with a descriptor (use RegisterNative, register_native.h,
 // which drives the builder), or use from several threads at once.
@@ -49,7 +52,8 @@ class [[nodiscard]] TypeBuilder {
   TypeBuilder& SetConverter(NativeConverter converter);
 
   /// Commits the description. False when the registry refused it (at
-  /// RegisterType or now: name or identifier taken); nothing is added then.
+  /// RegisterType: identifier taken; now: identifier, or name in the same
+  /// name space, taken); nothing is added then.
   bool Finish();
   bool refused() const { return registry_ == nullptr; }
 
@@ -72,10 +76,16 @@ class TypeRegistry {
   /// structures. Identifier 0 means "no native type" and is never taken.
   TypeBuilder RegisterType(std::string name, uint32_t size, uint32_t staticTypeId, uint32_t flag);
 
-  /// Null when nothing is registered under the identifier or name. The
-  /// pointers stay valid as long as the registry.
+  /// Null when nothing is registered under the identifier or name. A name
+  /// is bare ("Bracket": the first type registered under it) or qualified by
+  /// its name space joined with "." ("LCDS.Bracket"). The pointers stay valid
+  /// as long as the registry.
   const TypeDescription* FindTypeById(uint32_t staticTypeId) const;
   const TypeDescription* FindTypeByName(std::string_view name) const;
+  /// The name that identifies `type` to a reader: its bare name, or, when
+  /// another registered type shares it and `type` has a name space, the
+  /// qualified name.
+  std::string ReferenceName(const TypeDescription& type) const;
 
   /// The first name of `number` in the enum `staticTypeId`, or nullptr.
   const char* EnumName(uint32_t staticTypeId, int32_t number) const;
@@ -106,11 +116,12 @@ class TypeRegistry {
 
  private:
   friend class TypeBuilder;
-  bool IsTaken(std::string_view name, uint32_t staticTypeId) const;
+  bool IsTaken(const TypeDescription& description) const;
   bool Commit(TypeDescription&& description);
 
   std::deque<TypeDescription> types_;  ///< A deque keeps descriptions in place.
-  std::map<std::string, const TypeDescription*, std::less<>> byName_;
+  /// Bare name to the types registered under it, in registration order.
+  std::multimap<std::string, const TypeDescription*, std::less<>> byName_;
   std::unordered_map<uint32_t, const TypeDescription*> byId_;
   std::vector<FunctionDescription> functions_;
   std::vector<EventDescription> events_;

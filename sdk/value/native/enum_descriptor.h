@@ -52,10 +52,27 @@ constexpr EnumDescriptor<T, N> Enum(std::string_view name, const EnumEntry (&val
 /// Marks a type without an enum description.
 struct NoEnumDescriptor {};
 
-/// Specialize for each enum: `template <> inline constexpr auto kiv::kEnum<T>
-/// = kiv::Enum<T>(...);` next to the enum's definition.
+namespace descriptor_internal {
+
+/// The descriptor that `DescribeEnum(const T*)`, declared in T's own
+/// namespace, returns; NoEnumDescriptor when there is none.
 template <typename T>
-inline constexpr NoEnumDescriptor kEnum{};
+constexpr auto EnumFromHook() {
+  if constexpr (requires { DescribeEnum(static_cast<const T*>(nullptr)); }) {
+    return DescribeEnum(static_cast<const T*>(nullptr));
+  } else {
+    return NoEnumDescriptor{};
+  }
+}
+
+}  // namespace descriptor_internal
+
+/// The descriptor of enum T: `constexpr auto DescribeEnum(const T*) { return
+/// kiv::Enum<T>(...); }` in T's own namespace (argument-dependent lookup), or
+/// a specialization `template <> inline constexpr auto kiv::kEnum<T> =
+/// kiv::Enum<T>(...);` next to the enum's definition.
+template <typename T>
+inline constexpr auto kEnum = descriptor_internal::EnumFromHook<T>();
 
 template <typename T>
 concept DescribedEnum =

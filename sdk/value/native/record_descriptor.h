@@ -9,10 +9,14 @@
 // std::unordered_map, std::optional, Blob and BindingProperty ("object").
 // Members of the value that match no field are ignored.
 //
+//   namespace Api {
 //   struct Team { int64_t id = -1; std::vector<uint64_t> members; Visibility seen{}; };
-//   template <> inline constexpr auto kiv::kRecord<Team> =
-//       kiv::Record<Team>("Team", kiv::Field("id", &Team::id),
-//                         kiv::Field("members", &Team::members), kiv::Field("seen", &Team::seen));
+//   constexpr auto DescribeRecord(const Team*) {  // found by argument-dependent lookup
+//     return kiv::Record<Team>("Team", kiv::Field("id", &Team::id),
+//                              kiv::Field("members", &Team::members), kiv::Field("seen",
+//                              &Team::seen));
+//   }
+//   }  // namespace Api
 #pragma once
 
 #include <cstdint>
@@ -69,10 +73,28 @@ constexpr RecordDescriptor<T, FieldDescriptor<Owners, Members>...> Record(
 /// Marks a type without a record description.
 struct NoRecordDescriptor {};
 
-/// Specialize for each record: `template <> inline constexpr auto
+namespace descriptor_internal {
+
+/// The descriptor that `DescribeRecord(const T*)`, declared in T's own
+/// namespace, returns; NoRecordDescriptor when there is none.
+template <typename T>
+constexpr auto RecordFromHook() {
+  if constexpr (requires { DescribeRecord(static_cast<const T*>(nullptr)); }) {
+    return DescribeRecord(static_cast<const T*>(nullptr));
+  } else {
+    return NoRecordDescriptor{};
+  }
+}
+
+}  // namespace descriptor_internal
+
+/// The descriptor of record T. Describe a record either in its own namespace
+/// by `constexpr auto DescribeRecord(const T*) { return kiv::Record<T>(...); }`
+/// (found by argument-dependent lookup, so member pointers need no namespace
+/// prefix), or by specializing `template <> inline constexpr auto
 /// kiv::kRecord<T> = kiv::Record<T>(...);` next to the record's definition.
 template <typename T>
-inline constexpr NoRecordDescriptor kRecord{};
+inline constexpr auto kRecord = descriptor_internal::RecordFromHook<T>();
 
 template <typename T>
 concept DescribedRecord =

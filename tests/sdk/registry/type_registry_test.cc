@@ -14,10 +14,18 @@
 namespace registry_model {
 
 enum class Visibility : int32_t { kHidden = 0, kDarkVisible = 1, kVisible = 2 };
+constexpr auto DescribeEnum(const Visibility*) {
+  return kiv::Enum<Visibility>("Visibility",
+                               {{"Hidden", 0}, {"DarkVisible", 1}, {"Visible", 2, "Seen"}})
+      .Described("Who sees it.");
+}
 
 struct Member {
   uint64_t id = 0;
 };
+constexpr auto DescribeRecord(const Member*) {
+  return kiv::Record<Member>("Member", kiv::Field("id", &Member::id, "Player id"));
+}
 
 struct Team {
   int64_t id = -1;
@@ -25,25 +33,28 @@ struct Team {
   std::map<std::string, std::string> labels;
   Visibility visibility = Visibility::kHidden;
 };
+constexpr auto DescribeRecord(const Team*) {
+  return kiv::Record<Team>("Team", kiv::Field("id", &Team::id),
+                           kiv::Field("members", &Team::members),
+                           kiv::Field("labels", &Team::labels, "{free} labels"),
+                           kiv::Field("visibility", &Team::visibility));
+}
+
+// A second record under the bare name "Team", in another name space.
+namespace backend {
+struct Team {
+  std::vector<registry_model::Team> rivals;
+};
+constexpr auto DescribeRecord(const Team*) {
+  return kiv::Record<Team>("Team", kiv::Field("rivals", &Team::rivals));
+}
+}  // namespace backend
 
 }  // namespace registry_model
 
 using registry_model::Member;
 using registry_model::Team;
 using registry_model::Visibility;
-
-template <>
-inline constexpr auto kiv::kEnum<Visibility> =
-    kiv::Enum<Visibility>("Visibility", {{"Hidden", 0}, {"DarkVisible", 1}, {"Visible", 2, "Seen"}})
-        .Described("Who sees it.");
-template <>
-inline constexpr auto kiv::kRecord<Member> =
-    kiv::Record<Member>("Member", kiv::Field("id", &Member::id, "Player id"));
-template <>
-inline constexpr auto kiv::kRecord<Team> =
-    kiv::Record<Team>("Team", kiv::Field("id", &Team::id), kiv::Field("members", &Team::members),
-                      kiv::Field("labels", &Team::labels, "{free} labels"),
-                      kiv::Field("visibility", &Team::visibility));
 
 namespace kiv {
 namespace {
@@ -89,7 +100,6 @@ TEST_F(RegistryWithTeam, RefusesTakenNamesAndIdentifiers) {
   const size_t before = registry.Types().size();
   EXPECT_FALSE(RegisterNative<Team>(registry));
   TypeBuilder sameName = registry.RegisterType("Team", 8, 0, 0);
-  EXPECT_TRUE(sameName.refused());
   sameName.AddField("x", "", 0, TypeReferenceOf<int32_t>(), 0).SetDescription("ignored");
   EXPECT_FALSE(sameName.Finish());
   EXPECT_FALSE(registry.RegisterType("Other", 8, StaticType::Id<Member>(), 0).Finish());
@@ -105,6 +115,24 @@ TEST_F(RegistryWithTeam, RefusesTakenNamesAndIdentifiers) {
   TypeBuilder first = registry.RegisterType("Late", 1, 0, 0);
   EXPECT_TRUE(registry.RegisterType("Late", 1, 0, 0).Finish());
   EXPECT_FALSE(first.Finish());
+}
+
+TEST_F(RegistryWithTeam, HoldsOneBareNameInSeveralNameSpaces) {
+  constexpr std::string_view kBackend[] = {"LCDS"};
+  ASSERT_TRUE(RegisterNative<registry_model::backend::Team>(registry, {.nameSpace = kBackend}));
+  EXPECT_FALSE(registry.RegisterType("Team", 1, 0, 0).AddNameSpace("LCDS").Finish());
+
+  const TypeDescription* rest = registry.FindTypeByName("Team");
+  const TypeDescription* backend = registry.FindTypeByName("LCDS.Team");
+  ASSERT_NE(backend, nullptr);
+  EXPECT_EQ(rest, registry.FindTypeById(StaticType::Id<Team>()));
+  EXPECT_EQ(backend, registry.FindTypeById(StaticType::Id<registry_model::backend::Team>()));
+  EXPECT_EQ(registry.FindTypeByName("Other.Team"), nullptr);
+  // A shared bare name is written qualified wherever help refers to the type.
+  EXPECT_EQ(registry.ReferenceName(*rest), "Team");
+  EXPECT_EQ(registry.ReferenceName(*backend), "LCDS.Team");
+  EXPECT_EQ(FullTypeIdentifier(backend->fields[0].type, registry).elementType, "Team");
+  EXPECT_EQ(registry.ReferenceName(*registry.FindTypeByName("Member")), "Member");
 }
 
 TEST_F(RegistryWithTeam, ConvertsByIdentifier) {
