@@ -3,8 +3,10 @@
 // answer or an error text, never a crash, a leak or undefined behaviour, and
 // every response must be released.
 //
-// Input: byte 0 picks the function, byte 1 the method; then URL, content
-// type and body separated by NUL bytes.
+// Input: the function's name (as the API description lists it), a byte that
+// picks the method, then URL, content type and body, the texts separated by
+// NUL bytes. A name that matches no function picks one by its bytes, so
+// mutated names still reach every function.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
@@ -34,19 +36,30 @@ std::string_view NextPart(std::string_view& input) {
   return part;
 }
 
+const ApiFunction& PickFunction(const ApiDescription& api, std::string_view name) {
+  size_t sum = 0;
+  for (uint32_t i = 0; i < api.functionCount; ++i) {
+    if (name == api.functions[i].name) return api.functions[i];
+  }
+  for (char c : name) sum += static_cast<uint8_t>(c);
+  return api.functions[sum % api.functionCount];
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  if (size < 2) return 0;
+  std::string_view rest(reinterpret_cast<const char*>(data), size);
   const ApiDescription& api = *Plugin().api;
-  const ApiFunction& function = api.functions[data[0] % api.functionCount];
-  std::string_view rest(reinterpret_cast<const char*>(data + 2), size - 2);
+  const ApiFunction& function = PickFunction(api, NextPart(rest));
+  if (rest.empty()) return 0;
+  const uint8_t method = static_cast<uint8_t>(rest.front());
+  rest.remove_prefix(1);
   const std::string url(NextPart(rest));
   const std::string contentType(NextPart(rest));
   const std::string body(rest);
 
   IncomingRequest request{};
-  request.method = data[1] % 9;
+  request.method = method % 9;
   request.customMethod = "";
   request.url = url.c_str();
   request.body = body.empty() ? nullptr : reinterpret_cast<const uint8_t*>(body.data());

@@ -124,15 +124,14 @@ const char* JsonErrorText(unsigned code) {
   return code < std::size(kErrorTexts) ? kErrorTexts[code] : "Unknown error.";
 }
 
-BindingProperty ReadJson(const char* text) {
-  BindingProperty result;
-  if (text == nullptr) return result;
-  const char* start = text;
-  while (IsJsonBlank(*start)) ++start;
-  if (*start == '\0') return result;
+namespace {
 
+// Parses from `stream`, which starts `skipped` bytes into the text (after
+// leading blanks) and reads '\0' at its end.
+template <typename Stream>
+BindingProperty Parse(Stream& stream, size_t skipped) {
+  BindingProperty result;
   ValueBuilder builder(result);
-  rapidjson::StringStream stream(start);
   JsonHandler handler(builder);
   rapidjson::CrtAllocator stackAllocator;
   rapidjson::Reader reader(&stackAllocator);
@@ -140,7 +139,7 @@ BindingProperty ReadJson(const char* text) {
   if (!reader.HasParseError()) return result;
 
   const char* reason = JsonErrorText(reader.GetParseErrorCode());
-  const size_t offset = reader.GetErrorOffset() + static_cast<size_t>(start - text);
+  const size_t offset = reader.GetErrorOffset() + skipped;
   if (builder.DepthExceeded()) {
     reason = kTooDeep;
   } else if (handler.NumberTooBig()) {
@@ -149,6 +148,27 @@ BindingProperty ReadJson(const char* text) {
   BindingProperty failed;
   failed.SetError(FormatMessage("Error: %1 at offset %2.", reason, static_cast<uint64_t>(offset)));
   return failed;
+}
+
+}  // namespace
+
+BindingProperty ReadJson(const char* text) {
+  if (text == nullptr) return BindingProperty();
+  const char* start = text;
+  while (IsJsonBlank(*start)) ++start;
+  if (*start == '\0') return BindingProperty();
+  rapidjson::StringStream stream(start);
+  return Parse(stream, static_cast<size_t>(start - text));
+}
+
+BindingProperty ReadJson(std::string_view text) {
+  size_t start = 0;
+  while (start < text.size() && IsJsonBlank(text[start])) ++start;
+  if (start == text.size() || text[start] == '\0') return BindingProperty();
+  // A memory stream reads '\0' at the end of the view, as at a NUL: the text
+  // is parsed where it lies, whatever its size.
+  rapidjson::MemoryStream stream(text.data() + start, text.size() - start);
+  return Parse(stream, start);
 }
 
 }  // namespace kiv

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "sdk/value/binding_property.h"
 
@@ -26,6 +27,9 @@ namespace kiv {
 /// "Error: <reason> at offset <byte offset>.".
 BindingProperty ReadJson(const char* text);
 inline BindingProperty ReadJson(const std::string& text) { return ReadJson(text.c_str()); }
+/// Parses the text of `text`, up to its end or its first NUL, without copying
+/// it (request bodies are not NUL-terminated).
+BindingProperty ReadJson(std::string_view text);
 
 /// The reason text of a RapidJSON parse error code ("Invalid value." for 3,
 /// "Unknown error." beyond the known codes).

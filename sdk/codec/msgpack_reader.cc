@@ -60,9 +60,20 @@ class MessagePackReader {
   struct Open {
     uint64_t expected;  ///< items: elements, or 2 per map pair
     uint64_t read;
+    uint64_t reserved;  ///< items reserved for, at most `expected`
     bool isMap;
     std::string_view key;
   };
+
+  /// Input bytes that the reservations of the open containers still count
+  /// on: each item reserved for and not yet read takes at least one byte.
+  uint64_t OutstandingReservations() const {
+    uint64_t outstanding = 0;
+    for (const Open& open : stack_) {
+      if (open.reserved > open.read) outstanding += open.reserved - open.read;
+    }
+    return outstanding;
+  }
 
   /// Pops finished containers and prepares the next item of the innermost
   /// one. False when the last container closed.
@@ -143,12 +154,18 @@ class MessagePackReader {
   }
 
   bool BeginContainer(bool isMap, uint64_t count) {
-    const size_t remaining = length_ - offset_;
-    // Each item takes at least one byte: never reserve past the input.
-    const uint64_t hint = std::min<uint64_t>(count, isMap ? remaining / 2 : remaining);
+    // Each item takes at least one byte: the reservations of all open
+    // containers together never count on more items than the input left
+    // could hold, so nested declared counts cannot add up to gigabytes.
+    const uint64_t remaining = length_ - offset_;
+    const uint64_t outstanding = OutstandingReservations();
+    const uint64_t available = remaining > outstanding ? remaining - outstanding : 0;
+    const uint64_t items = isMap ? count * 2 : count;
+    const uint64_t reservedItems = std::min(items, available);
+    const uint64_t hint = isMap ? reservedItems / 2 : reservedItems;
     const bool begun = isMap ? builder_.BeginMap(hint) : builder_.BeginList(hint);
     if (!begun) return Fail(FormatMessage(kTooDeep, formatEnd_));
-    stack_.push_back(Open{isMap ? count * 2 : count, 0, isMap, {}});
+    stack_.push_back(Open{items, 0, reservedItems, isMap, {}});
     return true;
   }
 

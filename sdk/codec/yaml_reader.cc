@@ -21,18 +21,33 @@ constexpr const char* kInvalidKey =
 constexpr const char* kTooDeep = "YAML nesting is deeper than 256 levels. At line: %1 col: %2";
 static_assert(kMaxNestingDepth == 256, "update kTooDeep");
 
-/// Every node of a tree, containers included.
-size_t CountValues(const BindingProperty& root) {
-  size_t count = 0;
+constexpr const char* kTooManyValues =
+    "Alias \"%1\" expands to more than 1000000 values. At line: %2 col: %3";
+constexpr const char* kTooManyBytes =
+    "Alias \"%1\" expands to more than 16777216 bytes. At line: %2 col: %3";
+static_assert(kMaxYamlAliasValues == 1000000 && kMaxYamlAliasBytes == 16777216,
+              "update kTooManyValues and kTooManyBytes");
+
+/// What copying a tree costs: its nodes (containers included) and the bytes
+/// of its strings and blobs.
+struct CopyCost {
+  size_t values = 0;
+  size_t bytes = 0;
+};
+
+CopyCost CostOf(const BindingProperty& root) {
+  CopyCost cost;
   std::vector<const BindingProperty*> pending{&root};
   while (!pending.empty()) {
     const BindingProperty* value = pending.back();
     pending.pop_back();
-    ++count;
+    ++cost.values;
+    const ValueKind kind = value->Kind();
+    if (kind == ValueKind::kString || kind == ValueKind::kBlob) cost.bytes += value->Size();
     for (const BindingProperty& element : value->Elements()) pending.push_back(&element);
     for (const BindingMember& member : value->Members()) pending.push_back(&member.Value());
   }
-  return count;
+  return cost;
 }
 
 std::string_view ScalarText(const yaml_event_t& event) {
@@ -102,7 +117,7 @@ class YamlReader {
         return FailAt(kInvalidKey, event);
       }
       builder_.Key(text);
-      if (anchor != nullptr) Close(*anchor, BindingProperty(text));
+      if (anchor != nullptr) Close(*anchor, InTree(BindingProperty(text)));
       return true;
     }
     const bool quoted = event.data.scalar.style == YAML_SINGLE_QUOTED_SCALAR_STYLE ||
@@ -130,8 +145,16 @@ class YamlReader {
         builder_.String(text);
         break;
     }
-    if (anchor != nullptr) Close(*anchor, ScalarValue(scalar, text));
+    if (anchor != nullptr) Close(*anchor, InTree(ScalarValue(scalar, text)));
     return true;
+  }
+
+  /// `value` moved into the document's tree, so that aliases copy it there
+  /// by sharing its interned strings instead of copying their text.
+  BindingProperty InTree(BindingProperty&& value) const {
+    BindingProperty shared = value_.NewValueInSameTree();
+    shared = std::move(value);
+    return shared;
   }
 
   static BindingProperty ScalarValue(const YamlScalar& scalar, std::string_view text) {
@@ -163,7 +186,7 @@ class YamlReader {
       return FailAt("Cannot deserialize cyclic aliases. Alias \"%1\". At line: %2 col: %3", event,
                     name);
     }
-    if (!Spend(CountValues(found->second.value), event, name)) return false;
+    if (!Spend(CostOf(found->second.value), event, name)) return false;
     builder_.Copy(found->second.value);
     return true;
   }
@@ -188,11 +211,13 @@ class YamlReader {
     openAnchors_.pop_back();
     if (!(isMap ? builder_.EndMap() : builder_.EndList())) return false;
     if (open.anchor != nullptr) {
-      // Copied once closed: only then is a map in name order.
-      BindingProperty copy = builder_.ClosedContainer();
+      // Copied once closed (only then is a map in name order), within the
+      // document's tree so that strings are shared.
+      BindingProperty copy = value_.NewValueInSameTree();
+      copy = builder_.ClosedContainer();
       yaml_event_t at{};
       at.start_mark = open.mark;
-      if (!Spend(CountValues(copy), at, open.name.c_str())) return false;
+      if (!Spend(CostOf(copy), at, open.name.c_str())) return false;
       Close(*open.anchor, std::move(copy));
     }
     return true;
@@ -215,12 +240,15 @@ class YamlReader {
     anchor.open = false;
   }
 
-  /// Counts values copied for anchors and aliases against the budget.
-  bool Spend(size_t values, const yaml_event_t& event, const char* name) {
-    copiedValues_ += values;
-    if (copiedValues_ <= kMaxYamlAliasValues) return true;
-    return FailAt("Alias \"%1\" expands to more than 1000000 values. At line: %2 col: %3", event,
-                  name);
+  /// Counts values and bytes copied for anchors and aliases against the
+  /// document's allowance. Strings shared within the tree still count: the
+  /// answer built from the document writes each copy out in full.
+  bool Spend(const CopyCost& cost, const yaml_event_t& event, const char* name) {
+    copied_.values += cost.values;
+    copied_.bytes += cost.bytes;
+    if (copied_.values > kMaxYamlAliasValues) return FailAt(kTooManyValues, event, name);
+    if (copied_.bytes > kMaxYamlAliasBytes) return FailAt(kTooManyBytes, event, name);
+    return true;
   }
 
   std::string ParserError() const {
@@ -262,7 +290,7 @@ class YamlReader {
   ValueBuilder builder_;
   std::unordered_map<std::string, Anchor> anchors_;
   std::vector<OpenAnchor> openAnchors_;
-  size_t copiedValues_ = 0;
+  CopyCost copied_;
   std::string error_;
 };
 

@@ -38,8 +38,12 @@ void UnknownArgument(const Endpoint& endpoint, std::string_view name, BindingPro
 }
 
 // Walks "a.0.b" from the argument's value, creating what is missing. Null
-// when a segment is a bad index (the status then holds why).
-BindingProperty* WalkPath(BindingProperty& root, std::string_view path, BindingProperty& status) {
+// when a segment is a bad index (the status then holds why). Every element an
+// index creates, the gap before it included, is paid from `budget`: an index
+// that would grow collections past what the whole request may create is out
+// of range, so a short query cannot allocate gigabytes.
+BindingProperty* WalkPath(BindingProperty& root, std::string_view path, IndexBudget& budget,
+                          BindingProperty& status) {
   BindingProperty* at = &root;
   while (true) {
     const size_t dot = path.find('.');
@@ -53,10 +57,13 @@ BindingProperty* WalkPath(BindingProperty& root, std::string_view path, BindingP
         status.SetError(FormatMessage("Index %1 is in an incorrect format", segment));
         return nullptr;
       }
-      if (errno == ERANGE || index >= 2147483648UL) {
+      const size_t size = at->IsCollection() ? at->Size() : 0;
+      const size_t created = index < size ? 0 : index + 1 - size;
+      if (errno == ERANGE || index >= kMaxQueryIndexElements || created > budget.remaining) {
         status.SetError(FormatMessage("Index %1 is out of range", segment));
         return nullptr;
       }
+      budget.remaining -= created;
       at = &at->MutableElement(index);
     } else {
       at = &at->MutableMember(segment);
@@ -86,7 +93,7 @@ void BindBody(const Endpoint& endpoint, const IncomingRequest& request,
     decoded = std::move(read.value);
   } else if (StartsWithIgnoringCase(type, "application/json") ||
              StartsWithIgnoringCase(type, "application/vnd.api+json")) {
-    decoded = ReadJson(std::string(text));
+    decoded = ReadJson(text);
   } else if (StartsWithIgnoringCase(type, "application/x-yaml")) {
     decoded = ReadYaml(text);
   } else {
@@ -103,7 +110,8 @@ void BindBody(const Endpoint& endpoint, const IncomingRequest& request,
 }  // namespace
 
 void BindText(const Endpoint& endpoint, std::string_view key, std::string_view text,
-              uint32_t location, std::span<BindingProperty> values, BindingProperty& status) {
+              uint32_t location, std::span<BindingProperty> values, IndexBudget& budget,
+              BindingProperty& status) {
   if (!status.IsValid()) return;
   const size_t dot = key.find('.');
   const std::string_view name = key.substr(0, dot);
@@ -117,7 +125,7 @@ void BindText(const Endpoint& endpoint, std::string_view key, std::string_view t
   }
   BindingProperty& value = values[index];
   if (dot != std::string_view::npos) {
-    BindingProperty* target = WalkPath(value, key.substr(dot + 1), status);
+    BindingProperty* target = WalkPath(value, key.substr(dot + 1), budget, status);
     if (!target) return;
     BindingProperty decoded =
         DecodeText(text, "", false, argument.name, endpoint.functionName, status);
@@ -149,6 +157,7 @@ void BindArguments(const Endpoint& endpoint, const IncomingRequest& request,
     const ArgumentDescription& argument = endpoint.arguments[i];
     if (argument.type.type == NativeType::kBool && !argument.optional) values[i] = false;
   }
+  IndexBudget budget;
   // Headers, by the argument's name in lower case.
   for (const ArgumentDescription& argument : endpoint.arguments) {
     if (argument.location != kAnyLocation && argument.location != kHeaderLocation) continue;
@@ -157,17 +166,17 @@ void BindArguments(const Endpoint& endpoint, const IncomingRequest& request,
     for (uint32_t h = 0; h < request.headerCount && request.headers; ++h) {
       const HostHeader& header = request.headers[h];
       if (header.name && header.value && lower == header.name) {
-        BindText(endpoint, argument.name, header.value, kHeaderLocation, values, status);
+        BindText(endpoint, argument.name, header.value, kHeaderLocation, values, budget, status);
       }
     }
   }
   for (const auto& [name, text] : match.parameters) {
-    BindText(endpoint, name, text, kPathLocation, values, status);
+    BindText(endpoint, name, text, kPathLocation, values, budget, status);
   }
   const std::string_view url = request.url ? request.url : "";
   if (const size_t question = url.find('?'); question != std::string_view::npos) {
     for (const auto& [key, text] : ParseQuery(url.substr(question + 1))) {
-      BindText(endpoint, key, text, kQueryLocation, values, status);
+      BindText(endpoint, key, text, kQueryLocation, values, budget, status);
     }
   }
   for (uint32_t a = 0; a < request.argCount && request.args && status.IsValid(); ++a) {

@@ -57,7 +57,7 @@ BindingProperty DecodeText(std::string_view text, std::string_view contentType, 
   const std::string_view trimmed = SkipSpaces(text);
   if (StartsWithIgnoringCase(contentType, "application/json") ||
       (sniff && !trimmed.empty() && (trimmed.front() == '{' || trimmed.front() == '['))) {
-    return Decoded(ReadJson(std::string(text)), "JSON", parameter, function, status);
+    return Decoded(ReadJson(text), "JSON", parameter, function, status);
   }
   if (StartsWithIgnoringCase(contentType, "text/x-yaml") ||
       (sniff && trimmed.substr(0, 3) == "---")) {

@@ -21,6 +21,7 @@
 #endif
 
 #include <rapidjson/error/en.h>
+#include <rapidjson/memorystream.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/reader.h>
 #include <rapidjson/stringbuffer.h>
