@@ -60,20 +60,9 @@ class MessagePackReader {
   struct Open {
     uint64_t expected;  ///< items: elements, or 2 per map pair
     uint64_t read;
-    uint64_t reserved;  ///< items reserved for, at most `expected`
     bool isMap;
     std::string_view key;
   };
-
-  /// Input bytes that the reservations of the open containers still count
-  /// on: each item reserved for and not yet read takes at least one byte.
-  uint64_t OutstandingReservations() const {
-    uint64_t outstanding = 0;
-    for (const Open& open : stack_) {
-      if (open.reserved > open.read) outstanding += open.reserved - open.read;
-    }
-    return outstanding;
-  }
 
   /// Pops finished containers and prepares the next item of the innermost
   /// one. False when the last container closed.
@@ -154,18 +143,11 @@ class MessagePackReader {
   }
 
   bool BeginContainer(bool isMap, uint64_t count) {
-    // Each item takes at least one byte: the reservations of all open
-    // containers together never count on more items than the input left
-    // could hold, so nested declared counts cannot add up to gigabytes.
-    const uint64_t remaining = length_ - offset_;
-    const uint64_t outstanding = OutstandingReservations();
-    const uint64_t available = remaining > outstanding ? remaining - outstanding : 0;
-    const uint64_t items = isMap ? count * 2 : count;
-    const uint64_t reservedItems = std::min(items, available);
-    const uint64_t hint = isMap ? reservedItems / 2 : reservedItems;
-    const bool begun = isMap ? builder_.BeginMap(hint) : builder_.BeginList(hint);
+    // The declared count only tells when the container ends: children wait
+    // on the builder's stack, so a count of four billion reserves nothing.
+    const bool begun = isMap ? builder_.BeginMap() : builder_.BeginList();
     if (!begun) return Fail(FormatMessage(kTooDeep, formatEnd_));
-    stack_.push_back(Open{items, 0, reservedItems, isMap, {}});
+    stack_.push_back(Open{isMap ? count * 2 : count, 0, isMap, {}});
     return true;
   }
 

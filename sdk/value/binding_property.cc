@@ -30,18 +30,25 @@ uint32_t GrownCapacity(uint32_t capacity, size_t needed) {
   return static_cast<uint32_t>(std::max(grown, needed));
 }
 
-// Element and member arrays move by realloc: a BindingProperty holds no
-// pointer into itself, so its bytes can move.
+}  // namespace
+
+void BindingProperty::Grow(value_internal::CollectionRecord& record, size_t needed) {
+  const uint32_t capacity = GrownCapacity(record.capacity, needed);
+  record.elements = context_->ResizeArray(record.elements, record.capacity, capacity);
+  record.capacity = capacity;
+}
+
+void BindingProperty::Grow(value_internal::StructureRecord& record, size_t needed) {
+  const uint32_t capacity = GrownCapacity(record.capacity, needed);
+  record.members = context_->ResizeArray(record.members, record.capacity, capacity);
+  record.capacity = capacity;
+}
+
+namespace {
+
 // Reservations are hints, often taken from the input: a count that an
 // attacker wrote must not reserve gigabytes. Larger arrays grow as they fill.
 constexpr size_t kMaxReservation = 65536;
-
-template <typename Element>
-Element* Reallocate(Element* array, size_t count) {
-  void* block = std::realloc(static_cast<void*>(array), count * sizeof(Element));
-  if (!block) std::abort();  // Out of memory: there is no failure path to report into.
-  return static_cast<Element*>(block);
-}
 
 const char kBase64Alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
 
@@ -131,8 +138,11 @@ void BindingProperty::AdoptFrom(BindingProperty& source) noexcept {
 }
 
 BindingProperty::~BindingProperty() {
-  ReleasePayload();
-  if (context_) context_->Unref();
+  if (!context_) return;
+  // The last owner of a context releases the whole tree at once: nothing
+  // else can refer to its values.
+  if (context_->References() != 1) ReleasePayload();
+  context_->Unref();
 }
 
 BindingProperty& BindingProperty::operator=(bool value) noexcept {
@@ -176,7 +186,7 @@ BindingProperty& BindingProperty::operator=(std::string_view text) {
 }
 
 BindingProperty& BindingProperty::operator=(Blob&& bytes) {
-  auto* record = EnsureContext().NewRecord(value_internal::BlobRecord{std::move(bytes)});
+  auto* record = EnsureContext().NewBlob(std::move(bytes));
   ReleasePayload();
   payload_.blob = record;
   kind_ = ValueKind::kBlob;
@@ -327,10 +337,7 @@ BindingProperty& BindingProperty::MutableElement(size_t index) {
   BecomeCollection();
   CollectionRecord& record = *payload_.collection;
   if (index >= record.size) {
-    if (index >= record.capacity) {
-      record.capacity = GrownCapacity(record.capacity, index + 1);
-      record.elements = Reallocate(record.elements, record.capacity);
-    }
+    if (index >= record.capacity) Grow(record, index + 1);
     for (size_t at = record.size; at <= index; ++at) {
       TreeWalker::ConstructEmpty(&record.elements[at], context_);
     }
@@ -342,10 +349,7 @@ BindingProperty& BindingProperty::MutableElement(size_t index) {
 BindingProperty& BindingProperty::AppendElement() {
   BecomeCollection();
   CollectionRecord& record = *payload_.collection;
-  if (record.size == record.capacity) {
-    record.capacity = GrownCapacity(record.capacity, record.size + 1);
-    record.elements = Reallocate(record.elements, record.capacity);
-  }
+  if (record.size == record.capacity) Grow(record, record.size + 1);
   BindingProperty* slot = &record.elements[record.size++];
   TreeWalker::ConstructEmpty(slot, context_);
   return *slot;
@@ -364,8 +368,8 @@ void BindingProperty::Reserve(size_t count) {
   CollectionRecord& record = *payload_.collection;
   count = std::min(count, kMaxReservation);
   if (count <= record.capacity) return;
+  record.elements = context_->ResizeArray(record.elements, record.capacity, count);
   record.capacity = static_cast<uint32_t>(count);
-  record.elements = Reallocate(record.elements, record.capacity);
 }
 
 std::span<const BindingProperty> BindingProperty::Elements() const noexcept {
@@ -458,10 +462,7 @@ BindingProperty& BindingProperty::MutableMember(std::string_view name) {
   }
   const size_t index = static_cast<size_t>(at - record.members);
   const value_internal::InternedString* interned = context_->Strings().Intern(name);
-  if (record.size == record.capacity) {
-    record.capacity = GrownCapacity(record.capacity, record.size + 1);
-    record.members = Reallocate(record.members, record.capacity);
-  }
+  if (record.size == record.capacity) Grow(record, record.size + 1);
   BindingMember* slot = record.members + index;
   std::memmove(static_cast<void*>(slot + 1), static_cast<const void*>(slot),
                (record.size - index) * sizeof(BindingMember));
@@ -486,7 +487,7 @@ bool BindingProperty::RemoveMember(std::string_view name) noexcept {
   BindingMember* found = LowerBound(record.members, end, name);
   if (found == end || !NameEquals(found->Name(), name)) return false;
   context_->Strings().Release(found->name_);
-  found->value_.~BindingProperty();
+  found->value_.ReleasePayload();
   std::memmove(static_cast<void*>(found), static_cast<const void*>(found + 1),
                static_cast<size_t>(end - found - 1) * sizeof(BindingMember));
   --record.size;
@@ -498,18 +499,15 @@ void BindingProperty::ReserveMembers(size_t count) {
   StructureRecord& record = *payload_.structure;
   count = std::min(count, kMaxReservation);
   if (count <= record.capacity) return;
+  record.members = context_->ResizeArray(record.members, record.capacity, count);
   record.capacity = static_cast<uint32_t>(count);
-  record.members = Reallocate(record.members, record.capacity);
 }
 
 BindingMember& BindingProperty::AppendMemberUnsorted(std::string_view name) {
   BecomeStructure();
   StructureRecord& record = *payload_.structure;
   const value_internal::InternedString* interned = context_->Strings().Intern(name);
-  if (record.size == record.capacity) {
-    record.capacity = GrownCapacity(record.capacity, record.size + 1);
-    record.members = Reallocate(record.members, record.capacity);
-  }
+  if (record.size == record.capacity) Grow(record, record.size + 1);
   BindingMember* slot = record.members + record.size++;
   slot->name_ = interned;
   TreeWalker::ConstructEmpty(&slot->value_, context_);
@@ -521,7 +519,7 @@ void BindingProperty::RemoveLastMember() noexcept {
   StructureRecord& record = *payload_.structure;
   BindingMember& last = record.members[--record.size];
   context_->Strings().Release(last.name_);
-  last.value_.~BindingProperty();
+  last.value_.ReleasePayload();
 }
 
 namespace {
@@ -601,16 +599,15 @@ void BindingProperty::SortMembers() {
   }
   const bool moved = SortKeys(keys, size);
   if (moved || record.capacity != size) {
-    // Members relocate as bytes (see Reallocate): one pass moves each into an
-    // array of exactly `size` members.
-    auto* sorted = static_cast<BindingMember*>(std::malloc(size * sizeof(BindingMember)));
-    if (!sorted) std::abort();
+    // Members relocate as bytes: one pass moves each into an array of exactly
+    // `size` members.
+    auto* sorted = context_->NewArray<BindingMember>(size);
     for (uint32_t at = 0; at < size; ++at) {
       std::memcpy(static_cast<void*>(sorted + at),
                   static_cast<const void*>(record.members + keys[at].position),
                   sizeof(BindingMember));
     }
-    std::free(record.members);
+    context_->DeleteArray(record.members, record.capacity);
     record.members = sorted;
     record.capacity = size;
   }

@@ -32,6 +32,7 @@ namespace kiv {
 
 class EnumDescription;
 class BindingMember;
+class ValueAssembler;
 
 namespace value_internal {
 class ValueContext;
@@ -282,6 +283,7 @@ class BindingProperty {
 
  private:
   friend class value_internal::TreeWalker;
+  friend class ValueAssembler;
 
   union Payload {
     bool boolean;
@@ -297,15 +299,24 @@ class BindingProperty {
 
   value_internal::ValueContext& EnsureContext();
   void ReleasePayload() noexcept;
+  /// Room for `needed` children, growing 4, 8, then by half.
+  void Grow(value_internal::CollectionRecord& record, size_t needed);
+  void Grow(value_internal::StructureRecord& record, size_t needed);
   void SetString(std::string_view text);
   void BecomeCollection();
   void BecomeStructure();
   void AdoptFrom(BindingProperty& source) noexcept;
 
   Payload payload_{.unsignedNumber = 0};
-  value_internal::ValueContext* context_ = nullptr;  ///< Counted reference.
+  /// The tree's context: a counted reference held by a value that stands on
+  /// its own, a plain one held by an element or member (its tree's owner
+  /// holds the count). See value_internal/value_context.h.
+  value_internal::ValueContext* context_ = nullptr;
   ValueKind kind_ = ValueKind::kEmpty;
   bool valid_ = true;
+  /// Read only by ValueAssembler while it builds a tree: this value replaces,
+  /// rather than merges into, an earlier value of the same name.
+  bool replaces_ = false;
 };
 
 /// One member of a structure: an interned name and its value.
@@ -324,6 +335,7 @@ class BindingMember {
 
  private:
   friend class BindingProperty;
+  friend class ValueAssembler;
   friend class value_internal::TreeWalker;
   const value_internal::InternedString* name_;
   BindingProperty value_;

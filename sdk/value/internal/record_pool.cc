@@ -27,12 +27,20 @@ RecordPool::~RecordPool() {
 
 void* RecordPool::Allocate() {
   Page* page = withFree_ ? withFree_ : NewPage();
-  FreeRecord* record = page->freeHead;
-  page->freeHead = record->next;
+  void* record = TakeFrom(page);
   ++page->inUse;
   ++recordsInUse_;
-  if (!page->freeHead) UnlinkWithFree(page);
+  if (!HasRoom(page)) UnlinkWithFree(page);
   return record;
+}
+
+void* RecordPool::TakeFrom(Page* page) {
+  if (FreeRecord* record = page->freeHead) {
+    page->freeHead = record->next;
+    return record;
+  }
+  char* first = reinterpret_cast<char*>(page) + ((sizeof(Page) + 7) & ~size_t{7});
+  return first + page->untouched++ * recordSize_;
 }
 
 void RecordPool::Release(void* record) {
@@ -41,7 +49,7 @@ void RecordPool::Release(void* record) {
   auto* page = reinterpret_cast<Page*>(reinterpret_cast<uintptr_t>(record) &
                                        ~static_cast<uintptr_t>(kPageBytes - 1));
   auto* freed = static_cast<FreeRecord*>(record);
-  const bool wasFull = page->freeHead == nullptr;
+  const bool wasFull = !HasRoom(page);
   freed->next = page->freeHead;
   page->freeHead = freed;
   --page->inUse;
@@ -59,14 +67,8 @@ RecordPool::Page* RecordPool::NewPage() {
   page->inUse = 0;
   allPages_ = page;
   ++pageCount_;
-  char* first = static_cast<char*>(block) + ((sizeof(Page) + 7) & ~size_t{7});
-  FreeRecord* head = nullptr;
-  for (size_t index = recordsPerPage_; index-- > 0;) {
-    auto* record = reinterpret_cast<FreeRecord*>(first + index * recordSize_);
-    record->next = head;
-    head = record;
-  }
-  page->freeHead = head;
+  page->freeHead = nullptr;
+  page->untouched = 0;
   LinkWithFree(page);
   return page;
 }

@@ -47,7 +47,15 @@ class RecordPool {
     Page* nextPage;  ///< Every page, for freeing them all.
     FreeRecord* freeHead;
     uint32_t inUse;
+    uint32_t untouched;  ///< Records past this index were never handed out.
   };
+
+  /// The next record of a page with room: a released one, else the first
+  /// untouched one (a new page is not threaded up front).
+  void* TakeFrom(Page* page);
+  bool HasRoom(const Page* page) const {
+    return page->freeHead != nullptr || page->untouched < recordsPerPage_;
+  }
 
   Page* NewPage();
   void LinkWithFree(Page* page);

@@ -9,18 +9,13 @@ namespace {
 
 constinit InternedString kEmptyEntry = {nullptr, 0x811C9DC5u, 0, 0, {'\0'}};
 
-InternedString* AllocateEntry(std::string_view text, uint32_t hash) {
-  const size_t bytes = offsetof(InternedString, text) + text.size() + 1;
-  void* block = std::malloc(bytes);
-  if (!block) std::abort();  // Out of memory: there is no failure path to report into.
-  auto* entry = static_cast<InternedString*>(block);
+void FillEntry(InternedString* entry, std::string_view text, uint32_t hash) {
   entry->next = nullptr;
   entry->hash = hash;
   entry->length = static_cast<uint32_t>(text.size());
   entry->useCount = 1;
   std::memcpy(entry->text, text.data(), text.size());
   entry->text[text.size()] = '\0';
-  return entry;
 }
 
 }  // namespace
@@ -36,15 +31,10 @@ uint32_t HashBytes(std::string_view bytes) {
   return hash;
 }
 
-StringTable::~StringTable() {
-  for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
-    for (InternedString* entry = buckets_[bucket]; entry;) {
-      InternedString* next = entry->next;
-      std::free(entry);
-      entry = next;
-    }
-  }
-  std::free(buckets_);
+StringTable::~StringTable() { std::free(buckets_); }
+
+size_t StringTable::EntryBytes(size_t length) {
+  return offsetof(InternedString, text) + length + 1;
 }
 
 size_t StringTable::RecentSlot(std::string_view text) {
@@ -72,7 +62,8 @@ const InternedString* StringTable::Intern(std::string_view text) {
   }
   // Maximum load factor 1.0: grow before the entry count passes the buckets.
   if (count_ + 1 > bucketCount_) Grow();
-  InternedString* entry = AllocateEntry(text, hash);
+  auto* entry = static_cast<InternedString*>(arena_.Allocate(EntryBytes(text.size())));
+  FillEntry(entry, text, hash);
   InternedString*& head = buckets_[hash & (bucketCount_ - 1)];
   entry->next = head;
   head = entry;
@@ -95,7 +86,7 @@ void StringTable::Release(const InternedString* entry) {
   --count_;
   InternedString*& recent = recent_[RecentSlot(owned->View())];
   if (recent == owned) recent = nullptr;
-  std::free(owned);
+  arena_.Free(owned, EntryBytes(owned->length));
 }
 
 void StringTable::Grow() {

@@ -1,10 +1,13 @@
 // string_table.h: the interned string table of one value tree. Every distinct
 // string of the tree is stored once with a use count; string values and
-// member names point at their entry.
+// member names point at their entry. Entries live in the tree's arena: an
+// entry whose use count drops to zero goes back to it, and the rest go with
+// it when the tree is released.
 //
 // Not for: strings outside a value tree. Single-threaded, like the tree.
 //
-//   StringTable table;
+//   Arena arena;
+//   StringTable table(arena);
 //   const InternedString* a = table.Intern("LOCK_IN");
 //   const InternedString* b = table.Intern("LOCK_IN");  // a == b, use count 2
 //   table.Release(a); table.Release(b);                 // entry freed
@@ -13,6 +16,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <string_view>
+
+#include "sdk/value/internal/arena.h"
 
 namespace kiv::value_internal {
 
@@ -35,9 +40,11 @@ uint32_t HashBytes(std::string_view bytes);
 
 class StringTable {
  public:
-  StringTable() = default;
+  /// Entries are allocated from `arena`, which must outlive the table.
+  explicit StringTable(Arena& arena) noexcept : arena_(arena) {}
   StringTable(const StringTable&) = delete;
   StringTable& operator=(const StringTable&) = delete;
+  /// Frees the bucket array; the entries go with the arena.
   ~StringTable();
 
   /// The entry for `text`, its use count raised by one (created with count 1).
@@ -53,11 +60,13 @@ class StringTable {
  private:
   void Grow();
   static size_t RecentSlot(std::string_view text);
+  static size_t EntryBytes(size_t length);
 
   static constexpr size_t kInitialBuckets = 8;
   static constexpr size_t kRecentSlots = 64;
   // The entries interned last, by a cheap slot of their text: the member names
   // of a list of records repeat, and a hit here skips hashing them.
+  Arena& arena_;
   InternedString* recent_[kRecentSlots] = {};
   InternedString** buckets_ = nullptr;
   size_t bucketCount_ = 0;

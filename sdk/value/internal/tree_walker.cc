@@ -16,7 +16,6 @@ struct DestroyFrame {
   ValueKind kind;
   uint32_t next;
   void* record;
-  ValueContext* context;  ///< Counted reference, dropped when the frame closes.
 };
 
 struct CopyFrame {
@@ -34,13 +33,6 @@ struct EqualFrame {
   const void* right;
 };
 
-void* AllocateArray(size_t count, size_t elementSize) {
-  if (count == 0) return nullptr;
-  void* block = std::malloc(count * elementSize);
-  if (!block) std::abort();  // Out of memory: there is no failure path to report into.
-  return block;
-}
-
 bool SameFloat(double left, double right) {
   return left == right || (std::isnan(left) && std::isnan(right));
 }
@@ -49,8 +41,7 @@ bool SameFloat(double left, double right) {
 
 void TreeWalker::ConstructEmpty(BindingProperty* at, ValueContext* context) noexcept {
   ::new (at) BindingProperty();
-  at->context_ = context;
-  if (context) context->Ref();
+  at->context_ = context;  // an element or member: its tree's owner holds the count
 }
 
 void TreeWalker::ReleaseLeaf(BindingProperty& value) noexcept {
@@ -61,7 +52,7 @@ void TreeWalker::ReleaseLeaf(BindingProperty& value) noexcept {
       }
       break;
     case ValueKind::kBlob:
-      value.context_->DeleteRecord(value.payload_.blob);
+      value.context_->DeleteBlob(value.payload_.blob);
       break;
     case ValueKind::kEnum:
       value.context_->DeleteRecord(value.payload_.enumeration);
@@ -74,9 +65,10 @@ void TreeWalker::ReleaseLeaf(BindingProperty& value) noexcept {
 }
 
 void TreeWalker::DestroyContainer(BindingProperty& value) noexcept {
+  // Every value of the tree shares `value`'s context.
+  ValueContext& context = *value.context_;
   SmallStack<DestroyFrame> stack;
-  value.context_->Ref();  // The frame's own reference.
-  stack.Push({value.kind_, 0, value.payload_.collection, value.context_});
+  stack.Push({value.kind_, 0, value.payload_.collection});
   value.kind_ = ValueKind::kEmpty;
   value.payload_.unsignedNumber = 0;
 
@@ -84,11 +76,10 @@ void TreeWalker::DestroyContainer(BindingProperty& value) noexcept {
   // Returns true when a frame was pushed.
   auto visit = [&stack](BindingProperty& child) {
     if (IsContainer(child.kind_)) {
-      stack.Push({child.kind_, 0, child.payload_.collection, child.context_});
+      stack.Push({child.kind_, 0, child.payload_.collection});
       return true;
     }
-    ReleaseLeaf(child);
-    if (child.context_) child.context_->Unref();
+    if (child.kind_ > ValueKind::kFloat) ReleaseLeaf(child);
     return false;
   };
 
@@ -104,7 +95,7 @@ void TreeWalker::DestroyContainer(BindingProperty& value) noexcept {
       auto* record = static_cast<StructureRecord*>(frame.record);
       while (!descended && frame.next < record->size) {
         BindingMember& member = record->members[frame.next++];
-        frame.context->Strings().Release(member.name_);
+        context.Strings().Release(member.name_);
         descended = visit(member.value_);
       }
     }
@@ -112,14 +103,13 @@ void TreeWalker::DestroyContainer(BindingProperty& value) noexcept {
     const DestroyFrame done = stack.Pop();
     if (done.kind == ValueKind::kCollection) {
       auto* record = static_cast<CollectionRecord*>(done.record);
-      std::free(record->elements);
-      done.context->DeleteRecord(record);
+      context.DeleteArray(record->elements, record->capacity);
+      context.DeleteRecord(record);
     } else {
       auto* record = static_cast<StructureRecord*>(done.record);
-      std::free(record->members);
-      done.context->DeleteRecord(record);
+      context.DeleteArray(record->members, record->capacity);
+      context.DeleteRecord(record);
     }
-    done.context->Unref();
   }
 }
 
@@ -137,8 +127,7 @@ void TreeWalker::CopyLeaf(BindingProperty& target, const BindingProperty& source
       }
       break;
     case ValueKind::kBlob:
-      target.payload_.blob =
-          target.EnsureContext().NewRecord(BlobRecord{source.payload_.blob->bytes});
+      target.payload_.blob = target.EnsureContext().NewBlob(Blob(source.payload_.blob->bytes));
       break;
     case ValueKind::kEnum:
       target.payload_.enumeration =
@@ -157,12 +146,12 @@ void TreeWalker::StartContainer(BindingProperty& target, const BindingProperty& 
   ValueContext& context = target.EnsureContext();
   if (source.kind_ == ValueKind::kCollection) {
     const uint32_t size = source.payload_.collection->size;
-    target.payload_.collection = context.NewRecord(CollectionRecord{
-        static_cast<BindingProperty*>(AllocateArray(size, sizeof(BindingProperty))), 0, size});
+    target.payload_.collection =
+        context.NewRecord(CollectionRecord{context.NewArray<BindingProperty>(size), 0, size});
   } else {
     const uint32_t size = source.payload_.structure->size;
-    target.payload_.structure = context.NewRecord(StructureRecord{
-        static_cast<BindingMember*>(AllocateArray(size, sizeof(BindingMember))), 0, size});
+    target.payload_.structure =
+        context.NewRecord(StructureRecord{context.NewArray<BindingMember>(size), 0, size});
   }
   target.kind_ = source.kind_;
 }

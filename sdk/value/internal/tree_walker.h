@@ -15,15 +15,18 @@ namespace kiv::value_internal {
 
 class TreeWalker {
  public:
-  /// Releases a collection or structure with everything below it and leaves
-  /// `value` empty (keeping its context reference).
+  /// Releases a collection or structure with everything below it, value by
+  /// value, back to the tree's context, and leaves `value` empty (keeping its
+  /// context). Used when a value is cleared or replaced; a tree whose last
+  /// owner goes is released with its context instead.
   static void DestroyContainer(BindingProperty& value) noexcept;
   /// Deep copy of `source` into the empty `target`, in `target`'s context
   /// (created when needed). The validity flag is copied too.
   static void CopyInto(BindingProperty& target, const BindingProperty& source);
   static bool Equal(const BindingProperty& left, const BindingProperty& right) noexcept;
 
-  /// Constructs an empty value at `at` that refers to `context` (may be null).
+  /// Constructs an empty element or member at `at` that refers to `context`
+  /// without a count.
   static void ConstructEmpty(BindingProperty* at, ValueContext* context) noexcept;
   /// Releases a payload that is not a container (string, blob, enum).
   static void ReleaseLeaf(BindingProperty& value) noexcept;

@@ -9,7 +9,8 @@ namespace kiv::value_internal {
 namespace {
 
 TEST(StringTable, SameTextSameEntryWithUseCount) {
-  StringTable table;
+  Arena arena;
+  StringTable table(arena);
   const InternedString* first = table.Intern("LOCK_IN");
   const InternedString* second = table.Intern(std::string("LOCK_IN"));
   EXPECT_EQ(first, second);
@@ -23,7 +24,8 @@ TEST(StringTable, SameTextSameEntryWithUseCount) {
 }
 
 TEST(StringTable, EmptyTextIsOneSharedUncountedEntry) {
-  StringTable table;
+  Arena arena;
+  StringTable table(arena);
   EXPECT_EQ(table.Intern(""), EmptyInternedString());
   table.Release(EmptyInternedString());
   EXPECT_EQ(table.EntryCount(), 0u);
@@ -31,7 +33,8 @@ TEST(StringTable, EmptyTextIsOneSharedUncountedEntry) {
 }
 
 TEST(StringTable, GrowsFromEightBucketsAtLoadFactorOne) {
-  StringTable table;
+  Arena arena;
+  StringTable table(arena);
   std::vector<const InternedString*> entries;
   for (int index = 0; index < 8; ++index) entries.push_back(table.Intern(std::to_string(index)));
   EXPECT_EQ(table.BucketCount(), 8u);

@@ -1,0 +1,145 @@
+// value_assembler.h: ValueAssembler, which builds a value tree in one pass
+// from a stream of events (begin, key, scalar, end), the way the readers
+// produce them.
+//
+// The children of every open container wait on the assembler's own stacks;
+// when the container closes they move, as bytes, into one array of exactly
+// their number, allocated in the tree's arena. A map's members are put in
+// name order there, once (a map with the same names in the same order as the
+// map before it reuses that map's order). Nothing grows while reading and
+// nothing is inserted in order.
+//
+// Repeated names follow the readers' rule, as if each event were applied in
+// turn to the tree built so far: a later scalar replaces, maps merge member
+// by member, lists continue (or are rewritten from their first element, for
+// MessagePack). A container that repeats a name merges into the member as
+// soon as it closes, so the container it returns is the merged one; repeated
+// scalars are settled when their map closes. A value built apart remembers
+// whether it replaced what it repeated, so merging it later gives what
+// applying its events in place would have given.
+//
+// Not for: building values by hand (use BindingProperty), or checking a
+// document's grammar (the caller's parser does that; the assembler trusts
+// the event order its caller enforces, see ValueBuilder).
+//
+//   BindingProperty root;
+//   ValueAssembler assembler(root, ListMerge::kAppend);
+//   assembler.BeginMap();
+//   assembler.Key("b"); assembler.Next().SetSigned(2);
+//   assembler.Key("a"); assembler.Next() = "x";
+//   assembler.EndMap();                              // root: {a: "x", b: 2}
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string_view>
+#include <vector>
+
+#include "sdk/value/binding_property.h"
+
+namespace kiv {
+
+namespace value_internal {
+struct InternedString;
+}
+
+/// What a repeated name does when both its values are lists.
+enum class ListMerge {
+  kAppend,              ///< the later elements follow the earlier ones
+  kOverwriteFromStart,  ///< the later elements replace the earlier ones from index 0
+};
+
+class ValueAssembler {
+ public:
+  /// Builds into `root`, which must outlive the assembler. A document that
+  /// is a container is merged into `root` when it closes (so an empty root
+  /// simply receives it); a scalar document replaces it.
+  ValueAssembler(BindingProperty& root, ListMerge listMerge);
+  /// Releases whatever is still waiting (an unfinished document).
+  ~ValueAssembler();
+  ValueAssembler(const ValueAssembler&) = delete;
+  ValueAssembler& operator=(const ValueAssembler&) = delete;
+
+  /// Names the next child of the open map.
+  void Key(std::string_view name);
+  /// The empty value that becomes the next child of the open container (the
+  /// member named by the last Key in a map), or the root when nothing is
+  /// open. Write a scalar into it; valid until the next call.
+  BindingProperty& Next();
+  /// Marks a value written into Next() as replacing whatever it repeats,
+  /// even a container of its own kind (a YAML alias is a copy, not a merge).
+  static void MarkReplaces(BindingProperty& value);
+
+  void BeginMap();
+  void BeginList();
+  /// Closes the innermost container and returns it (in its parent's place,
+  /// or the root); valid until the next call.
+  const BindingProperty& EndMap();
+  const BindingProperty& EndList();
+  /// Closes every open container, innermost first.
+  void CloseAll();
+
+  size_t Depth() const { return frames_.size(); }
+  bool InMap() const { return !frames_.empty() && frames_.back().isMap; }
+  bool HasKey() const { return pendingName_ != nullptr; }
+
+ private:
+  struct Frame {
+    bool isMap;
+    uint32_t start;  ///< First child on the member or element stack.
+    /// The key this container is the value of, when its parent is a map.
+    const value_internal::InternedString* name;
+    uint64_t id;  ///< Tells apart maps that opened at the same place.
+  };
+  /// Latest position of each name among a large open map's members, by the
+  /// identity of the interned name (open addressing; 0 is a free slot).
+  struct NameIndex {
+    uint64_t frameId = 0;
+    uint32_t indexedUpTo = 0;  ///< members before this position are indexed
+    uint32_t used = 0;
+    std::vector<const value_internal::InternedString*> names;
+    std::vector<uint32_t> positions;
+  };
+  /// The order of the last map closed at one depth, by the positions of its
+  /// names, for maps that repeat the same names in the same order.
+  struct Shape {
+    std::vector<const value_internal::InternedString*> names;
+    std::vector<uint32_t> order;
+    bool repeats = false;  ///< the names held a repeated name
+  };
+
+  /// Where a finished value goes: a new member (named), a new element, or
+  /// merged into the root.
+  BindingProperty& Place(const value_internal::InternedString* name);
+  /// The latest member named `name` of the open map, or nullptr.
+  BindingProperty* LatestMember(const value_internal::InternedString* name);
+  BindingMember& PushMember(const value_internal::InternedString* name);
+  BindingProperty& PushElement();
+  const BindingProperty& Close(bool isMap);
+  /// Sorts the members [start, end) of the member stack into `order`;
+  /// true when a name repeats.
+  bool OrderMembers(uint32_t start, uint32_t count, Shape& shape);
+  void MergeInto(BindingProperty& earlier, BindingProperty& later);
+  void ReleasePending() noexcept;
+
+  BindingProperty& root_;
+  value_internal::ValueContext* context_ = nullptr;
+  ListMerge listMerge_;
+  std::vector<Frame> frames_;
+  // Waiting children, as raw bytes: they are relocated by memcpy and released
+  // by the tree's own walk, never by a destructor of the stack.
+  BindingMember* members_ = nullptr;
+  uint32_t memberCount_ = 0;
+  uint32_t memberCapacity_ = 0;
+  BindingProperty* elements_ = nullptr;
+  uint32_t elementCount_ = 0;
+  uint32_t elementCapacity_ = 0;
+  const value_internal::InternedString* pendingName_ = nullptr;
+  std::vector<Shape> shapes_;  ///< by depth
+  bool forgetShapes_ = false;
+  std::vector<NameIndex> indexes_;  ///< by depth
+  uint64_t nextFrameId_ = 1;
+  BindingProperty* closed_ = nullptr;
+};
+
+}  // namespace kiv
