@@ -130,15 +130,15 @@ BindingProperty& ValueAssembler::Next() {
 void ValueAssembler::BeginMap() {
   if (!context_) context_ = &root_.EnsureContext();
   const bool inMap = InMap();
-  frames_.push_back(Frame{true, memberCount_, inMap ? std::exchange(pendingName_, nullptr) : nullptr,
-                          nextFrameId_++});
+  frames_.push_back(Frame{true, memberCount_,
+                          inMap ? std::exchange(pendingName_, nullptr) : nullptr, nextFrameId_++});
 }
 
 void ValueAssembler::BeginList() {
   if (!context_) context_ = &root_.EnsureContext();
   const bool inMap = InMap();
-  frames_.push_back(Frame{false, elementCount_,
-                          inMap ? std::exchange(pendingName_, nullptr) : nullptr, 0});
+  frames_.push_back(
+      Frame{false, elementCount_, inMap ? std::exchange(pendingName_, nullptr) : nullptr, 0});
 }
 
 BindingProperty* ValueAssembler::LatestMember(const InternedString* name) {
@@ -196,10 +196,8 @@ const BindingProperty& ValueAssembler::EndMap() { return Close(true); }
 const BindingProperty& ValueAssembler::EndList() { return Close(false); }
 
 void ValueAssembler::CloseAll() {
-  if (pendingName_) {
-    context_->Strings().Release(pendingName_);
-    pendingName_ = nullptr;
-  }
+  // A name whose value never came stays as an empty member.
+  if (pendingName_) PushMember(std::exchange(pendingName_, nullptr));
   while (!frames_.empty()) Close(frames_.back().isMap);
 }
 

@@ -3,11 +3,105 @@
 #include <gtest/gtest.h>
 
 #include <cstdio>
+#include <random>
 #include <string>
 #include <vector>
 
 namespace kiv {
 namespace {
+
+// The readers' rule for repeated names, applied event by event to the tree
+// built so far: the reference the builder's one-pass assembly must match.
+class IncrementalReference {
+ public:
+  IncrementalReference(BindingProperty& root, bool append) : root_(root), append_(append) {}
+  void Key(const std::string& name) { pending_ = &stack_.back().container->MutableMember(name); }
+  void Scalar(int64_t value) { Target() = value; }
+  void Begin(bool isMap) {
+    BindingProperty& target = Target();
+    if (isMap && !target.IsStructure()) target.SetEmptyStructure();
+    if (!isMap && !target.IsCollection()) target.SetEmptyCollection();
+    stack_.push_back({&target, isMap, isMap || append_ ? target.Size() : 0});
+  }
+  void End() { stack_.pop_back(); }
+
+ private:
+  struct Open {
+    BindingProperty* container;
+    bool isMap;
+    size_t next;
+  };
+  BindingProperty& Target() {
+    if (stack_.empty()) return root_;
+    if (stack_.back().isMap) return *pending_;
+    return stack_.back().container->MutableElement(stack_.back().next++);
+  }
+  BindingProperty& root_;
+  bool append_;
+  BindingProperty* pending_ = nullptr;
+  std::vector<Open> stack_;
+};
+
+// Random documents over three names and four levels, so that names repeat
+// with every combination of kinds, fed to both.
+template <typename Sink>
+void RandomDocument(std::mt19937& random, Sink& sink, int depth, bool isMap) {
+  const int children = static_cast<int>(random() % 5);
+  for (int child = 0; child < children; ++child) {
+    if (isMap) sink.Key(std::string(1, static_cast<char>('a' + random() % 3)));
+    const uint32_t kind = depth < 4 ? random() % 3 : 0;
+    if (kind == 0) {
+      sink.Scalar(static_cast<int64_t>(random() % 100));
+    } else {
+      sink.Begin(kind == 1);
+      RandomDocument(random, sink, depth + 1, kind == 1);
+      sink.End(kind == 1);
+    }
+  }
+}
+
+struct BuilderSink {
+  ValueBuilder& builder;
+  void Key(const std::string& name) { ASSERT_TRUE(builder.Key(name)); }
+  void Scalar(int64_t value) { builder.Signed(value); }
+  void Begin(bool isMap) { isMap ? builder.BeginMap() : builder.BeginList(); }
+  void End(bool isMap) { ASSERT_TRUE(isMap ? builder.EndMap() : builder.EndList()); }
+};
+
+struct ReferenceSink {
+  IncrementalReference& reference;
+  void Key(const std::string& name) { reference.Key(name); }
+  void Scalar(int64_t value) { reference.Scalar(value); }
+  void Begin(bool isMap) { reference.Begin(isMap); }
+  void End(bool) { reference.End(); }
+};
+
+TEST(ValueBuilder, RepeatedNamesMatchApplyingEachEventInTurn) {
+  for (const bool append : {true, false}) {
+    std::mt19937 random(append ? 7 : 11);
+    for (int document = 0; document < 3000; ++document) {
+      const uint32_t seed = static_cast<uint32_t>(random());
+      BindingProperty built;
+      BindingProperty expected;
+      {
+        ValueBuilder builder(built, append ? ValueBuilder::ExistingList::kAppend
+                                           : ValueBuilder::ExistingList::kOverwriteFromStart);
+        BuilderSink sink{builder};
+        std::mt19937 events(seed);
+        sink.Begin(true);
+        RandomDocument(events, sink, 1, true);
+        sink.End(true);
+      }
+      IncrementalReference reference(expected, append);
+      ReferenceSink sink{reference};
+      std::mt19937 events(seed);
+      sink.Begin(true);
+      RandomDocument(events, sink, 1, true);
+      sink.End(true);
+      ASSERT_EQ(built, expected) << "seed " << seed << (append ? " appending" : " overwriting");
+    }
+  }
+}
 
 TEST(ValueBuilder, RepeatedNameReplacesScalarsMergesMapsAndContinuesLists) {
   BindingProperty root;
