@@ -16,30 +16,26 @@ bool ValueBuilder::Null() {
 }
 
 bool ValueBuilder::Bool(bool value) {
-  BindingProperty* target = Target();
-  if (target == nullptr) return false;
-  *target = value;
+  if (ExpectsKey()) return false;
+  assembler_.AddBool(value);
   return true;
 }
 
 bool ValueBuilder::Signed(int64_t value) {
-  BindingProperty* target = Target();
-  if (target == nullptr) return false;
-  target->SetSigned(value);
+  if (ExpectsKey()) return false;
+  assembler_.AddSigned(value);
   return true;
 }
 
 bool ValueBuilder::Unsigned(uint64_t value) {
-  BindingProperty* target = Target();
-  if (target == nullptr) return false;
-  target->SetUnsigned(value);
+  if (ExpectsKey()) return false;
+  assembler_.AddUnsigned(value);
   return true;
 }
 
 bool ValueBuilder::Float(double value) {
-  BindingProperty* target = Target();
-  if (target == nullptr) return false;
-  *target = value;
+  if (ExpectsKey()) return false;
+  assembler_.AddFloat(value);
   return true;
 }
 

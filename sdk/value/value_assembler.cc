@@ -106,26 +106,8 @@ void ValueAssembler::Key(std::string_view name) {
   pendingName_ = context_->Strings().Intern(name);
 }
 
-BindingMember& ValueAssembler::PushMember(const InternedString* name) {
-  if (memberCount_ == memberCapacity_) GrowStack(members_, memberCapacity_);
-  BindingMember& member = members_[memberCount_++];
-  member.name_ = name;
-  TreeWalker::ConstructEmpty(&member.value_, context_);
-  return member;
-}
-
-BindingProperty& ValueAssembler::PushElement() {
-  if (elementCount_ == elementCapacity_) GrowStack(elements_, elementCapacity_);
-  BindingProperty* element = &elements_[elementCount_++];
-  TreeWalker::ConstructEmpty(element, context_);
-  return *element;
-}
-
-BindingProperty& ValueAssembler::Next() {
-  if (frames_.empty()) return root_;
-  if (frames_.back().isMap) return PushMember(std::exchange(pendingName_, nullptr)).value_;
-  return PushElement();
-}
+void ValueAssembler::GrowMembers() { GrowStack(members_, memberCapacity_); }
+void ValueAssembler::GrowElements() { GrowStack(elements_, elementCapacity_); }
 
 void ValueAssembler::BeginMap() {
   if (!context_) context_ = &root_.EnsureContext();
@@ -254,12 +236,16 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
     BindingMember* array = context.NewArray<BindingMember>(count);
     uint32_t size = 0;
     if (count != 0) {
-      if (shapes_.size() <= frames_.size()) shapes_.resize(frames_.size() + 1);
-      Shape& shape = shapes_[frames_.size()];
+      if (shapes_.empty()) shapes_.resize(kShapes);
+      const BindingMember* waiting = members_ + frame.start;
+      const uint64_t shapeHash =
+          (reinterpret_cast<uintptr_t>(waiting[0].name_) ^
+           reinterpret_cast<uintptr_t>(waiting[count - 1].name_) * 0x9E3779B97F4A7C15ull ^ count) *
+          0xFF51AFD7ED558CCDull;
+      Shape& shape = shapes_[(shapeHash >> 40) & (kShapes - 1)];
       const bool repeats = OrderMembers(frame.start, count, shape);
-      BindingMember* waiting = members_ + frame.start;
       for (uint32_t at = 0; at < count; ++at) {
-        BindingMember& next = waiting[shape.order[at]];
+        BindingMember& next = members_[frame.start + shape.order[at]];
         if (repeats && size != 0 && array[size - 1].name_ == next.name_) {
           // A repeated name: merged into the member it already has, and left
           // released on the stack.
@@ -272,7 +258,7 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
     }
     memberCount_ = frame.start;
     if (forgetShapes_) {
-      shapes_.clear();
+      shapes_.clear();  // refilled empty at the next map
       forgetShapes_ = false;
     }
     kind = ValueKind::kStructure;
@@ -315,15 +301,16 @@ BindingProperty& ValueAssembler::Place(const InternedString* name) {
 
 void ValueAssembler::MergeInto(BindingProperty& earlier, BindingProperty& later) {
   const ValueKind kind = earlier.kind_;
+  // Replacing or merging a container may release names, whose memory a new
+  // name may then take: the orders remembered by name are forgotten once the
+  // map being closed is done.
+  if (kind == ValueKind::kStructure || kind == ValueKind::kCollection) forgetShapes_ = true;
   if (later.replaces_ || kind != later.kind_ ||
       (kind != ValueKind::kStructure && kind != ValueKind::kCollection)) {
     earlier = std::move(later);  // one context: the payloads are exchanged
     earlier.replaces_ = true;    // whatever came before the earlier value is gone too
     return;
   }
-  // Names may be released below and their memory reused: the orders
-  // remembered by name are forgotten once the map being closed is done.
-  forgetShapes_ = true;
   if (kind == ValueKind::kStructure) {
     for (BindingMember& member : later.MutableMembers()) {
       if (BindingProperty* existing =

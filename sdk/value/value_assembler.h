@@ -32,6 +32,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <new>
 #include <string_view>
 #include <vector>
 
@@ -65,7 +66,17 @@ class ValueAssembler {
   /// The empty value that becomes the next child of the open container (the
   /// member named by the last Key in a map), or the root when nothing is
   /// open. Write a scalar into it; valid until the next call.
-  BindingProperty& Next();
+  BindingProperty& Next() {
+    if (frames_.empty()) return root_;
+    if (frames_.back().isMap) return PushMember(TakeName()).value_;
+    return PushElement();
+  }
+  /// Next() = value, for the scalar kinds, without releasing an old payload
+  /// (a new child has none).
+  void AddSigned(int64_t value) { AddInline(ValueKind::kSigned).signedNumber = value; }
+  void AddUnsigned(uint64_t value) { AddInline(ValueKind::kUnsigned).unsignedNumber = value; }
+  void AddFloat(double value) { AddInline(ValueKind::kFloat).floatNumber = value; }
+  void AddBool(bool value) { AddInline(ValueKind::kBool).boolean = value; }
   /// Marks a value written into Next() as replacing whatever it repeats,
   /// even a container of its own kind (a YAML alias is a copy, not a merge).
   static void MarkReplaces(BindingProperty& value);
@@ -100,8 +111,8 @@ class ValueAssembler {
     std::vector<const value_internal::InternedString*> names;
     std::vector<uint32_t> positions;
   };
-  /// The order of the last map closed at one depth, by the positions of its
-  /// names, for maps that repeat the same names in the same order.
+  /// The order of a map closed before, by the positions of its names, for
+  /// maps that repeat the same names in the same order.
   struct Shape {
     std::vector<const value_internal::InternedString*> names;
     std::vector<uint32_t> order;
@@ -113,8 +124,37 @@ class ValueAssembler {
   BindingProperty& Place(const value_internal::InternedString* name);
   /// The latest member named `name` of the open map, or nullptr.
   BindingProperty* LatestMember(const value_internal::InternedString* name);
-  BindingMember& PushMember(const value_internal::InternedString* name);
-  BindingProperty& PushElement();
+  BindingMember& PushMember(const value_internal::InternedString* name) {
+    if (memberCount_ == memberCapacity_) GrowMembers();
+    BindingMember& member = members_[memberCount_++];
+    member.name_ = name;
+    ConstructChild(member.value_);
+    return member;
+  }
+  BindingProperty& PushElement() {
+    if (elementCount_ == elementCapacity_) GrowElements();
+    BindingProperty& element = elements_[elementCount_++];
+    ConstructChild(element);
+    return element;
+  }
+  void ConstructChild(BindingProperty& at) {
+    ::new (&at) BindingProperty();
+    at.context_ = context_;  // a child: the root holds the context's count
+  }
+  const value_internal::InternedString* TakeName() {
+    const value_internal::InternedString* name = pendingName_;
+    pendingName_ = nullptr;
+    return name;
+  }
+  BindingProperty::Payload& AddInline(ValueKind kind) {
+    BindingProperty& slot = Next();
+    if (&slot == &root_) slot.Clear();
+    slot.kind_ = kind;
+    slot.valid_ = true;
+    return slot.payload_;
+  }
+  void GrowMembers();
+  void GrowElements();
   const BindingProperty& Close(bool isMap);
   /// Sorts the members [start, end) of the member stack into `order`;
   /// true when a name repeats.
@@ -135,7 +175,10 @@ class ValueAssembler {
   uint32_t elementCount_ = 0;
   uint32_t elementCapacity_ = 0;
   const value_internal::InternedString* pendingName_ = nullptr;
-  std::vector<Shape> shapes_;  ///< by depth
+  /// Remembered orders, by a hash of the member count and the first and last
+  /// names.
+  static constexpr size_t kShapes = 64;
+  std::vector<Shape> shapes_;
   bool forgetShapes_ = false;
   std::vector<NameIndex> indexes_;  ///< by depth
   uint64_t nextFrameId_ = 1;

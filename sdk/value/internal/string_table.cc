@@ -18,9 +18,49 @@ void FillEntry(InternedString* entry, std::string_view text, uint32_t hash) {
   entry->text[text.size()] = '\0';
 }
 
+uint64_t Load8(const char* at) {
+  uint64_t word;
+  std::memcpy(&word, at, 8);
+  return word;
+}
+
+uint32_t Load4(const char* at) {
+  uint32_t word;
+  std::memcpy(&word, at, 4);
+  return word;
+}
+
+/// Two words that together cover every byte of a text of up to 16 bytes
+/// (its first and last 8, 4, or for 1 to 3 bytes its first, middle and
+/// last), read without passing its end: equal words mean equal texts of
+/// that length. Longer texts compare the rest too.
+struct Fingerprint {
+  uint64_t head;
+  uint64_t tail;
+
+  static Fingerprint Of(const char* text, size_t length) {
+    if (length >= 8) return {Load8(text), Load8(text + length - 8)};
+    if (length >= 4) return {Load4(text), Load4(text + length - 4)};
+    return {uint64_t(uint8_t(text[0])) | uint64_t(uint8_t(text[length / 2])) << 8 |
+                uint64_t(uint8_t(text[length - 1])) << 16,
+            0};
+  }
+  size_t Slot(size_t length, size_t slots) const {
+    const uint64_t mixed = (head ^ (tail * 0x9E3779B97F4A7C15ull) ^ length) * 0xFF51AFD7ED558CCDull;
+    return static_cast<size_t>(mixed >> 40) & (slots - 1);
+  }
+  bool Matches(const InternedString& entry, const char* text, size_t length) const {
+    if (entry.length != length) return false;
+    const Fingerprint other = Of(entry.text, length);
+    if (other.head != head || other.tail != tail) return false;
+    return length <= 16 || std::memcmp(entry.text + 8, text + 8, length - 16) == 0;
+  }
+};
+
 }  // namespace
 
 const InternedString* EmptyInternedString() { return &kEmptyEntry; }
+
 
 uint32_t HashBytes(std::string_view bytes) {
   uint32_t hash = 0x811C9DC5u;
@@ -37,23 +77,18 @@ size_t StringTable::EntryBytes(size_t length) {
   return offsetof(InternedString, text) + length + 1;
 }
 
-size_t StringTable::RecentSlot(std::string_view text) {
-  return (text.size() * 31 + static_cast<uint8_t>(text.front()) * 7 +
-          static_cast<uint8_t>(text.back())) &
-         (kRecentSlots - 1);
-}
-
 const InternedString* StringTable::Intern(std::string_view text) {
   if (text.empty()) return &kEmptyEntry;
-  InternedString*& recent = recent_[RecentSlot(text)];
-  if (recent && recent->View() == text) {
+  const Fingerprint print = Fingerprint::Of(text.data(), text.size());
+  InternedString*& recent = recent_[print.Slot(text.size(), kRecentSlots)];
+  if (recent && print.Matches(*recent, text.data(), text.size())) {
     ++recent->useCount;
     return recent;
   }
   const uint32_t hash = HashBytes(text);
   if (bucketCount_ != 0) {
     for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry; entry = entry->next) {
-      if (entry->hash == hash && entry->View() == text) {
+      if (entry->hash == hash && print.Matches(*entry, text.data(), text.size())) {
         ++entry->useCount;
         recent = entry;
         return entry;
@@ -84,7 +119,8 @@ void StringTable::Release(const InternedString* entry) {
   while (*link != owned) link = &(*link)->next;
   *link = owned->next;
   --count_;
-  InternedString*& recent = recent_[RecentSlot(owned->View())];
+  const Fingerprint print = Fingerprint::Of(owned->text, owned->length);
+  InternedString*& recent = recent_[print.Slot(owned->length, kRecentSlots)];
   if (recent == owned) recent = nullptr;
   arena_.Free(owned, EntryBytes(owned->length));
 }

@@ -59,7 +59,6 @@ class StringTable {
 
  private:
   void Grow();
-  static size_t RecentSlot(std::string_view text);
   static size_t EntryBytes(size_t length);
 
   static constexpr size_t kInitialBuckets = 8;

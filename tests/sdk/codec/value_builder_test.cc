@@ -1,5 +1,7 @@
 #include "sdk/codec/value_builder.h"
 
+#include "sdk/codec/json_writer.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -98,7 +100,9 @@ TEST(ValueBuilder, RepeatedNamesMatchApplyingEachEventInTurn) {
       sink.Begin(true);
       RandomDocument(events, sink, 1, true);
       sink.End(true);
-      ASSERT_EQ(built, expected) << "seed " << seed << (append ? " appending" : " overwriting");
+      ASSERT_EQ(built, expected) << "seed " << seed << (append ? " appending" : " overwriting")
+                                 << "\nbuilt:    " << WriteJson(built)
+                                 << "\nexpected: " << WriteJson(expected);
     }
   }
 }
