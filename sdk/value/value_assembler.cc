@@ -32,13 +32,18 @@ size_t SlotOf(const InternedString* name, size_t capacity) {
   return static_cast<size_t>(mixed >> 32) & (capacity - 1);
 }
 
+// Doubles a stack of children; the first heap block takes over from the
+// inline one.
 template <typename T>
-void GrowStack(T*& stack, uint32_t& capacity) {
+void GrowStack(T*& stack, uint32_t& capacity, const void* inlineStack) {
   // Sizes are 32-bit; a document cannot hold more children than that.
   if (capacity > UINT32_MAX / 2) std::abort();
-  const uint32_t grown = capacity == 0 ? 64 : capacity * 2;
-  void* block = std::realloc(static_cast<void*>(stack), size_t{grown} * sizeof(T));
+  const uint32_t grown = capacity * 2;
+  const bool wasInline = stack == inlineStack;
+  void* block = std::realloc(wasInline ? nullptr : static_cast<void*>(stack),
+                             size_t{grown} * sizeof(T));
   if (!block) std::abort();  // Out of memory: there is no failure path to report into.
+  if (wasInline) std::memcpy(block, inlineStack, size_t{capacity} * sizeof(T));
   stack = static_cast<T*>(block);
   capacity = grown;
 }
@@ -74,14 +79,12 @@ bool KeyBelow(const SortKey& left, const SortKey& right) {
 }  // namespace
 
 ValueAssembler::ValueAssembler(BindingProperty& root, ListMerge listMerge)
-    : root_(root), listMerge_(listMerge) {
-  frames_.reserve(16);
-}
+    : root_(root), listMerge_(listMerge) {}
 
 ValueAssembler::~ValueAssembler() {
   ReleasePending();
-  std::free(members_);
-  std::free(elements_);
+  if (members_ != static_cast<void*>(inlineMembers_)) std::free(members_);
+  if (elements_ != static_cast<void*>(inlineElements_)) std::free(elements_);
 }
 
 void ValueAssembler::ReleasePending() noexcept {
@@ -91,12 +94,12 @@ void ValueAssembler::ReleasePending() noexcept {
     members_[at].value_.ReleasePayload();
   }
   for (uint32_t at = 0; at < elementCount_; ++at) elements_[at].ReleasePayload();
-  for (const Frame& frame : frames_) {
+  while (!frames_.Empty()) {
+    const Frame frame = frames_.Pop();
     if (frame.name) context_->Strings().Release(frame.name);
   }
   if (pendingName_) context_->Strings().Release(pendingName_);
   memberCount_ = elementCount_ = 0;
-  frames_.clear();
   pendingName_ = nullptr;
 }
 
@@ -106,25 +109,25 @@ void ValueAssembler::Key(std::string_view name) {
   pendingName_ = context_->Strings().Intern(name);
 }
 
-void ValueAssembler::GrowMembers() { GrowStack(members_, memberCapacity_); }
-void ValueAssembler::GrowElements() { GrowStack(elements_, elementCapacity_); }
+void ValueAssembler::GrowMembers() { GrowStack(members_, memberCapacity_, inlineMembers_); }
+void ValueAssembler::GrowElements() { GrowStack(elements_, elementCapacity_, inlineElements_); }
 
 void ValueAssembler::BeginMap() {
   if (!context_) context_ = &root_.EnsureContext();
   const bool inMap = InMap();
-  frames_.push_back(Frame{true, memberCount_,
+  frames_.Push(Frame{true, memberCount_,
                           inMap ? std::exchange(pendingName_, nullptr) : nullptr, nextFrameId_++});
 }
 
 void ValueAssembler::BeginList() {
   if (!context_) context_ = &root_.EnsureContext();
   const bool inMap = InMap();
-  frames_.push_back(
+  frames_.Push(
       Frame{false, elementCount_, inMap ? std::exchange(pendingName_, nullptr) : nullptr, 0});
 }
 
 BindingProperty* ValueAssembler::LatestMember(const InternedString* name) {
-  const Frame& frame = frames_.back();
+  const Frame& frame = frames_.Top();
   const uint32_t count = memberCount_ - frame.start;
   if (count <= kScanLimit) {
     for (uint32_t at = memberCount_; at-- > frame.start;) {
@@ -132,7 +135,7 @@ BindingProperty* ValueAssembler::LatestMember(const InternedString* name) {
     }
     return nullptr;
   }
-  const size_t depth = frames_.size() - 1;
+  const size_t depth = frames_.Size() - 1;
   if (indexes_.size() <= depth) indexes_.resize(depth + 1);
   NameIndex& index = indexes_[depth];
   if (index.frameId != frame.id) {
@@ -180,15 +183,31 @@ const BindingProperty& ValueAssembler::EndList() { return Close(false); }
 void ValueAssembler::CloseAll() {
   // A name whose value never came stays as an empty member.
   if (pendingName_) PushMember(std::exchange(pendingName_, nullptr));
-  while (!frames_.empty()) Close(frames_.back().isMap);
+  while (!frames_.Empty()) Close(frames_.Top().isMap);
 }
 
-bool ValueAssembler::OrderMembers(uint32_t start, uint32_t count, Shape& shape) {
+const uint32_t* ValueAssembler::OrderMembers(uint32_t start, uint32_t count, bool& repeats) {
   const BindingMember* members = members_ + start;
-  if (shape.names.size() == count) {
-    bool same = true;
-    for (uint32_t at = 0; at < count && same; ++at) same = shape.names[at] == members[at].name_;
-    if (same) return shape.repeats;
+  Shape* shape = nullptr;
+  if (count <= kShapeMembers) {
+    if (!shapes_) {
+      shapes_ = std::make_unique_for_overwrite<Shape[]>(kShapes);
+      for (size_t at = 0; at < kShapes; ++at) shapes_[at].count = 0;
+    }
+    const uint64_t hash = (reinterpret_cast<uintptr_t>(members[0].name_) ^
+                           reinterpret_cast<uintptr_t>(members[count - 1].name_) *
+                               0x9E3779B97F4A7C15ull ^
+                           count) *
+                          0xFF51AFD7ED558CCDull;
+    shape = &shapes_[(hash >> 40) & (kShapes - 1)];
+    if (shape->count == count) {
+      bool same = true;
+      for (uint32_t at = 0; at < count && same; ++at) same = shape->names[at] == members[at].name_;
+      if (same) {
+        repeats = shape->repeats;
+        return shape->order;
+      }
+    }
   }
   SortKey inlineKeys[kInsertionSortLimit];  // Trivial: left uninitialized.
   std::vector<SortKey> heapKeys;
@@ -214,20 +233,26 @@ bool ValueAssembler::OrderMembers(uint32_t start, uint32_t count, Shape& shape) 
   } else {
     std::sort(keys, keys + count, KeyBelow);
   }
-  shape.names.resize(count);
-  shape.order.resize(count);
-  shape.repeats = false;
-  for (uint32_t at = 0; at < count; ++at) {
-    shape.names[at] = members[at].name_;
-    shape.order[at] = keys[at].position;
-    if (at != 0 && keys[at].name == keys[at - 1].name) shape.repeats = true;
+  uint32_t* order;
+  if (shape) {
+    shape->count = count;
+    for (uint32_t at = 0; at < count; ++at) shape->names[at] = members[at].name_;
+    order = shape->order;
+  } else {
+    largeOrder_.resize(count);
+    order = largeOrder_.data();
   }
-  return shape.repeats;
+  repeats = false;
+  for (uint32_t at = 0; at < count; ++at) {
+    order[at] = keys[at].position;
+    if (at != 0 && keys[at].name == keys[at - 1].name) repeats = true;
+  }
+  if (shape) shape->repeats = repeats;
+  return order;
 }
 
 const BindingProperty& ValueAssembler::Close(bool isMap) {
-  const Frame frame = frames_.back();
-  frames_.pop_back();
+  const Frame frame = frames_.Pop();
   value_internal::ValueContext& context = *context_;
   ValueKind kind;
   void* record;
@@ -236,16 +261,10 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
     BindingMember* array = context.NewArray<BindingMember>(count);
     uint32_t size = 0;
     if (count != 0) {
-      if (shapes_.empty()) shapes_.resize(kShapes);
-      const BindingMember* waiting = members_ + frame.start;
-      const uint64_t shapeHash =
-          (reinterpret_cast<uintptr_t>(waiting[0].name_) ^
-           reinterpret_cast<uintptr_t>(waiting[count - 1].name_) * 0x9E3779B97F4A7C15ull ^ count) *
-          0xFF51AFD7ED558CCDull;
-      Shape& shape = shapes_[(shapeHash >> 40) & (kShapes - 1)];
-      const bool repeats = OrderMembers(frame.start, count, shape);
+      bool repeats = false;
+      const uint32_t* order = OrderMembers(frame.start, count, repeats);
       for (uint32_t at = 0; at < count; ++at) {
-        BindingMember& next = members_[frame.start + shape.order[at]];
+        BindingMember& next = members_[frame.start + order[at]];
         if (repeats && size != 0 && array[size - 1].name_ == next.name_) {
           // A repeated name: merged into the member it already has, and left
           // released on the stack.
@@ -257,10 +276,10 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
       }
     }
     memberCount_ = frame.start;
-    if (forgetShapes_) {
-      shapes_.clear();  // refilled empty at the next map
-      forgetShapes_ = false;
+    if (forgetShapes_ && shapes_) {
+      for (size_t at = 0; at < kShapes; ++at) shapes_[at].count = 0;
     }
+    forgetShapes_ = false;
     kind = ValueKind::kStructure;
     record = context.NewRecord(StructureRecord{array, size, count});
   } else {
@@ -278,7 +297,7 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
   // Where it goes: merged into the member it repeats, or into the root, or
   // a new child of the open container.
   BindingProperty* earlier = nullptr;
-  if (frames_.empty()) {
+  if (frames_.Empty()) {
     earlier = &root_;
   } else if (frame.name) {
     earlier = LatestMember(frame.name);
@@ -295,7 +314,7 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
 }
 
 BindingProperty& ValueAssembler::Place(const InternedString* name) {
-  if (!frames_.empty() && frames_.back().isMap) return PushMember(name).value_;
+  if (!frames_.Empty() && frames_.Top().isMap) return PushMember(name).value_;
   return PushElement();
 }
 

@@ -32,11 +32,13 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 #include <new>
 #include <string_view>
 #include <vector>
 
 #include "sdk/value/binding_property.h"
+#include "sdk/value/internal/small_stack.h"
 
 namespace kiv {
 
@@ -67,8 +69,8 @@ class ValueAssembler {
   /// member named by the last Key in a map), or the root when nothing is
   /// open. Write a scalar into it; valid until the next call.
   BindingProperty& Next() {
-    if (frames_.empty()) return root_;
-    if (frames_.back().isMap) return PushMember(TakeName()).value_;
+    if (frames_.Empty()) return root_;
+    if (frames_.Top().isMap) return PushMember(TakeName()).value_;
     return PushElement();
   }
   /// Next() = value, for the scalar kinds, without releasing an old payload
@@ -90,8 +92,8 @@ class ValueAssembler {
   /// Closes every open container, innermost first.
   void CloseAll();
 
-  size_t Depth() const { return frames_.size(); }
-  bool InMap() const { return !frames_.empty() && frames_.back().isMap; }
+  size_t Depth() const { return frames_.Size(); }
+  bool InMap() const { return !frames_.Empty() && frames_.Top().isMap; }
   bool HasKey() const { return pendingName_ != nullptr; }
 
  private:
@@ -112,11 +114,14 @@ class ValueAssembler {
     std::vector<uint32_t> positions;
   };
   /// The order of a map closed before, by the positions of its names, for
-  /// maps that repeat the same names in the same order.
+  /// maps that repeat the same names in the same order. Maps of up to
+  /// kShapeMembers members are remembered.
+  static constexpr uint32_t kShapeMembers = 32;
   struct Shape {
-    std::vector<const value_internal::InternedString*> names;
-    std::vector<uint32_t> order;
-    bool repeats = false;  ///< the names held a repeated name
+    uint32_t count;  ///< 0: nothing remembered
+    bool repeats;    ///< the names held a repeated name
+    const value_internal::InternedString* names[kShapeMembers];
+    uint32_t order[kShapeMembers];
   };
 
   /// Where a finished value goes: a new member (named), a new element, or
@@ -156,29 +161,35 @@ class ValueAssembler {
   void GrowMembers();
   void GrowElements();
   const BindingProperty& Close(bool isMap);
-  /// Sorts the members [start, end) of the member stack into `order`;
-  /// true when a name repeats.
-  bool OrderMembers(uint32_t start, uint32_t count, Shape& shape);
+  /// The positions of the members [start, start + count) of the member
+  /// stack in name order (repeated names in arrival order); `repeats` tells
+  /// whether a name repeats. Valid until the next map closes.
+  const uint32_t* OrderMembers(uint32_t start, uint32_t count, bool& repeats);
   void MergeInto(BindingProperty& earlier, BindingProperty& later);
   void ReleasePending() noexcept;
 
   BindingProperty& root_;
   value_internal::ValueContext* context_ = nullptr;
   ListMerge listMerge_;
-  std::vector<Frame> frames_;
+  value_internal::SmallStack<Frame> frames_;
   // Waiting children, as raw bytes: they are relocated by memcpy and released
-  // by the tree's own walk, never by a destructor of the stack.
-  BindingMember* members_ = nullptr;
+  // by the tree's own walk, never by a destructor of the stack. The first
+  // ones wait inline, so a small document allocates no stack.
+  static constexpr uint32_t kInlineChildren = 64;
+  alignas(BindingMember) unsigned char inlineMembers_[kInlineChildren * sizeof(BindingMember)];
+  alignas(BindingProperty) unsigned char inlineElements_[kInlineChildren * sizeof(BindingProperty)];
+  BindingMember* members_ = reinterpret_cast<BindingMember*>(inlineMembers_);
   uint32_t memberCount_ = 0;
-  uint32_t memberCapacity_ = 0;
-  BindingProperty* elements_ = nullptr;
+  uint32_t memberCapacity_ = kInlineChildren;
+  BindingProperty* elements_ = reinterpret_cast<BindingProperty*>(inlineElements_);
   uint32_t elementCount_ = 0;
-  uint32_t elementCapacity_ = 0;
+  uint32_t elementCapacity_ = kInlineChildren;
   const value_internal::InternedString* pendingName_ = nullptr;
   /// Remembered orders, by a hash of the member count and the first and last
-  /// names.
-  static constexpr size_t kShapes = 64;
-  std::vector<Shape> shapes_;
+  /// names; allocated at the first map.
+  static constexpr size_t kShapes = 32;
+  std::unique_ptr<Shape[]> shapes_;
+  std::vector<uint32_t> largeOrder_;  ///< the order of a map too large to remember
   bool forgetShapes_ = false;
   std::vector<NameIndex> indexes_;  ///< by depth
   uint64_t nextFrameId_ = 1;

@@ -30,11 +30,17 @@ class SmallStack {
     ++size_;
   }
   Frame& Top() { return size_ <= kInline ? inline_[size_ - 1] : spill_.back(); }
+  const Frame& Top() const { return size_ <= kInline ? inline_[size_ - 1] : spill_.back(); }
   Frame Pop() {
     Frame top = Top();
     if (size_ > kInline) spill_.pop_back();
     --size_;
     return top;
+  }
+  size_t Size() const { return size_; }
+  /// The frame `index` places from the bottom.
+  const Frame& operator[](size_t index) const {
+    return index < kInline ? inline_[index] : spill_[index - kInline];
   }
 
  private:
