@@ -43,13 +43,21 @@ class MessagePackReader {
 
   MessagePackResult Read() {
     while (offset_ < length_) {
-      bool keyPosition = false;
-      if (!stack_.empty()) {
-        if (!SelectTarget(keyPosition)) break;  // the top-level value is complete
+      if (stack_.empty()) {
+        if (!ReadItem()) return Failed();
+        if (stack_.empty()) break;  // a top-level scalar
+        continue;
       }
-      const bool topLevel = stack_.empty();
-      if (!ReadItem(keyPosition)) return Failed();
-      if (topLevel && stack_.empty()) break;  // a top-level scalar
+      if (!CloseFinished()) break;  // the top-level value is complete
+      Open& top = stack_.back();
+      --top.remaining;
+      if (top.isMap) {
+        std::string_view key;
+        if (!ReadKey(key)) return Failed();
+        if (offset_ == length_) break;  // the key's value never came
+        builder_.Key(key);
+      }
+      if (!ReadItem()) return Failed();
     }
     // Input that ends inside containers keeps what was read.
     builder_.CloseOpenContainers();
@@ -58,16 +66,14 @@ class MessagePackReader {
 
  private:
   struct Open {
-    uint64_t expected;  ///< items: elements, or 2 per map pair
-    uint64_t read;
+    uint64_t remaining;  ///< elements, or member pairs, still to come
     bool isMap;
-    std::string_view key;
   };
 
-  /// Pops finished containers and prepares the next item of the innermost
-  /// one. False when the last container closed.
-  bool SelectTarget(bool& keyPosition) {
-    while (stack_.back().read == stack_.back().expected) {
+  /// Ends the containers whose items have all been read, innermost first.
+  /// False when that closed the top-level value.
+  bool CloseFinished() {
+    while (stack_.back().remaining == 0) {
       if (stack_.back().isMap) {
         builder_.EndMap();
       } else {
@@ -76,12 +82,6 @@ class MessagePackReader {
       stack_.pop_back();
       if (stack_.empty()) return false;
     }
-    Open& top = stack_.back();
-    if (top.isMap) {
-      keyPosition = top.read % 2 == 0;
-      if (!keyPosition) builder_.Key(top.key);
-    }
-    ++top.read;
     return true;
   }
 
@@ -134,12 +134,13 @@ class MessagePackReader {
     return ReadLength<uint32_t>(size);
   }
 
-  bool ReadKey(uint8_t format) {
+  bool ReadKey(std::string_view& key) {
+    const uint8_t format = bytes_[offset_++];
     const bool isString = (format >= 0xA0 && format <= 0xBF) || (format >= 0xD9 && format <= 0xDB);
     if (!isString) return Fail(FormatMessage(kKeyNotString, offset_));
     uint64_t size = 0;
     if (!ReadStringLength(format, size)) return false;
-    return ReadPayload(size, kStringTruncated, stack_.back().key);
+    return ReadPayload(size, kStringTruncated, key);
   }
 
   bool BeginContainer(bool isMap, uint64_t count) {
@@ -147,14 +148,13 @@ class MessagePackReader {
     // on the builder's stack, so a count of four billion reserves nothing.
     const bool begun = isMap ? builder_.BeginMap() : builder_.BeginList();
     if (!begun) return Fail(FormatMessage(kTooDeep, formatEnd_));
-    stack_.push_back(Open{isMap ? count * 2 : count, 0, isMap, {}});
+    stack_.push_back(Open{count, isMap});
     return true;
   }
 
-  bool ReadItem(bool keyPosition) {
+  bool ReadItem() {
     const uint8_t format = bytes_[offset_++];
     formatEnd_ = offset_;
-    if (keyPosition) return ReadKey(format);
     if (format <= 0x7F) return builder_.Signed(format);
     if (format >= 0xE0) return builder_.Signed(static_cast<int8_t>(format));
     if (format <= 0x8F) return BeginContainer(true, format & 0x0F);

@@ -30,6 +30,8 @@ uint32_t Load4(const char* at) {
   return word;
 }
 
+}  // namespace
+
 /// Two words that together cover every byte of a text of up to 16 bytes
 /// (its first and last 8, 4, or for 1 to 3 bytes its first, middle and
 /// last), read without passing its end: equal words mean equal texts of
@@ -57,7 +59,6 @@ struct Fingerprint {
   }
 };
 
-}  // namespace
 
 const InternedString* EmptyInternedString() { return &kEmptyEntry; }
 
@@ -80,21 +81,39 @@ size_t StringTable::EntryBytes(size_t length) {
 const InternedString* StringTable::Intern(std::string_view text) {
   if (text.empty()) return &kEmptyEntry;
   const Fingerprint print = Fingerprint::Of(text.data(), text.size());
-  InternedString*& recent = recent_[print.Slot(text.size(), kRecentSlots)];
-  if (recent && print.Matches(*recent, text.data(), text.size())) {
-    ++recent->useCount;
-    return recent;
+  // Two ways per set: the entry used last first.
+  InternedString** recent = &recent_[print.Slot(text.size(), kRecentSlots) & ~size_t{1}];
+  if (recent[0] && print.Matches(*recent[0], text.data(), text.size())) {
+    ++recent[0]->useCount;
+    return recent[0];
+  }
+  if (recent[1] && print.Matches(*recent[1], text.data(), text.size())) {
+    std::swap(recent[0], recent[1]);
+    ++recent[0]->useCount;
+    return recent[0];
   }
   const uint32_t hash = HashBytes(text);
-  if (bucketCount_ != 0) {
-    for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry; entry = entry->next) {
-      if (entry->hash == hash && print.Matches(*entry, text.data(), text.size())) {
-        ++entry->useCount;
-        recent = entry;
-        return entry;
-      }
-    }
+  InternedString* entry = Find(text, hash, print);
+  if (entry) {
+    ++entry->useCount;
+  } else {
+    entry = Insert(text, hash);
   }
+  recent[1] = recent[0];
+  recent[0] = entry;
+  return entry;
+}
+
+InternedString* StringTable::Find(std::string_view text, uint32_t hash,
+                                  const Fingerprint& print) const {
+  if (bucketCount_ == 0) return nullptr;
+  for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry; entry = entry->next) {
+    if (entry->hash == hash && print.Matches(*entry, text.data(), text.size())) return entry;
+  }
+  return nullptr;
+}
+
+InternedString* StringTable::Insert(std::string_view text, uint32_t hash) {
   // Maximum load factor 1.0: grow before the entry count passes the buckets.
   if (count_ + 1 > bucketCount_) Grow();
   auto* entry = static_cast<InternedString*>(arena_.Allocate(EntryBytes(text.size())));
@@ -103,7 +122,6 @@ const InternedString* StringTable::Intern(std::string_view text) {
   entry->next = head;
   head = entry;
   ++count_;
-  recent = entry;
   return entry;
 }
 
@@ -120,8 +138,9 @@ void StringTable::Release(const InternedString* entry) {
   *link = owned->next;
   --count_;
   const Fingerprint print = Fingerprint::Of(owned->text, owned->length);
-  InternedString*& recent = recent_[print.Slot(owned->length, kRecentSlots)];
-  if (recent == owned) recent = nullptr;
+  InternedString** recent = &recent_[print.Slot(owned->length, kRecentSlots) & ~size_t{1}];
+  if (recent[0] == owned) recent[0] = nullptr;
+  if (recent[1] == owned) recent[1] = nullptr;
   arena_.Free(owned, EntryBytes(owned->length));
 }
 

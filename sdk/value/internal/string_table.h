@@ -38,6 +38,8 @@ const InternedString* EmptyInternedString();
 /// 32-bit FNV-1a (offset basis 0x811C9DC5, prime 16777619).
 uint32_t HashBytes(std::string_view bytes);
 
+struct Fingerprint;
+
 class StringTable {
  public:
   /// Entries are allocated from `arena`, which must outlive the table.
@@ -59,10 +61,12 @@ class StringTable {
 
  private:
   void Grow();
+  InternedString* Find(std::string_view text, uint32_t hash, const Fingerprint& print) const;
+  InternedString* Insert(std::string_view text, uint32_t hash);
   static size_t EntryBytes(size_t length);
 
   static constexpr size_t kInitialBuckets = 8;
-  static constexpr size_t kRecentSlots = 64;
+  static constexpr size_t kRecentSlots = 128;
   // The entries interned last, by a cheap slot of their text: the member names
   // of a list of records repeat, and a hit here skips hashing them.
   Arena& arena_;
