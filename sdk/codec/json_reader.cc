@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string_view>
 
 #include "sdk/codec/internal/rapidjson.h"
@@ -45,8 +46,8 @@ std::string_view UpToNul(const char* text, rapidjson::SizeType length) {
   return {text, nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length};
 }
 
-/// The double that `text` (a JSON number, NUL-terminated) stands for, in
-/// any locale; false when it is beyond the double range.
+/// The double that `text` (a JSON number, followed by a character that ends
+/// it) stands for, in any locale; false when it is beyond the double range.
 bool JsonDouble(const char* text, size_t length, double& out) {
   const auto [end, error] = std::from_chars(text, text + length, out);
   if (error == std::errc() && end == text + length) return true;
@@ -126,16 +127,21 @@ const char* JsonErrorText(unsigned code) {
 
 namespace {
 
+// Documents up to this size are copied once and parsed in place, which spares
+// the parser copying every string and number onto its stack; larger ones are
+// read where they lie, so a huge body is never held twice.
+constexpr size_t kInPlaceLimit = 16 << 20;
+
 // Parses from `stream`, which starts `skipped` bytes into the text (after
 // leading blanks) and reads '\0' at its end.
-template <typename Stream>
+template <unsigned kFlags, typename Stream>
 BindingProperty Parse(Stream& stream, size_t skipped) {
   BindingProperty result;
   ValueBuilder builder(result);
   JsonHandler handler(builder);
   rapidjson::CrtAllocator stackAllocator;
   rapidjson::Reader reader(&stackAllocator);
-  reader.Parse<rapidjson::kParseNumbersAsStringsFlag>(stream, handler);
+  reader.Parse<kFlags | rapidjson::kParseNumbersAsStringsFlag>(stream, handler);
   if (!reader.HasParseError()) return result;
 
   const char* reason = JsonErrorText(reader.GetParseErrorCode());
@@ -153,22 +159,24 @@ BindingProperty Parse(Stream& stream, size_t skipped) {
 }  // namespace
 
 BindingProperty ReadJson(const char* text) {
-  if (text == nullptr) return BindingProperty();
-  const char* start = text;
-  while (IsJsonBlank(*start)) ++start;
-  if (*start == '\0') return BindingProperty();
-  rapidjson::StringStream stream(start);
-  return Parse(stream, static_cast<size_t>(start - text));
+  return text == nullptr ? BindingProperty() : ReadJson(std::string_view(text));
 }
 
 BindingProperty ReadJson(std::string_view text) {
   size_t start = 0;
   while (start < text.size() && IsJsonBlank(text[start])) ++start;
   if (start == text.size() || text[start] == '\0') return BindingProperty();
-  // A memory stream reads '\0' at the end of the view, as at a NUL: the text
-  // is parsed where it lies, whatever its size.
-  rapidjson::MemoryStream stream(text.data() + start, text.size() - start);
-  return Parse(stream, start);
+  const std::string_view rest = text.substr(start);
+  if (rest.size() <= kInPlaceLimit) {
+    std::unique_ptr<char[]> copy = std::make_unique_for_overwrite<char[]>(rest.size() + 1);
+    std::memcpy(copy.get(), rest.data(), rest.size());
+    copy[rest.size()] = '\0';
+    rapidjson::InsituStringStream stream(copy.get());
+    return Parse<rapidjson::kParseInsituFlag>(stream, start);
+  }
+  // A memory stream reads '\0' at the end of the view, as at a NUL.
+  rapidjson::MemoryStream stream(rest.data(), rest.size());
+  return Parse<rapidjson::kParseNoFlags>(stream, start);
 }
 
 }  // namespace kiv
