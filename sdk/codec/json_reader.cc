@@ -42,6 +42,12 @@ static_assert(kMaxNestingDepth == 256, "update kTooDeep");
 
 /// Strings and names end at their first NUL (an escaped \u0000 cuts them).
 std::string_view UpToNul(const char* text, rapidjson::SizeType length) {
+  if (length <= 16) {  // names mostly: a loop beats the call
+    for (rapidjson::SizeType at = 0; at < length; ++at) {
+      if (text[at] == '\0') return {text, at};
+    }
+    return {text, length};
+  }
   const void* nul = std::memchr(text, '\0', length);
   return {text, nul ? static_cast<size_t>(static_cast<const char*>(nul) - text) : length};
 }
@@ -79,7 +85,15 @@ class JsonHandler {
     const char* end = text + length;
     uint64_t number = 0;
     bool integral = end - digits <= 20;
-    for (const char* at = digits; integral && at != end; ++at) {
+    // Nineteen digits never overflow; only a twentieth needs checking.
+    const char* unchecked = end - digits <= 19 ? end : digits + 19;
+    const char* at = digits;
+    for (; integral && at != unchecked; ++at) {
+      const unsigned digit = static_cast<unsigned char>(*at) - '0';
+      integral = digit <= 9;
+      number = number * 10 + digit;
+    }
+    for (; integral && at != end; ++at) {
       const unsigned digit = static_cast<unsigned char>(*at) - '0';
       integral = digit <= 9 && !__builtin_mul_overflow(number, 10u, &number) &&
                  !__builtin_add_overflow(number, digit, &number);
