@@ -4,8 +4,8 @@
 //
 // Not for: queue descriptions (queue.h).
 //
-//   Api::MatchmakingReadyCheckResource check{.playerResponse =
-//   Api::MatchmakingReadyCheckResponse::kAccepted};
+//   Api::MatchmakingReadyCheckResource check;  // a ready check answered "Accepted"
+//   check.playerResponse = Api::MatchmakingReadyCheckResponse::kAccepted;  // 49
 #pragma once
 
 #include <cstdint>

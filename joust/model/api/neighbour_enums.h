@@ -13,7 +13,12 @@
 
 namespace Api {
 
-enum class LoginSessionState : int32_t { kInProgress, kError = 3, kSucceeded = 1, kLoggingOut };
+enum class LoginSessionState : int32_t {
+  kInProgress = 0,
+  kError = 3,
+  kSucceeded = 1,
+  kLoggingOut = 2
+};
 constexpr auto DescribeEnum(const LoginSessionState*) {
   return Enum<LoginSessionState>(
              "LoginSessionState",

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "joust/model/api/neighbour_enums.h"
 #include "joust/model/describe.h"
 
 namespace Api {

@@ -6,8 +6,7 @@
 // (api/roster.h).
 //
 //   LCDS::PendingRosterDTO pending{.invitationId = "a1b2", .captainId = 7};
-//   pending.members.push_back({.playerId = 7, .memberState =
-//   LCDS::PendingRosterMemberState::kReady});
+//   pending.members.push_back({.playerId = 7, .position = LCDS::Position::kJungle});
 #pragma once
 
 #include <cstdint>
