@@ -73,7 +73,7 @@ struct FailedInvite {
 constexpr auto DescribeRecord(const FailedInvite*) {
   using T = FailedInvite;
   return Record<T>("FailedInvite", Field("playerId", &T::playerId),
-                   Field("exception", &T::exception))
+                   Field("exception", &T::exception, "Why the invitation of that player failed"))
       .Described("An invitation that failed, with the reason.");
 }
 

@@ -133,7 +133,8 @@ constexpr auto DescribeRecord(const TournamentHistoryAndWinnersDTO*) {
   using T = TournamentHistoryAndWinnersDTO;
   return Record<T>("TournamentHistoryAndWinnersDTO",
                    Field("tournamentHistory", &T::tournamentHistory),
-                   Field("tournamentWinnersCompressed", &T::tournamentWinnersCompressed))
+                   Field("tournamentWinnersCompressed", &T::tournamentWinnersCompressed,
+                         "The winners' JSON, gzip-compressed, in Base64"))
       .Described("Past tournaments and their winners in compressed form.");
 }
 
