@@ -118,7 +118,8 @@ void FromValue(const BindingProperty& value, std::string_view name, T& out,
       if (!status.IsValid()) return;
     }
   } else if constexpr (DescribedEnum<T>) {
-    out = static_cast<T>(ValueToEnumNumber(value, name, kEnum<T>.name, kEnum<T>.Entries(), status));
+    out = static_cast<T>(ValueToEnumNumber(value, name, kEnum<T>.name, kEnum<T>.Entries(), status,
+                                           kEnum<T>.readsUnnamedNumbers));
   } else if constexpr (DescribedRecord<T>) {
     constexpr auto& descriptor = kRecord<T>;
     if (value.IsEmpty()) return ReportRequired(name, status);

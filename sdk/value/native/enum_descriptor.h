@@ -4,7 +4,8 @@
 //
 // Not for: records (record_descriptor.h). The numbers are the enum's own
 // numbers; a name appears once, a number may have several names (the first
-// one wins when writing).
+// one wins when writing). A number without a name is written as the number;
+// reading refuses it unless the enum is described ReadingUnnamedNumbers().
 //
 //   enum class JoustVisibility : int32_t { kHidden, kDarkVisible, kVisible };
 //   template <> inline constexpr auto kiv::kEnum<JoustVisibility> = kiv::Enum<JoustVisibility>(
@@ -32,10 +33,19 @@ struct EnumDescriptor {
   std::string_view name;
   std::array<EnumEntry, N> values;
   std::string_view description = {};
+  /// Reading takes numbers that have no name as they are (a marker such as
+  /// "one past the last value"); by default they are refused.
+  bool readsUnnamedNumbers = false;
 
   constexpr std::span<const EnumEntry> Entries() const { return {values.data(), N}; }
   /// The same enum with a description for help output.
-  constexpr EnumDescriptor Described(std::string_view text) const { return {name, values, text}; }
+  constexpr EnumDescriptor Described(std::string_view text) const {
+    return {name, values, text, readsUnnamedNumbers};
+  }
+  /// The same enum reading numbers without a name as they are.
+  constexpr EnumDescriptor ReadingUnnamedNumbers() const {
+    return {name, values, description, true};
+  }
 };
 
 /// An enum named `name` with its values in order: {name, number} or

@@ -24,7 +24,11 @@ void ReportRange(Number number, std::string_view name, std::string_view typeName
 constexpr double kTwoTo63 = 9223372036854775808.0;
 constexpr double kTwoTo64 = 18446744073709551616.0;
 
-std::optional<int32_t> RegisteredNumber(std::span<const EnumEntry> entries, int64_t number) {
+std::optional<int32_t> RegisteredNumber(std::span<const EnumEntry> entries, int64_t number,
+                                        bool unnamedNumbers) {
+  if (unnamedNumbers && number >= INT32_MIN && number <= INT32_MAX) {
+    return static_cast<int32_t>(number);
+  }
   for (const EnumEntry& entry : entries) {
     if (entry.number == number) return entry.number;
   }
@@ -213,20 +217,22 @@ std::string ValueToString(const BindingProperty& value, std::string_view name,
 
 int32_t ValueToEnumNumber(const BindingProperty& value, std::string_view name,
                           std::string_view typeName, std::span<const EnumEntry> entries,
-                          BindingProperty& status) {
+                          BindingProperty& status, bool unnamedNumbers) {
   if (!status.IsValid()) return 0;
   switch (value.Kind()) {
     case ValueKind::kEmpty:
       ReportRequired(name, status);
       return 0;
     case ValueKind::kSigned:
-      if (auto number = RegisteredNumber(entries, value.GetSigned())) return *number;
+      if (auto number = RegisteredNumber(entries, value.GetSigned(), unnamedNumbers))
+        return *number;
       ReportNotEnumValue(value.ToString(), typeName, name, status);
       return 0;
     case ValueKind::kUnsigned: {
       const uint64_t number = value.GetUnsigned();
       if (number <= static_cast<uint64_t>(INT32_MAX)) {
-        if (auto found = RegisteredNumber(entries, static_cast<int64_t>(number))) return *found;
+        if (auto found = RegisteredNumber(entries, static_cast<int64_t>(number), unnamedNumbers))
+          return *found;
       }
       ReportNotEnumValue(value.ToString(), typeName, name, status);
       return 0;
@@ -241,13 +247,14 @@ int32_t ValueToEnumNumber(const BindingProperty& value, std::string_view name,
       BindingProperty parseStatus;
       const int64_t number = ParseSignedText(text, name, "int64", parseStatus);
       if (parseStatus.IsValid()) {
-        if (auto found = RegisteredNumber(entries, number)) return *found;
+        if (auto found = RegisteredNumber(entries, number, unnamedNumbers)) return *found;
       }
       ReportNotEnumValue(text, typeName, name, status);
       return 0;
     }
     case ValueKind::kEnum:
-      if (auto number = RegisteredNumber(entries, value.GetEnum().number)) return *number;
+      if (auto number = RegisteredNumber(entries, value.GetEnum().number, unnamedNumbers))
+        return *number;
       ReportNotEnumValue(value.ToString(), typeName, name, status);
       return 0;
     default:

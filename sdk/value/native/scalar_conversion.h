@@ -53,10 +53,11 @@ std::string ValueToString(const BindingProperty& value, std::string_view name,
                           BindingProperty& status);
 
 /// A registered number of the enum `typeName` whose values are `entries`:
-/// from a number, a name, the text of a number, or another enum value.
+/// from a number, a name, the text of a number, or another enum value. With
+/// `unnamedNumbers`, any 32-bit number is taken, named or not.
 int32_t ValueToEnumNumber(const BindingProperty& value, std::string_view name,
                           std::string_view typeName, std::span<const EnumEntry> entries,
-                          BindingProperty& status);
+                          BindingProperty& status, bool unnamedNumbers = false);
 
 /// A blob's bytes; no other kind is accepted.
 Blob ValueToBlob(const BindingProperty& value, std::string_view name, BindingProperty& status);
