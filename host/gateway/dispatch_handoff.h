@@ -1,0 +1,56 @@
+// dispatch_handoff.h: lets HTTP threads send requests to the plugin, which
+// runs only on the host's dispatch thread.
+//
+// Request() posts the request to the host (PluginHost::PostFromAnyThread) and
+// blocks the calling thread until the dispatch thread has answered it. The
+// dispatch thread answers one request at a time, but a handler that waits
+// (for a backend answer, a timer) pumps the host, and the pump runs the next
+// requests meanwhile; so a waiting handler holds up only its own caller.
+//
+// Close() answers every request that has not started with 503 and refuses
+// new ones, so HTTP threads can finish even when the dispatch thread stops.
+//
+// Not for: calls from the dispatch thread itself (they would wait forever).
+//
+//   DispatchHandoff handoff(host);
+//   HostResponse response = handoff.Request(HostRequest::Make(KIV_METHOD_GET, "/x"));  // any
+//   thread handoff.Close();
+#pragma once
+
+#include <memory>
+#include <mutex>
+#include <set>
+
+#include "host/host_request.h"
+#include "host/host_response.h"
+#include "host/plugin_host.h"
+
+namespace kiv::host::gateway {
+
+class DispatchHandoff {
+ public:
+  /// `host` must outlive this object.
+  explicit DispatchHandoff(PluginHost& host) : host_(host) {}
+  DispatchHandoff(const DispatchHandoff&) = delete;
+  DispatchHandoff& operator=(const DispatchHandoff&) = delete;
+
+  /// Any thread but the dispatch thread. The plugin's answer, or 503 "The
+  /// gateway is stopping" once Close was called.
+  HostResponse Request(HostRequest request);
+  /// Runs `work` on the dispatch thread and waits for it; false (without
+  /// running it) once closed.
+  bool Run(std::function<void()> work);
+  /// Any thread; idempotent.
+  void Close();
+
+ private:
+  struct Pending;
+  bool Hand(const std::shared_ptr<Pending>& pending, std::string label);
+
+  PluginHost& host_;
+  std::mutex mutex_;
+  std::set<std::shared_ptr<Pending>> pending_;
+  bool closed_ = false;
+};
+
+}  // namespace kiv::host::gateway
