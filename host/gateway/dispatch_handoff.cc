@@ -3,19 +3,22 @@
 #include <condition_variable>
 #include <utility>
 
-#include "host/route_table.h"
-
 namespace kiv::host::gateway {
+namespace {
+
+// How often a waiting caller looks whether the handoff was closed meanwhile.
+constexpr auto kClosedCheckInterval = std::chrono::milliseconds(100);
+
+}  // namespace
 
 // One handed-over piece of work. Whoever claims it first (the dispatch thread
-// to run it, or Close to refuse it) decides its outcome.
+// to run it, or its caller after Close to refuse it) decides its outcome.
 struct DispatchHandoff::Pending {
   std::function<void()> work;
   std::mutex mutex;
   std::condition_variable done;
   bool claimed = false;
   bool finished = false;
-  bool ran = false;
 
   bool Claim() {
     const std::lock_guard<std::mutex> lock(mutex);
@@ -23,47 +26,36 @@ struct DispatchHandoff::Pending {
     claimed = true;
     return true;
   }
-  void Finish(bool didRun) {
+  void Finish() {
     {
       const std::lock_guard<std::mutex> lock(mutex);
       finished = true;
-      ran = didRun;
     }
     done.notify_one();
   }
-  bool Wait() {
-    std::unique_lock<std::mutex> lock(mutex);
-    done.wait(lock, [this] { return finished; });
-    return ran;
-  }
 };
 
-bool DispatchHandoff::Hand(const std::shared_ptr<Pending>& pending, std::string label) {
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    if (closed_) return false;
-    pending_.insert(pending);
-  }
-  host_.PostFromAnyThread(std::move(label), [pending] {
-    if (!pending->Claim()) return;  // refused by Close meanwhile
+bool DispatchHandoff::Hand(std::function<void()> work) {
+  if (closed_.load()) return false;
+  auto pending = std::make_shared<Pending>();
+  pending->work = std::move(work);
+  host_.PostFromAnyThread("Gateway request", [pending] {
+    if (!pending->Claim()) return;  // refused after Close meanwhile
     pending->work();
-    pending->work = nullptr;
-    pending->Finish(true);
+    pending->Finish();
   });
-  const bool ran = pending->Wait();
-  const std::lock_guard<std::mutex> lock(mutex_);
-  pending_.erase(pending);
-  return ran;
+  std::unique_lock<std::mutex> lock(pending->mutex);
+  while (!pending->done.wait_for(lock, kClosedCheckInterval, [&] { return pending->finished; })) {
+    if (!closed_.load() || pending->claimed) continue;  // open, or already running
+    pending->claimed = true;  // never to run: the dispatch thread may have stopped
+    return false;
+  }
+  return true;
 }
 
 HostResponse DispatchHandoff::Request(HostRequest request) {
   HostResponse response;
-  auto pending = std::make_shared<Pending>();
-  std::string label = "Gateway request: ";
-  label += MethodName(request.method);
-  label += " " + request.url;
-  pending->work = [this, &request, &response] { response = host_.Answer(request); };
-  if (!Hand(pending, std::move(label))) {
+  if (!Hand([this, &request, &response] { response = host_.Answer(request); })) {
     HostResponse refused;
     refused.status = 503;
     refused.error = "The gateway is stopping";
@@ -72,22 +64,8 @@ HostResponse DispatchHandoff::Request(HostRequest request) {
   return response;
 }
 
-bool DispatchHandoff::Run(std::function<void()> work) {
-  auto pending = std::make_shared<Pending>();
-  pending->work = std::move(work);
-  return Hand(pending, "Gateway work");
-}
+bool DispatchHandoff::Run(std::function<void()> work) { return Hand(std::move(work)); }
 
-void DispatchHandoff::Close() {
-  std::set<std::shared_ptr<Pending>> refused;
-  {
-    const std::lock_guard<std::mutex> lock(mutex_);
-    closed_ = true;
-    refused = pending_;
-  }
-  for (const auto& pending : refused) {
-    if (pending->Claim()) pending->Finish(false);
-  }
-}
+void DispatchHandoff::Close() { closed_.store(true); }
 
 }  // namespace kiv::host::gateway

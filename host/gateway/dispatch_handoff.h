@@ -7,8 +7,9 @@
 // (for a backend answer, a timer) pumps the host, and the pump runs the next
 // requests meanwhile; so a waiting handler holds up only its own caller.
 //
-// Close() answers every request that has not started with 503 and refuses
-// new ones, so HTTP threads can finish even when the dispatch thread stops.
+// Close() refuses new requests with 503, and so are those that have not
+// started within a tenth of a second after it, so HTTP threads finish even
+// when the dispatch thread has stopped. Requests already running finish.
 //
 // Not for: calls from the dispatch thread itself (they would wait forever).
 //
@@ -17,9 +18,9 @@
 //   thread handoff.Close();
 #pragma once
 
+#include <atomic>
+#include <functional>
 #include <memory>
-#include <mutex>
-#include <set>
 
 #include "host/host_request.h"
 #include "host/host_response.h"
@@ -35,7 +36,7 @@ class DispatchHandoff {
   DispatchHandoff& operator=(const DispatchHandoff&) = delete;
 
   /// Any thread but the dispatch thread. The plugin's answer, or 503 "The
-  /// gateway is stopping" once Close was called.
+  /// gateway is stopping" when Close came before the request started.
   HostResponse Request(HostRequest request);
   /// Runs `work` on the dispatch thread and waits for it; false (without
   /// running it) once closed.
@@ -45,12 +46,10 @@ class DispatchHandoff {
 
  private:
   struct Pending;
-  bool Hand(const std::shared_ptr<Pending>& pending, std::string label);
+  bool Hand(std::function<void()> work);
 
   PluginHost& host_;
-  std::mutex mutex_;
-  std::set<std::shared_ptr<Pending>> pending_;
-  bool closed_ = false;
+  std::atomic<bool> closed_{false};
 };
 
 }  // namespace kiv::host::gateway

@@ -52,6 +52,24 @@ std::string IndexDocument(const PluginHost& host) {
   return std::string(buffer.GetString(), buffer.GetSize());
 }
 
+// Settings that must be in place before the socket is bound (no delay) and
+// those the connections read.
+void Configure(httplib::Server& server, const GatewayOptions& options) {
+  const size_t threads = options.threads;
+  // The library takes ownership of the queue it is handed.
+  server.new_task_queue = [threads] {
+    return std::make_unique<httplib::ThreadPool>(threads).release();
+  };
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options.ioTimeout);
+  const auto micros =
+      std::chrono::duration_cast<std::chrono::microseconds>(options.ioTimeout - seconds);
+  server.set_read_timeout(seconds.count(), micros.count());
+  server.set_write_timeout(seconds.count(), micros.count());
+  server.set_keep_alive_max_count(kRequestsPerConnection);
+  server.set_payload_max_length(options.bodyLimit);
+  server.set_tcp_nodelay(true);
+}
+
 std::optional<std::string_view> QueryToken(const httplib::Request& request) {
   if (!request.has_param("token")) return std::nullopt;
   const auto found = request.params.find("token");
@@ -68,6 +86,7 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
     return nullptr;
   }
   auto server = std::make_unique<httplib::Server>();
+  Configure(*server, options);
   int port = -1;
   if (options.port == 0) {
     port = server->bind_to_any_port(kLoopback);
@@ -135,20 +154,6 @@ void Gateway::Stop() {
 
 void Gateway::Route() {
   httplib::Server& server = *server_;
-  const size_t threads = options_.threads;
-  // The library takes ownership of the queue it is handed.
-  server.new_task_queue = [threads] {
-    return std::make_unique<httplib::ThreadPool>(threads).release();
-  };
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options_.ioTimeout);
-  const auto micros =
-      std::chrono::duration_cast<std::chrono::microseconds>(options_.ioTimeout - seconds);
-  server.set_read_timeout(seconds.count(), micros.count());
-  server.set_write_timeout(seconds.count(), micros.count());
-  server.set_keep_alive_max_count(kRequestsPerConnection);
-  server.set_payload_max_length(options_.bodyLimit);
-  server.set_tcp_nodelay(true);
-
   auto withoutBody = [this](const httplib::Request& request, httplib::Response& response) {
     const AccessVerdict verdict =
         access_.Check(request.get_header_value("Host"), request.get_header_value("Authorization"),
