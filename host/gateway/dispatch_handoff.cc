@@ -64,8 +64,6 @@ HostResponse DispatchHandoff::Request(HostRequest request) {
   return response;
 }
 
-bool DispatchHandoff::Run(std::function<void()> work) { return Hand(std::move(work)); }
-
 void DispatchHandoff::Close() { closed_.store(true); }
 
 }  // namespace kiv::host::gateway

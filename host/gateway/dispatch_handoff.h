@@ -14,8 +14,8 @@
 // Not for: calls from the dispatch thread itself (they would wait forever).
 //
 //   DispatchHandoff handoff(host);
-//   HostResponse response = handoff.Request(HostRequest::Make(KIV_METHOD_GET, "/x"));  // any
-//   thread handoff.Close();
+//   HostResponse response = handoff.Request(HostRequest::Make(KIV_METHOD_GET, "/x"));
+//   handoff.Close();
 #pragma once
 
 #include <atomic>
@@ -38,9 +38,6 @@ class DispatchHandoff {
   /// Any thread but the dispatch thread. The plugin's answer, or 503 "The
   /// gateway is stopping" when Close came before the request started.
   HostResponse Request(HostRequest request);
-  /// Runs `work` on the dispatch thread and waits for it; false (without
-  /// running it) once closed.
-  bool Run(std::function<void()> work);
   /// Any thread; idempotent.
   void Close();
 

@@ -109,9 +109,12 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
     sigaddset(&pipe, SIGPIPE);
     pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     self->server_->listen_after_bind();
+    self->listenerEnded_.store(true);
   });
   // Stop must not come before the server runs, or it would find nothing to stop.
-  while (!gateway->server_->is_running()) std::this_thread::yield();
+  while (!gateway->server_->is_running() && !gateway->listenerEnded_.load()) {
+    std::this_thread::yield();
+  }
   host.SetServing(true);
   return gateway;
 }
@@ -143,8 +146,7 @@ std::string Gateway::StartUrl() const {
 }
 
 void Gateway::Stop() {
-  if (stopped_) return;
-  stopped_ = true;
+  if (stopped_.exchange(true)) return;
   hub_.Close();
   handoff_.Close();
   server_->stop();
@@ -171,7 +173,12 @@ void Gateway::Route() {
     std::string body;
     size_t received = 0;
     bool tooLarge = false;
-    const bool read = reader([&](const char* data, size_t length) {
+    // A request with neither length nor chunks has no body (it must not be
+    // read to the end of the connection).
+    const bool hasBody =
+        request.has_header("Content-Length") ||
+        request.get_header_value("Transfer-Encoding").find("chunked") != std::string::npos;
+    const bool read = !hasBody || reader([&](const char* data, size_t length) {
       received += length;
       if (received > options_.bodyLimit) {
         tooLarge = true;

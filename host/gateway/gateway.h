@@ -31,6 +31,7 @@
 //   gateway->Stop();
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
@@ -117,7 +118,8 @@ class Gateway {
   std::string index_;
   std::unique_ptr<httplib::Server> server_;
   std::thread serverThread_;
-  bool stopped_ = false;
+  std::atomic<bool> listenerEnded_{false};
+  std::atomic<bool> stopped_{false};
 };
 
 }  // namespace kiv::host::gateway

@@ -27,7 +27,6 @@ constexpr char kSchemaPrefix[] = "#/components/schemas/";
 
 // Argument locations as the plugin numbers them.
 constexpr int64_t kQueryLocation = 1;
-constexpr int64_t kPathLocation = 2;
 constexpr int64_t kHeaderLocation = 4;
 constexpr int64_t kBodyLocation = 5;
 
@@ -73,6 +72,33 @@ constexpr MethodKey kMethodKeys[] = {
     {KIV_METHOD_HEAD, "head", false},     {KIV_METHOD_OPTIONS, "options", false},
     {KIV_METHOD_PATCH, "patch", true},    {KIV_METHOD_POST, "post", true},
     {KIV_METHOD_PUT, "put", true},
+};
+
+// The gateway's own resources.
+struct GatewayResource {
+  const char* path;
+  const char* operationId;
+  const char* summary;
+  const char* description;
+  const char* pathQuery;  // the description of a "path" query parameter, or null
+  const char* answer;
+  const char* contentType;
+  const char* answerType;
+};
+
+constexpr GatewayResource kGatewayResources[] = {
+    {"/events", "gatewayEvents", "Stream the plugin's events",
+     "Server-Sent Events: every event the plugin publishes, as it happens. A resource change "
+     "comes once, as event type \"Create\", \"Update\" or \"Delete\" with data {\"uri\", "
+     "\"eventType\", \"data\"}; other events come under their own name with their body as data.",
+     "Only resource changes whose URI starts with this text", "An endless event stream",
+     "text/event-stream", "string"},
+    {"/openapi.json", "gatewayOpenApi", "This document",
+     "The OpenAPI document of the plugin's endpoints.", nullptr, "The document", "application/json",
+     "object"},
+    {"/", "gatewayIndex", "What this gateway serves",
+     "The plugin's name and its endpoints, with links to the document and the event stream.",
+     nullptr, "The index", "application/json", "object"},
 };
 
 // Body content types the plugin reads.
@@ -271,60 +297,81 @@ class DocumentBuilder {
     return responses;
   }
 
-  Json GatewayOperation(const char* id, const char* summary, std::string description,
-                        Json okResponse) {
-    Json operation =
-        Object({{"operationId", id}, {"summary", summary}, {"description", description}});
-    Json tags(rapidjson::kArrayType);
-    tags.PushBack(Text("gateway"), alloc());
-    Add(operation, "tags", std::move(tags));
-    Json responses = ErrorResponses();
-    responses.AddMember(Text("200"), std::move(okResponse), alloc());
-    Add(operation, "responses", std::move(responses));
-    return operation;
+  // The gateway's own resources, each with its one GET operation.
+  void AddGatewayPaths(Json& paths) {
+    for (const GatewayResource& resource : kGatewayResources) {
+      std::string description = resource.description;
+      if (std::string_view(resource.path) == "/events") {
+        description += " Events the plugin declares:";
+        for (uint32_t i = 0; i < description_.eventCount; ++i) {
+          description += " " + TextOf(FindMember(description_.events[i], "name"));
+        }
+        description += ".";
+      }
+      Json operation = Object({{"operationId", resource.operationId},
+                               {"summary", resource.summary},
+                               {"description", description}});
+      Json tags(rapidjson::kArrayType);
+      tags.PushBack(Text("gateway"), alloc());
+      Add(operation, "tags", std::move(tags));
+      if (resource.pathQuery) {
+        Json parameters(rapidjson::kArrayType);
+        parameters.PushBack(
+            Parameter("path", "query", resource.pathQuery, false, TypeId{"string", ""}), alloc());
+        Add(operation, "parameters", std::move(parameters));
+      }
+      Json responses = ErrorResponses();
+      responses.AddMember(Text("200"),
+                          JsonResponse(resource.answer, Object({{"type", resource.answerType}}),
+                                       resource.contentType),
+                          alloc());
+      Add(operation, "responses", std::move(responses));
+      Json item(rapidjson::kObjectType);
+      Add(item, "get", std::move(operation));
+      Add(paths, resource.path, std::move(item));
+      reservedPaths_.insert(resource.path);
+    }
   }
 
-  void AddGatewayPaths(Json& paths) {
-    std::string events =
-        "Server-Sent Events: every event the plugin publishes, as it happens. A resource change "
-        "comes once, as event type \"Create\", \"Update\" or \"Delete\" with data {\"uri\", "
-        "\"eventType\", \"data\"}; other events come under their own name with their body as "
-        "data. Events the plugin declares:";
-    for (uint32_t i = 0; i < description_.eventCount; ++i) {
-      events += " " + TextOf(FindMember(description_.events[i], "name"));
+  // A query, header or path parameter; lists, maps and records travel as JSON text.
+  Json Parameter(const std::string& name, const char* in, std::string_view description,
+                 bool required, const TypeId& type) {
+    Json parameter = Object({{"name", name}, {"in", in}});
+    if (!description.empty()) Add(parameter, "description", Text(description));
+    Add(parameter, "required", Json(required));
+    if (IsScalar(type)) {
+      Add(parameter, "schema", SchemaOf(type));
+      return parameter;
     }
-    events += ".";
-    Json stream = GatewayOperation(
-        "gatewayEvents", "Stream the plugin's events", events,
-        JsonResponse("An endless event stream", Object({{"type", "string"}}), "text/event-stream"));
-    Json parameters(rapidjson::kArrayType);
-    Json path = Object({{"name", "path"},
-                        {"in", "query"},
-                        {"description", "Only resource changes whose URI starts with this text"}});
-    Add(path, "schema", Object({{"type", "string"}}));
-    parameters.PushBack(std::move(path), alloc());
-    Add(stream, "parameters", std::move(parameters));
-    Json eventsItem(rapidjson::kObjectType);
-    Add(eventsItem, "get", std::move(stream));
-    Add(paths, "/events", std::move(eventsItem));
-    reservedPaths_.insert("/events");
+    Json media(rapidjson::kObjectType);
+    Add(media, "schema", SchemaOf(type));
+    Json content(rapidjson::kObjectType);
+    Add(content, "application/json", std::move(media));
+    Add(parameter, "content", std::move(content));
+    return parameter;
+  }
 
-    Json document = GatewayOperation(
-        "gatewayOpenApi", "This document", "The OpenAPI document of the plugin's endpoints.",
-        JsonResponse("The document", Object({{"type", "object"}}), "application/json"));
-    Json documentItem(rapidjson::kObjectType);
-    Add(documentItem, "get", std::move(document));
-    Add(paths, "/openapi.json", std::move(documentItem));
-    reservedPaths_.insert("/openapi.json");
+  Json RequestBody(std::string_view description, bool required, const TypeId& type) {
+    Json body(rapidjson::kObjectType);
+    if (!description.empty()) Add(body, "description", Text(description));
+    Add(body, "required", Json(required));
+    Json content(rapidjson::kObjectType);
+    for (const char* contentType : kBodyContentTypes) {
+      Json media(rapidjson::kObjectType);
+      Add(media, "schema", SchemaOf(type));
+      Add(content, contentType, std::move(media));
+    }
+    Add(body, "content", std::move(content));
+    return body;
+  }
 
-    Json index = GatewayOperation(
-        "gatewayIndex", "What this gateway serves",
-        "The plugin's name and its endpoints, with links to the document and the event stream.",
-        JsonResponse("The index", Object({{"type", "object"}}), "application/json"));
-    Json indexItem(rapidjson::kObjectType);
-    Add(indexItem, "get", std::move(index));
-    Add(paths, "/", std::move(indexItem));
-    reservedPaths_.insert("/");
+  // The function's name, made unique among the operations.
+  std::string OperationId(const ApiFunction& function) {
+    const std::string base =
+        SchemaKey(function.name && *function.name ? function.name : "operation");
+    std::string id = base;
+    for (int n = 2; !operationIds_.insert(id).second; ++n) id = base + "_" + std::to_string(n);
+    return id;
   }
 
   void Unlisted(Json& unlisted, const ApiFunction& function, const char* reason) {
@@ -365,13 +412,8 @@ class DocumentBuilder {
     }
 
     const HostValue& help = function.help;
-    Json operation(rapidjson::kObjectType);
-    std::string operationId = SchemaKey(function.name ? function.name : "operation");
-    for (int n = 2; !operationIds_.insert(operationId).second; ++n) {
-      operationId =
-          SchemaKey(function.name ? function.name : "operation") + "_" + std::to_string(n);
-    }
-    Add(operation, "operationId", Text(operationId));
+    const std::string operationId = OperationId(function);
+    Json operation = Object({{"operationId", operationId}});
     const std::string description = TextOf(FindMember(help, "description"));
     Add(operation, "summary", Text(description.empty() ? operationId : description));
     const std::string details = TextOf(FindMember(help, "help"));
@@ -381,81 +423,43 @@ class DocumentBuilder {
                   alloc());
     Add(operation, "tags", std::move(tags));
 
-    Json parameters(rapidjson::kArrayType);
-    std::optional<Json> body;
-    std::set<std::string> seen;
-    auto pathIndex = [&](const std::string& name) -> int {
-      for (size_t i = 0; i < templateParameters.size(); ++i) {
-        if (templateParameters[i].name == name) return static_cast<int>(i);
+    const auto arguments = ItemsOf(FindMember(help, "arguments"));
+    auto argumentNamed = [&](const std::string& name) -> const HostValue* {
+      for (const HostValue& argument : arguments) {
+        if (TextOf(FindMember(argument, "name")) == name) return &argument;
       }
-      return -1;
+      return nullptr;
     };
-    // Path parameters first, in template order, each exactly once.
+    Json parameters(rapidjson::kArrayType);
+    std::set<std::string> placed;
+    // Path parameters first, in template order.
     for (size_t i = 0; i < templateParameters.size(); ++i) {
       const TemplateParameter& parameter = templateParameters[i];
-      const HostValue* argument = nullptr;
-      for (const HostValue& candidate : ItemsOf(FindMember(help, "arguments"))) {
-        if (TextOf(FindMember(candidate, "name")) == parameter.name) argument = &candidate;
-      }
-      Json schema = argument ? SchemaOf(TypeIdOf(FindMember(argument, "type")))
-                             : Object({{"type", "string"}});
-      std::string text = argument ? TextOf(FindMember(argument, "description")) : "";
+      const HostValue* argument = argumentNamed(parameter.name);
+      std::string text = TextOf(FindMember(argument, "description"));
       if (parameter.form == '+')
-        text += text.empty() ? "May span several segments." : " May span several segments.";
-      Json entry =
-          Object({{"name", i < pathNames.size() ? pathNames[i] : parameter.name}, {"in", "path"}});
-      if (!text.empty()) Add(entry, "description", Text(text));
-      Add(entry, "required", Json(true));
-      Add(entry, "schema", std::move(schema));
-      parameters.PushBack(std::move(entry), alloc());
-      seen.insert(parameter.name);
+        text += text.empty() ? "May span segments." : " May span segments.";
+      const TypeId type = argument ? TypeIdOf(FindMember(argument, "type")) : TypeId{"string", ""};
+      parameters.PushBack(Parameter(pathNames[i], "path", text, true, type), alloc());
+      placed.insert(parameter.name);
     }
-    for (const HostValue& argument : ItemsOf(FindMember(help, "arguments"))) {
-      const std::string name = TextOf(FindMember(argument, "name"));
-      if (name.empty() || seen.count(name)) continue;
+    std::optional<Json> body;
+    for (const HostValue& argument : arguments) {
+      const std::string name = TextOf(FindMember(&argument, "name"));
+      if (name.empty() || !placed.insert(name).second) continue;
       const TypeId type = TypeIdOf(FindMember(argument, "type"));
-      const bool optional = BoolOf(FindMember(argument, "optional"));
+      const bool required = !BoolOf(FindMember(argument, "optional"));
       const std::string text = TextOf(FindMember(argument, "description"));
       int64_t location = IntegerIf(FindMember(argument, "location")).value_or(0);
       if (location == 0) {
-        if (pathIndex(name) >= 0) {
-          location = kPathLocation;
-        } else if (method->takesBody && !body && IsBodyType(type)) {
-          location = kBodyLocation;
-        } else {
-          location = kQueryLocation;
-        }
+        location = method->takesBody && !body && IsBodyType(type) ? kBodyLocation : kQueryLocation;
       }
       if (location == kBodyLocation && !body) {
-        Json requestBody(rapidjson::kObjectType);
-        if (!text.empty()) Add(requestBody, "description", Text(text));
-        Add(requestBody, "required", Json(!optional));
-        Json content(rapidjson::kObjectType);
-        for (const char* contentType : kBodyContentTypes) {
-          Json media(rapidjson::kObjectType);
-          Add(media, "schema", SchemaOf(type));
-          Add(content, contentType, std::move(media));
-        }
-        Add(requestBody, "content", std::move(content));
-        body = std::move(requestBody);
-        continue;
-      }
-      const char* in = location == kHeaderLocation ? "header" : "query";
-      Json entry = Object({{"name", name}, {"in", in}});
-      if (!text.empty()) Add(entry, "description", Text(text));
-      Add(entry, "required", Json(!optional));
-      if (IsScalar(type)) {
-        Add(entry, "schema", SchemaOf(type));
+        body = RequestBody(text, required, type);
       } else {
-        // Lists, maps and records travel in the query as JSON text.
-        Json content(rapidjson::kObjectType);
-        Json media(rapidjson::kObjectType);
-        Add(media, "schema", SchemaOf(type));
-        Add(content, "application/json", std::move(media));
-        Add(entry, "content", std::move(content));
+        const char* in = location == kHeaderLocation ? "header" : "query";
+        parameters.PushBack(Parameter(name, in, text, required, type), alloc());
       }
-      parameters.PushBack(std::move(entry), alloc());
-      seen.insert(name);
     }
     if (!parameters.Empty()) Add(operation, "parameters", std::move(parameters));
     if (body) Add(operation, "requestBody", std::move(*body));

@@ -19,8 +19,8 @@
 //
 // Not for: serving it (gateway.h caches the text once at start).
 //
-//   std::string json = BuildOpenApiDocument(*record.api, {"kiv-probe", "1.0.0",
-//   "http://127.0.0.1:8080"});
+//   OpenApiInfo info{"kiv-probe", "1.0.0", "http://127.0.0.1:8080"};
+//   std::string json = BuildOpenApiDocument(*record.api, info);
 #pragma once
 
 #include <string>

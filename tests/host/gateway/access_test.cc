@@ -38,13 +38,20 @@ TEST(AccessControl, KnowsLoopbackHostsAndStripsOnlyTheToken) {
   EXPECT_NE(token, MakeAccessToken());
 }
 
-using GatewayAccess = GatewayFixture;
+class GatewayAccess : public GatewayFixture {
+ protected:
+  static constexpr size_t kBodyLimit = 64 * 1024;  // the limit's value does not matter here
+  GatewayOptions Options() const override {
+    GatewayOptions options = TestOptions();
+    options.bodyLimit = kBodyLimit;
+    return options;
+  }
+};
 
 TEST_F(GatewayAccess, RefusesForeignHostsMissingTokensAndLargeBodies) {
   const std::string port = std::to_string(gateway_->port());
   const std::string token = gateway_->token();
-  const size_t limit = GatewayOptions().bodyLimit;
-  const std::string atLimit = '"' + std::string(limit - 2, 'a') + '"';
+  const std::string atLimit = '"' + std::string(kBodyLimit - 2, 'a') + '"';
   struct Case {
     const char* desc;
     bool withToken;
@@ -97,7 +104,7 @@ TEST_F(GatewayAccess, RefusesForeignHostsMissingTokensAndLargeBodies) {
       return client->Post(
           c.target.c_str(), c.headers,
           [&](size_t offset, httplib::DataSink& sink) {
-            const size_t piece = std::min<size_t>(c.body.size() - offset, 1 << 20);
+            const size_t piece = std::min<size_t>(c.body.size() - offset, 4096);
             sink.write(c.body.data() + offset, piece);
             if (offset + piece == c.body.size()) sink.done();
             return true;

@@ -28,6 +28,9 @@ class GatewayFixture : public ::testing::Test {
     return options;
   }
 
+  /// The options SetUp starts the gateway with.
+  virtual GatewayOptions Options() const { return TestOptions(); }
+
   void SetUp() override {
     std::string error;
     host_ = PluginHost::Open(KIV_PROBE_PATH, &error, "load_kiv_probe");
@@ -39,7 +42,7 @@ class GatewayFixture : public ::testing::Test {
     host_->SetEventObserver([this](const PublishedEvent& event) {
       if (gateway_) gateway_->Publish(event);
     });
-    gateway_ = Gateway::Start(*host_, TestOptions(), &error);
+    gateway_ = Gateway::Start(*host_, Options(), &error);
     ASSERT_NE(gateway_, nullptr) << error;
     dispatch_ = std::thread([this] { host_->RunUntilStopped(stop_); });
   }
