@@ -222,9 +222,9 @@ int SendOne(PluginHost& host, HostRequest request) {
 }
 
 // The real-time loop of --run and --serve: runs the plugin's work as it comes
-// (this thread is the host's dispatch thread) until SIGINT or SIGTERM. With
-// --run, log lines and published events are printed; with --serve, the
-// gateway serves HTTP meanwhile. Nothing is kept beyond what is printed, so
+// (this thread is the host's dispatch thread) until SIGINT or SIGTERM, and
+// prints log lines as they come. With --run, published events are printed
+// too; with --serve, the gateway serves HTTP meanwhile. Nothing is kept beyond what is printed, so
 // memory stays flat however long it runs.
 int RunUntilInterrupted(PluginHost& host, Options& options) {
   std::signal(SIGINT, OnSignal);
@@ -232,12 +232,11 @@ int RunUntilInterrupted(PluginHost& host, Options& options) {
   host.SetKeepHistory(false);
   std::unique_ptr<Gateway> gateway;
   const bool print = options.run;
-  if (print) {
-    host.SetLogObserver([](const kiv::host::LogLine& line) {
-      std::printf("log [%d] %s\n", line.level, line.message.c_str());
-      std::fflush(stdout);
-    });
-  }
+  // Log lines are printed either way: nothing else keeps them.
+  host.SetLogObserver([](const kiv::host::LogLine& line) {
+    std::printf("log [%d] %s\n", line.level, line.message.c_str());
+    std::fflush(stdout);
+  });
   host.SetEventObserver([print, &gateway](const kiv::host::PublishedEvent& event) {
     if (print) {
       std::printf("event %s %s\n", event.name.c_str(),
