@@ -28,10 +28,13 @@ bool BoolOf(const HostValue* value) {
 
 std::optional<int64_t> IntegerIf(const HostValue* value) {
   if (!value) return std::nullopt;
-  if (value->tag == KIV_VALUE_SIGNED) return value->u.signedValue;
+  // Copied out first: the record is packed, so its numbers may be misaligned.
+  const int64_t signedValue = value->u.signedValue;
+  const uint64_t unsignedValue = value->u.unsignedValue;
+  if (value->tag == KIV_VALUE_SIGNED) return signedValue;
   if (value->tag == KIV_VALUE_UNSIGNED &&
-      value->u.unsignedValue <= uint64_t(std::numeric_limits<int64_t>::max())) {
-    return static_cast<int64_t>(value->u.unsignedValue);
+      unsignedValue <= uint64_t(std::numeric_limits<int64_t>::max())) {
+    return static_cast<int64_t>(unsignedValue);
   }
   return std::nullopt;
 }
