@@ -88,6 +88,16 @@ TEST_F(GatewayTest, ProbeEndpointsAnswerAsTheyDoInProcess) {
       {"method without endpoint", "DELETE", "/kiv-probe/v1/echo", "", ""},
       {"unsupported body type", "POST", "/kiv-probe/v1/echo", "a", "text/plain"},
       {"state read", "GET", "/kiv-probe/v1/runtime/seen", "", ""},
+      {"request to a neighbour", "POST",
+       "/kiv-probe/v1/runtime/request?method=2&url=/kiv-login/v1/session", "", ""},
+      {"observe", "POST", "/kiv-probe/v1/runtime/observe?uri=/kiv-login/v1/session", "", ""},
+      {"unsubscribe", "POST", "/kiv-probe/v1/runtime/unsubscribe?uri=/kiv-login/v1/session", "",
+       ""},
+      {"publish", "POST", "/kiv-probe/v1/runtime/publish?uri=/kiv-probe/v1/p", R"({"n":1})",
+       "application/json"},
+      {"timer", "POST", "/kiv-probe/v1/runtime/timer?name=t&seconds=-1&tag=x", "", ""},
+      {"backend call", "POST", "/kiv-probe/v1/runtime/backend?service=joust&method=none", "{}",
+       "application/json"},
   };
   auto client = Client();
   for (const Exchange& exchange : exchanges) {
