@@ -1,22 +1,28 @@
 // kiv-host: loads a plugin library in the substitute host and either prints
-// what it learns, sends it one request, or runs it until interrupted.
+// what it learns, sends it one request, or runs it until interrupted (and
+// serves it over HTTP on loopback with --serve).
 //
 //   kiv-host [--library PATH] [--entry SYMBOL] [--host-version X.Y.Z]
 //   kiv-host --request METHOD URL [--body FILE] [--content-type TYPE] [--header NAME:VALUE]...
 //   kiv-host --run
+//   kiv-host --serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES] [--run]
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cinttypes>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <memory>
 #include <optional>
 #include <sstream>
 #include <string>
 #include <vector>
 
+#include "host/gateway/gateway.h"
 #include "host/host_value_json.h"
 #include "host/plugin_host.h"
 #include "host/route_table.h"
@@ -26,17 +32,22 @@ namespace {
 using kiv::host::HostRequest;
 using kiv::host::HostResponse;
 using kiv::host::PluginHost;
+using kiv::host::gateway::Gateway;
+using kiv::host::gateway::GatewayOptions;
 
 constexpr char kUsage[] =
     "usage: kiv-host [--library PATH] [--entry SYMBOL] [--host-version X.Y.Z]\n"
     "                [--request METHOD URL [--body FILE] [--content-type TYPE]\n"
-    "                 [--header NAME:VALUE]... | --run]\n";
+    "                 [--header NAME:VALUE]... | --run]\n"
+    "                [--serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES]]\n";
 
 struct Options {
   std::string library;
   std::string entry = "load_kiv_joust";
   kiv::host::HostVersion version;
   bool run = false;
+  bool serve = false;
+  GatewayOptions gateway;
   std::optional<HostRequest> request;
   std::string bodyFile;
 };
@@ -65,6 +76,17 @@ bool ParseVersion(const char* text, kiv::host::HostVersion& version) {
   return std::sscanf(text, "%u.%u.%u", &version.major, &version.minor, &version.patch) == 3;
 }
 
+// A whole decimal number in [min, max].
+std::optional<uint64_t> ParseNumber(const char* text, uint64_t min, uint64_t max) {
+  char* end = nullptr;
+  errno = 0;
+  const unsigned long long value = std::strtoull(text, &end, 10);
+  if (errno || end == text || *end || text[0] == '-' || value < min || value > max) {
+    return std::nullopt;
+  }
+  return value;
+}
+
 // Fills `options`; false (with a message printed) on a bad command line.
 bool ParseOptions(int argc, char** argv, Options& options) {
   options.library = DefaultLibrary();
@@ -82,6 +104,26 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       }
     } else if (arg == "--run") {
       options.run = true;
+    } else if (arg == "--serve") {
+      options.serve = true;
+      // An optional port follows; a free one is picked without it.
+      if (needs(i, 1) && argv[i + 1][0] != '-') {
+        const auto port = ParseNumber(argv[++i], 1, 65535);
+        if (!port) {
+          std::fprintf(stderr, "kiv-host: bad port %s\n", argv[i]);
+          return false;
+        }
+        options.gateway.port = static_cast<uint16_t>(*port);
+      }
+    } else if (arg == "--allow-origin" && needs(i, 1)) {
+      options.gateway.allowOrigin = argv[++i];
+    } else if (arg == "--body-limit" && needs(i, 1)) {
+      const auto limit = ParseNumber(argv[++i], 1, uint64_t{1} << 32);
+      if (!limit) {
+        std::fprintf(stderr, "kiv-host: bad body limit %s (bytes)\n", argv[i]);
+        return false;
+      }
+      options.gateway.bodyLimit = static_cast<size_t>(*limit);
     } else if (arg == "--request" && needs(i, 2)) {
       const std::string method = argv[++i];
       options.request = HostRequest::Make(kiv::host::MethodCode(method), argv[++i]);
@@ -103,8 +145,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  if (options.run && options.request) {
-    std::fputs("kiv-host: --run and --request exclude each other\n", stderr);
+  if ((options.run || options.serve) && options.request) {
+    std::fputs("kiv-host: --run and --serve exclude --request\n", stderr);
     return false;
   }
   if (!options.bodyFile.empty()) {
@@ -179,29 +221,51 @@ int SendOne(PluginHost& host, HostRequest request) {
   return response.error ? 1 : 0;
 }
 
-int RunUntilInterrupted(PluginHost& host) {
+// The real-time loop of --run and --serve: runs the plugin's work as it comes
+// (this thread is the host's dispatch thread) until SIGINT or SIGTERM, and
+// prints log lines as they come. With --run, published events are printed
+// too; with --serve, the gateway serves HTTP meanwhile. Nothing is kept beyond what is printed, so
+// memory stays flat however long it runs.
+int RunUntilInterrupted(PluginHost& host, Options& options) {
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
+  host.SetKeepHistory(false);
+  std::unique_ptr<Gateway> gateway;
+  const bool print = options.run;
+  // Log lines are printed either way: nothing else keeps them.
   host.SetLogObserver([](const kiv::host::LogLine& line) {
     std::printf("log [%d] %s\n", line.level, line.message.c_str());
     std::fflush(stdout);
   });
-  host.SetEventObserver([](const kiv::host::PublishedEvent& event) {
-    std::printf("event %s %s\n", event.name.c_str(),
-                kiv::host::HostValueToJson(event.body.root()).c_str());
-    std::fflush(stdout);
+  host.SetEventObserver([print, &gateway](const kiv::host::PublishedEvent& event) {
+    if (print) {
+      std::printf("event %s %s\n", event.name.c_str(),
+                  kiv::host::HostValueToJson(event.body.root()).c_str());
+      std::fflush(stdout);
+    }
+    if (gateway) gateway->Publish(event);
   });
   if (!host.Initialize()) {
     std::fputs("kiv-host: the plugin did not start\n", stderr);
     return 1;
   }
-  std::printf("running; interrupt to stop\n");
-  std::fflush(stdout);
-  while (!gStop.load()) {
-    if (host.RunOne()) continue;
-    if (!host.IdleUntilNextDue(50'000'000)) usleep(50'000);
+  if (options.serve) {
+    host.RunUntilIdle();  // start-up reads and the events they cause
+    std::string error;
+    gateway = Gateway::Start(host, std::move(options.gateway), &error);
+    if (!gateway) {
+      std::fprintf(stderr, "kiv-host: %s\n", error.c_str());
+      host.Shutdown();
+      return 1;
+    }
+    // The one place the token is shown: whoever reads this line may use the gateway.
+    std::printf("gateway: %s\n", gateway->StartUrl().c_str());
   }
-  std::printf("stopping\n");
+  if (print) std::printf("running; interrupt to stop\n");
+  std::fflush(stdout);
+  host.RunUntilStopped(gStop);
+  if (print) std::printf("stopping\n");
+  if (gateway) gateway->Stop();
   host.Shutdown();
   return 0;
 }
@@ -220,6 +284,6 @@ int main(int argc, char** argv) {
   }
   host->Load(options.version);
   if (options.request) return SendOne(*host, std::move(*options.request));
-  if (options.run) return RunUntilInterrupted(*host);
+  if (options.run || options.serve) return RunUntilInterrupted(*host, options);
   return Describe(*host, options.library);
 }

@@ -2,12 +2,13 @@
 
 #include <dlfcn.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <exception>
 #include <memory>
-#include <thread>
 
 #include "host/host_clock.h"
 #include "host/host_value_json.h"
@@ -23,6 +24,10 @@ int gPluginHandleTag;
 // Pumps in a row that found nothing to run and nothing scheduled, on the
 // virtual clock, before the host declares the plugin's wait hopeless.
 constexpr int kHopelessIdlePumps = 100'000;
+
+// How long an idle pump waits for work from other threads while serving; the
+// plugin pumps again right after, so this only bounds a wait's granularity.
+constexpr int64_t kServingIdleWaitNanoseconds = 10'000'000;
 
 // Host work runs inside calls from the plugin; nothing may unwind into it.
 template <typename Body>
@@ -132,7 +137,7 @@ void PluginHost::SendRequest(HostApi* api, ResponseRecord* response, const Reque
                             OwnedHostValue(param.value)});
         sent.paramsJson.push_back(HostValueToJson(param.value));
       }
-      host.sentRequests_.push_back(std::move(sent));
+      if (host.keepHistory_) host.sentRequests_.push_back(std::move(sent));
       // The stand-in answers now; whatever it fires is only queued, so
       // nothing runs in the plugin before this call returns.
       answer = host.neighbours_.Handle(copy);
@@ -157,6 +162,7 @@ void PluginHost::DispatchEvent(const std::string& name, const HostValue& body, u
 }
 
 bool PluginHost::RunOne() {
+  if (hasForeignWork_.load(std::memory_order_acquire)) TakeForeignWork();
   bool ran = false;
   Guarded("host work", [&] { ran = work_.RunOne(MonotonicNow()); });
   return ran;
@@ -168,10 +174,50 @@ bool PluginHost::IdleUntilNextDue(int64_t maxSleepNanoseconds) {
   if (VirtualClockActive()) {
     AdvanceVirtualClockTo(*due);
   } else {
-    const int64_t wait = std::min(*due - MonotonicNow(), maxSleepNanoseconds);
-    if (wait > 0) std::this_thread::sleep_for(std::chrono::nanoseconds(wait));
+    WaitForForeignWork(std::min(*due - MonotonicNow(), maxSleepNanoseconds));
   }
   return true;
+}
+
+void PluginHost::PostFromAnyThread(std::string label, std::function<void()> work) {
+  {
+    const std::lock_guard<std::mutex> lock(foreignMutex_);
+    foreignWork_.emplace_back(std::move(label), std::move(work));
+    hasForeignWork_.store(true, std::memory_order_release);
+  }
+  foreignReady_.notify_one();
+}
+
+void PluginHost::TakeForeignWork() {
+  std::deque<std::pair<std::string, std::function<void()>>> taken;
+  {
+    const std::lock_guard<std::mutex> lock(foreignMutex_);
+    taken.swap(foreignWork_);
+    hasForeignWork_.store(false, std::memory_order_release);
+  }
+  for (auto& [label, work] : taken) work_.Post(std::move(label), std::move(work));
+}
+
+void PluginHost::WaitForForeignWork(int64_t nanoseconds) {
+  if (nanoseconds <= 0) return;
+  std::unique_lock<std::mutex> lock(foreignMutex_);
+  foreignReady_.wait_for(lock, std::chrono::nanoseconds(nanoseconds),
+                         [this] { return !foreignWork_.empty(); });
+}
+
+void PluginHost::WaitForWork(int64_t maxNanoseconds) {
+  int64_t wait = maxNanoseconds;
+  if (!VirtualClockActive()) {
+    if (const auto due = work_.NextDue()) wait = std::min(wait, *due - MonotonicNow());
+  }
+  WaitForForeignWork(wait);
+}
+
+void PluginHost::RunUntilStopped(const std::atomic<bool>& stop, int64_t idleNanoseconds) {
+  while (!stop.load()) {
+    if (RunOne()) continue;
+    WaitForWork(idleNanoseconds);
+  }
 }
 
 void PluginHost::AttachDescription(const ApiDescription* description) {
@@ -182,13 +228,10 @@ void PluginHost::Enqueue(std::string label, std::function<void()> work) {
   work_.Post(std::move(label), std::move(work));
 }
 
-void PluginHost::RunQueuedRequest(const HostRequest& request, const ResponseSlot& slot) {
+HostResponse PluginHost::Answer(const HostRequest& request) {
   const ApiFunction* function = router_.Find(request.method, request.customMethod, request.url);
-  if (!function || !function->callback) {
-    slot->emplace(ErrorResponse(404, "Invalid function"));
-    return;
-  }
-  slot->emplace(CallEndpoint(*function, request, ++requestIds_));
+  if (!function || !function->callback) return ErrorResponse(404, "Invalid function");
+  return CallEndpoint(*function, request, ++requestIds_);
 }
 
 ResponseSlot PluginHost::QueueRequest(HostRequest request) {
@@ -197,7 +240,7 @@ ResponseSlot PluginHost::QueueRequest(HostRequest request) {
   std::string label = "Request: ";
   label += MethodName(shared->method);
   label += " " + shared->url;
-  Enqueue(std::move(label), [this, shared, slot] { RunQueuedRequest(*shared, slot); });
+  Enqueue(std::move(label), [this, shared, slot] { slot->emplace(Answer(*shared)); });
   return slot;
 }
 
@@ -265,9 +308,9 @@ void PluginHost::DispatchEvent(HostApi* api, const EventRecord* event) {
   if (!event || !event->name) return;
   PluginHost& host = From(api);
   Guarded("DispatchEvent", [&] {
-    PublishedEvent& published = host.publishedEvents_.emplace_back(
-        PublishedEvent{event->name, OwnedHostValue(event->body), event->flags});
+    PublishedEvent published{event->name, OwnedHostValue(event->body), event->flags};
     if (host.eventObserver_) host.eventObserver_(published);
+    if (host.keepHistory_) host.publishedEvents_.push_back(std::move(published));
     host.DispatchEvent(event->name, event->body, event->flags);
   });
 }
@@ -306,6 +349,10 @@ void PluginHost::PumpOnce(HostApi* api) {
     host.idlePumps_ = 0;
     return;
   }
+  if (host.serving_.load()) {
+    host.WaitForWork(kServingIdleWaitNanoseconds);
+    return;
+  }
   // Nothing ready: wait for what is scheduled, as a real host's wait would.
   if (host.IdleUntilNextDue()) {
     host.idlePumps_ = 0;
@@ -313,7 +360,7 @@ void PluginHost::PumpOnce(HostApi* api) {
     return;
   }
   if (!VirtualClockActive()) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    host.WaitForForeignWork(1'000'000);
     return;
   }
   if (++host.idlePumps_ >= kHopelessIdlePumps) {
@@ -327,7 +374,9 @@ void PluginHost::PumpOnce(HostApi* api) {
 
 void PluginHost::BeginWait(HostApi* api, const char* label, uint32_t) {
   PluginHost& host = From(api);
-  Guarded("BeginWait", [&] { host.waitLabels_.emplace_back(label ? label : ""); });
+  if (host.keepHistory_) {
+    Guarded("BeginWait", [&] { host.waitLabels_.emplace_back(label ? label : ""); });
+  }
   ++host.waitDepth_;
 }
 
@@ -336,9 +385,10 @@ void PluginHost::EndWait(HostApi* api) { --From(api).waitDepth_; }
 void PluginHost::WriteLog(HostApi* api, int32_t level, const char* message) {
   PluginHost& host = From(api);
   Guarded("WriteLog", [&] {
-    const LogLine& line = host.logLines_.emplace_back(LogLine{level, message ? message : ""});
+    LogLine line{level, message ? message : ""};
     if (host.echoLog_) std::fprintf(stderr, "[plugin %d] %s\n", level, line.message.c_str());
     if (host.logObserver_) host.logObserver_(line);
+    if (host.keepHistory_) host.logLines_.push_back(std::move(line));
   });
 }
 

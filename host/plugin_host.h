@@ -16,8 +16,12 @@
 // all can never be answered; the host then reports it and aborts rather than
 // spin forever.
 //
-// Not for: more than one plugin per host object; threads (one thread drives
-// the host and the plugin).
+// Threads: one thread drives the host and the plugin (the dispatch thread).
+// Other threads (an HTTP gateway's) only hand it work with PostFromAnyThread;
+// its idle waits wake when such work arrives. While serving, an idle pump
+// waits for that work instead of jumping the virtual clock or giving up.
+//
+// Not for: more than one plugin per host object.
 //
 //   std::string error;
 //   auto host = kiv::host::PluginHost::Open("libvmk-be-kiv-joust.so", &error);
@@ -28,10 +32,14 @@
 #pragma once
 
 #include <array>
+#include <atomic>
+#include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
@@ -123,9 +131,29 @@ class PluginHost : public NeighbourContext {
   /// that falls due on the way, in due order, at its due time.
   void AdvanceClock(int64_t nanoseconds);
   /// With nothing ready: jumps the virtual clock to the next scheduled item,
-  /// or sleeps until it on the real clock (at most `maxSleepNanoseconds`).
-  /// False when nothing is scheduled.
+  /// or waits until it on the real clock (at most `maxSleepNanoseconds`; work
+  /// posted from another thread ends the wait early). False when nothing is
+  /// scheduled.
   bool IdleUntilNextDue(int64_t maxSleepNanoseconds = 50'000'000);
+
+  /// Thread-safe: queues `work` from any thread and wakes the dispatch
+  /// thread. It runs there like any queued item, after what was posted before.
+  void PostFromAnyThread(std::string label, std::function<void()> work);
+  /// Dispatch thread: waits until work is posted from another thread, the
+  /// next scheduled item falls due (real clock only), or `maxNanoseconds` pass.
+  void WaitForWork(int64_t maxNanoseconds);
+  /// Makes the calling thread the dispatch thread: runs work as it comes and
+  /// waits in between, until `stop` is set (seen within `idleNanoseconds`, or
+  /// at once when work is posted after setting it).
+  void RunUntilStopped(const std::atomic<bool>& stop, int64_t idleNanoseconds = 50'000'000);
+  /// While serving, requests arrive from other threads at any time: a pump
+  /// with nothing ready waits for them (on the virtual clock without moving
+  /// it; tests move it by posting work) and is never taken as hopeless.
+  void SetServing(bool on) { serving_.store(on); }
+  /// On (the default): every published event, log line, sent request and
+  /// wait label is kept for inspection. Off: they only reach the observers,
+  /// so a long-running host's memory stays flat.
+  void SetKeepHistory(bool on) { keepHistory_ = on; }
 
   /// Routes requests by `description` (borrowed; the plugin's own is used
   /// after Load). Detached hosts only need this.
@@ -140,6 +168,9 @@ class PluginHost : public NeighbourContext {
   ResponseSlot QueueRequest(HostRequest request);
   /// Queues `request` and runs pending work until its answer is there.
   HostResponse Request(HostRequest request);
+  /// Routes `request` and calls its endpoint now; for queued work already
+  /// running on the dispatch thread (a request handed over by another thread).
+  HostResponse Answer(const HostRequest& request);
   /// Queues a call of the built-in function `name` (empty URL, no method).
   /// Unknown names answer "Unsupported builtin function" with 404.
   ResponseSlot QueueBuiltin(std::string name);
@@ -184,7 +215,8 @@ class PluginHost : public NeighbourContext {
 
  private:
   void Enqueue(std::string label, std::function<void()> work);
-  void RunQueuedRequest(const HostRequest& request, const ResponseSlot& slot);
+  void TakeForeignWork();
+  void WaitForForeignWork(int64_t nanoseconds);
   static PluginHost& From(HostApi* api);
   static void SendRequest(HostApi* api, ResponseRecord* response, const RequestRecord* request);
   static void Reserved2(HostApi* api);
@@ -212,9 +244,16 @@ class PluginHost : public NeighbourContext {
   bool initialized_ = false;
   bool shutDown_ = false;
   bool echoLog_ = false;
+  bool keepHistory_ = true;
+  std::atomic<bool> serving_{false};
   std::vector<LogLine> logLines_;
   std::map<std::string, std::vector<Listener>> listeners_;
   WorkQueue work_;
+  // Work posted by other threads, moved into work_ by the dispatch thread.
+  std::mutex foreignMutex_;
+  std::condition_variable foreignReady_;
+  std::deque<std::pair<std::string, std::function<void()>>> foreignWork_;
+  std::atomic<bool> hasForeignWork_{false};
   std::vector<std::string> waitLabels_;
   int waitDepth_ = 0;
   int idlePumps_ = 0;

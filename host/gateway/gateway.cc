@@ -1,0 +1,265 @@
+#include "host/gateway/gateway.h"
+
+#include <httplib.h>
+#include <rapidjson/prettywriter.h>
+#include <rapidjson/stringbuffer.h>
+#include <signal.h>
+
+#include <utility>
+
+#include "host/gateway/http_exchange.h"
+#include "host/gateway/openapi_document.h"
+#include "host/route_table.h"
+
+namespace kiv::host::gateway {
+namespace {
+
+constexpr char kLoopback[] = "127.0.0.1";
+constexpr char kBuiltinNameSpace[] = "$builtin";
+// A connection that stays open serves this many requests before the server
+// closes it; high, so clients keep their connections.
+constexpr size_t kRequestsPerConnection = 100'000;
+
+std::string IndexDocument(const PluginHost& host) {
+  const PluginLoadRecord& record = host.record();
+  rapidjson::StringBuffer buffer;
+  rapidjson::PrettyWriter<rapidjson::StringBuffer> writer(buffer);
+  writer.SetIndent(' ', 2);
+  writer.StartObject();
+  writer.Key("plugin");
+  writer.String(record.shortName ? record.shortName : "");
+  writer.Key("apiVersion");
+  writer.String((std::to_string(record.major) + "." + std::to_string(record.minor) + "." +
+                 std::to_string(record.patch))
+                    .c_str());
+  writer.Key("openapi");
+  writer.String("/openapi.json");
+  writer.Key("events");
+  writer.String("/events");
+  writer.Key("endpoints");
+  writer.StartArray();
+  const ApiDescription* api = record.api;
+  for (uint32_t i = 0; api && i < api->functionCount; ++i) {
+    const ApiFunction& function = api->functions[i];
+    if (!function.urlTemplate || !*function.urlTemplate) continue;
+    if (function.nameSpace && std::string_view(function.nameSpace) == kBuiltinNameSpace) continue;
+    std::string method(MethodName(function.method));
+    if (method.empty()) method = function.customMethod ? function.customMethod : "";
+    writer.String((method + " " + function.urlTemplate).c_str());
+  }
+  writer.EndArray();
+  writer.EndObject();
+  return std::string(buffer.GetString(), buffer.GetSize());
+}
+
+// Settings that must be in place before the socket is bound (no delay) and
+// those the connections read.
+void Configure(httplib::Server& server, const GatewayOptions& options) {
+  const size_t threads = options.threads;
+  // The library takes ownership of the queue it is handed.
+  server.new_task_queue = [threads] {
+    return std::make_unique<httplib::ThreadPool>(threads).release();
+  };
+  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options.ioTimeout);
+  const auto micros =
+      std::chrono::duration_cast<std::chrono::microseconds>(options.ioTimeout - seconds);
+  server.set_read_timeout(seconds.count(), micros.count());
+  server.set_write_timeout(seconds.count(), micros.count());
+  server.set_keep_alive_max_count(kRequestsPerConnection);
+  server.set_payload_max_length(options.bodyLimit);
+  server.set_tcp_nodelay(true);
+}
+
+std::optional<std::string_view> QueryToken(const httplib::Request& request) {
+  if (!request.has_param("token")) return std::nullopt;
+  const auto found = request.params.find("token");
+  return std::string_view(found->second);
+}
+
+}  // namespace
+
+std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options,
+                                        std::string* error) {
+  std::string token = options.token.empty() ? MakeAccessToken() : options.token;
+  if (token.empty()) {
+    if (error) *error = "cannot make an access token (no random bytes)";
+    return nullptr;
+  }
+  auto server = std::make_unique<httplib::Server>();
+  Configure(*server, options);
+  int port = -1;
+  if (options.port == 0) {
+    port = server->bind_to_any_port(kLoopback);
+  } else if (server->bind_to_port(kLoopback, options.port)) {
+    port = options.port;
+  }
+  if (port <= 0) {
+    if (error) *error = "cannot listen on 127.0.0.1:" + std::to_string(options.port);
+    return nullptr;
+  }
+  auto gateway = std::make_unique<Gateway>(Key(), host, std::move(options), std::move(token),
+                                           std::move(server), static_cast<uint16_t>(port));
+  gateway->Route();
+  Gateway* self = gateway.get();
+  gateway->serverThread_ = std::thread([self] {
+    // Threads the pool starts inherit this mask: writing to a client that
+    // hung up fails the write instead of raising SIGPIPE in the process.
+    sigset_t pipe;
+    sigemptyset(&pipe);
+    sigaddset(&pipe, SIGPIPE);
+    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
+    self->server_->listen_after_bind();
+    self->listenerEnded_.store(true);
+  });
+  // Stop must not come before the server runs, or it would find nothing to stop.
+  while (!gateway->server_->is_running() && !gateway->listenerEnded_.load()) {
+    std::this_thread::yield();
+  }
+  host.SetServing(true);
+  return gateway;
+}
+
+Gateway::Gateway(Key, PluginHost& host, GatewayOptions options, std::string token,
+                 std::unique_ptr<httplib::Server> server, uint16_t port)
+    : host_(host),
+      options_(std::move(options)),
+      port_(port),
+      access_(std::move(token), port, options_.allowOrigin),
+      hub_(options_.events),
+      handoff_(host),
+      server_(std::move(server)) {
+  const PluginLoadRecord& record = host.record();
+  if (record.api) {
+    const std::string version = std::to_string(record.major) + "." + std::to_string(record.minor) +
+                                "." + std::to_string(record.patch);
+    document_ = BuildOpenApiDocument(
+        *record.api, OpenApiInfo{record.shortName ? record.shortName : "plugin", version,
+                                 "http://127.0.0.1:" + std::to_string(port_)});
+  }
+  index_ = IndexDocument(host);
+}
+
+Gateway::~Gateway() { Stop(); }
+
+std::string Gateway::StartUrl() const {
+  return "http://127.0.0.1:" + std::to_string(port_) + "/?token=" + access_.token();
+}
+
+void Gateway::Stop() {
+  if (stopped_.exchange(true)) return;
+  hub_.Close();
+  handoff_.Close();
+  server_->stop();
+  if (serverThread_.joinable()) serverThread_.join();
+  host_.SetServing(false);
+}
+
+void Gateway::Route() {
+  httplib::Server& server = *server_;
+  auto withoutBody = [this](const httplib::Request& request, httplib::Response& response) {
+    const AccessVerdict verdict =
+        access_.Check(request.get_header_value("Host"), request.get_header_value("Authorization"),
+                      QueryToken(request));
+    Serve(request, response, std::string(), verdict);
+  };
+  // Bodies are read here, not by the library, to bound chunked bodies too. A
+  // refused request's body is still read (and dropped) so that the
+  // connection stays in step for the client's next request.
+  auto withBody = [this](const httplib::Request& request, httplib::Response& response,
+                         const httplib::ContentReader& reader) {
+    const AccessVerdict verdict =
+        access_.Check(request.get_header_value("Host"), request.get_header_value("Authorization"),
+                      QueryToken(request));
+    std::string body;
+    size_t received = 0;
+    bool tooLarge = false;
+    // A request with neither length nor chunks has no body (it must not be
+    // read to the end of the connection).
+    const bool hasBody =
+        request.has_header("Content-Length") ||
+        request.get_header_value("Transfer-Encoding").find("chunked") != std::string::npos;
+    const bool read = !hasBody || reader([&](const char* data, size_t length) {
+      received += length;
+      if (received > options_.bodyLimit) {
+        tooLarge = true;
+        return false;
+      }
+      if (verdict.allowed()) body.append(data, length);
+      return true;
+    });
+    if (!verdict.allowed()) return Serve(request, response, std::string(), verdict);
+    if (tooLarge || response.status == 413) {
+      return WriteError(413,
+                        "The body is larger than " + std::to_string(options_.bodyLimit) + " bytes",
+                        response);
+    }
+    if (!read) return WriteError(400, "The body could not be read", response);
+    Serve(request, response, std::move(body), verdict);
+  };
+  const std::string any = "/.*";
+  server.Get(any, withoutBody);
+  server.Options(any, withoutBody);
+  server.Post(any, withBody);
+  server.Put(any, withBody);
+  server.Patch(any, withBody);
+  server.Delete(any, withBody);
+}
+
+void Gateway::Serve(const httplib::Request& request, httplib::Response& response, std::string body,
+                    const AccessVerdict& verdict) {
+  if (const auto origin = access_.AllowedOrigin(request.get_header_value("Origin"))) {
+    response.set_header("Access-Control-Allow-Origin", *origin);
+    response.set_header("Vary", "Origin");
+    // A browser's preflight carries no token; it only learns what it may send.
+    if (request.method == "OPTIONS" && request.has_header("Access-Control-Request-Method") &&
+        IsLoopbackHost(request.get_header_value("Host"), port_)) {
+      response.status = 204;
+      response.set_header("Access-Control-Allow-Methods", "GET, POST, PUT, PATCH, DELETE, OPTIONS");
+      response.set_header("Access-Control-Allow-Headers", "Authorization, Content-Type");
+      response.set_header("Access-Control-Max-Age", "600");
+      return;
+    }
+  }
+  if (!verdict.allowed()) {
+    if (verdict.status == 401) response.set_header("WWW-Authenticate", "Bearer");
+    return WriteError(verdict.status, verdict.message, response);
+  }
+  const bool get = request.method == "GET" || request.method == "HEAD";
+  if (get && request.path == "/events") return StreamEvents(request, response);
+  if (get && request.path == "/openapi.json") {
+    return response.set_content(document_, "application/json");
+  }
+  if (get && request.path == "/") return response.set_content(index_, "application/json");
+  WriteAnswer(handoff_.Request(ToHostRequest(request, std::move(body))), response);
+}
+
+void Gateway::StreamEvents(const httplib::Request& request, httplib::Response& response) {
+  std::shared_ptr<EventSubscription> subscription = hub_.Subscribe(request.get_param_value("path"));
+  if (!subscription) return WriteError(503, "No more event streams can be opened now", response);
+  response.set_header("Cache-Control", "no-cache");
+  const auto keepAlive = options_.eventKeepAlive;
+  bool opened = false;
+  response.set_chunked_content_provider(
+      "text/event-stream",
+      [subscription, keepAlive, opened](size_t, httplib::DataSink& sink) mutable {
+        static constexpr std::string_view kOpened = ": events follow\n\n";
+        static constexpr std::string_view kKeepAlive = ": keep-alive\n\n";
+        if (!opened) {
+          opened = true;
+          return sink.write(kOpened.data(), kOpened.size());
+        }
+        std::string frames;
+        switch (subscription->Next(frames, keepAlive)) {
+          case EventSubscription::Wait::kFrames:
+            return sink.write(frames.data(), frames.size());
+          case EventSubscription::Wait::kIdle:
+            return sink.write(kKeepAlive.data(), kKeepAlive.size());
+          case EventSubscription::Wait::kEnded:
+            break;
+        }
+        sink.done();
+        return true;
+      });
+}
+
+}  // namespace kiv::host::gateway
