@@ -21,12 +21,13 @@ namespace {
 
 bool IsInline(ValueKind kind) { return kind <= ValueKind::kFloat; }
 
-// 4, 8, then by half: records have a handful of members, and doubling large
-// arrays would leave up to half of each unused.
+// Two at a time up to 16, then by half: records have a handful of members,
+// and the blocks a record grows out of go back to the tree's arena, where the
+// next record takes them, so small steps cost copies, not memory.
 uint32_t GrownCapacity(uint32_t capacity, size_t needed) {
   // Sizes are 32-bit; more elements than that cannot be held.
   if (needed > UINT32_MAX) std::abort();
-  const size_t grown = capacity < 8 ? std::max<uint32_t>(4, capacity * 2) : capacity + capacity / 2;
+  const size_t grown = capacity < 16 ? capacity + 2 : capacity + capacity / 2;
   return static_cast<uint32_t>(std::max(grown, needed));
 }
 

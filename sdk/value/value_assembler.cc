@@ -26,9 +26,9 @@ constexpr uint32_t kInsertionSortLimit = 32;
 constexpr uint32_t kScanLimit = 16;
 
 size_t SlotOf(const InternedString* name, size_t capacity) {
-  // Fibonacci hashing of the address: entries are 16-aligned, so the low bits
+  // Fibonacci hashing of the address: entries are 8-aligned, so the low bits
   // carry nothing.
-  const uint64_t mixed = (reinterpret_cast<uintptr_t>(name) >> 4) * 0x9E3779B97F4A7C15ull;
+  const uint64_t mixed = (reinterpret_cast<uintptr_t>(name) >> 3) * 0x9E3779B97F4A7C15ull;
   return static_cast<size_t>(mixed >> 32) & (capacity - 1);
 }
 
@@ -40,8 +40,8 @@ void GrowStack(T*& stack, uint32_t& capacity, const void* inlineStack) {
   if (capacity > UINT32_MAX / 2) std::abort();
   const uint32_t grown = capacity * 2;
   const bool wasInline = stack == inlineStack;
-  void* block = std::realloc(wasInline ? nullptr : static_cast<void*>(stack),
-                             size_t{grown} * sizeof(T));
+  void* block =
+      std::realloc(wasInline ? nullptr : static_cast<void*>(stack), size_t{grown} * sizeof(T));
   if (!block) std::abort();  // Out of memory: there is no failure path to report into.
   if (wasInline) std::memcpy(block, inlineStack, size_t{capacity} * sizeof(T));
   stack = static_cast<T*>(block);
@@ -115,8 +115,8 @@ void ValueAssembler::GrowElements() { GrowStack(elements_, elementCapacity_, inl
 void ValueAssembler::BeginMap() {
   if (!context_) context_ = &root_.EnsureContext();
   const bool inMap = InMap();
-  frames_.Push(Frame{true, memberCount_,
-                          inMap ? std::exchange(pendingName_, nullptr) : nullptr, nextFrameId_++});
+  frames_.Push(Frame{true, memberCount_, inMap ? std::exchange(pendingName_, nullptr) : nullptr,
+                     nextFrameId_++});
 }
 
 void ValueAssembler::BeginList() {
@@ -194,11 +194,10 @@ const uint32_t* ValueAssembler::OrderMembers(uint32_t start, uint32_t count, boo
       shapes_ = std::make_unique_for_overwrite<Shape[]>(kShapes);
       for (size_t at = 0; at < kShapes; ++at) shapes_[at].count = 0;
     }
-    const uint64_t hash = (reinterpret_cast<uintptr_t>(members[0].name_) ^
-                           reinterpret_cast<uintptr_t>(members[count - 1].name_) *
-                               0x9E3779B97F4A7C15ull ^
-                           count) *
-                          0xFF51AFD7ED558CCDull;
+    const uint64_t hash =
+        (reinterpret_cast<uintptr_t>(members[0].name_) ^
+         reinterpret_cast<uintptr_t>(members[count - 1].name_) * 0x9E3779B97F4A7C15ull ^ count) *
+        0xFF51AFD7ED558CCDull;
     shape = &shapes_[(hash >> 40) & (kShapes - 1)];
     if (shape->count == count) {
       bool same = true;

@@ -53,7 +53,7 @@ void* Arena::AllocateSmall(size_t rounded) {
     chunk->next = chunks_;
     chunk->bytes = bytes;
     chunks_ = chunk;
-    bump_ = reinterpret_cast<char*>(chunk) + kGranule;  // the header takes one granule
+    bump_ = reinterpret_cast<char*>(chunk + 1);  // past the header
     bumpEnd_ = reinterpret_cast<char*>(chunk) + bytes;
   }
   void* block = bump_;

@@ -2,7 +2,7 @@
 // arrays and interned strings. Released all at once with the tree, so a
 // tree is destroyed without visiting its values.
 //
-// Small blocks (up to kSmallLimit bytes, in 16-byte size classes) are cut
+// Small blocks (up to kSmallLimit bytes, in 8-byte size classes) are cut
 // from chunks by bumping a pointer; a freed small block goes to the free
 // list of its class and is handed out again before the chunk grows. Larger
 // blocks come from the heap one by one, linked so that they can be freed
@@ -12,8 +12,8 @@
 // outlives its tree. Single-threaded, like the tree.
 //
 //   Arena arena;
-//   void* block = arena.Allocate(40);   // 48 bytes of class 3
-//   arena.Free(block, 40);              // back to class 3's free list
+//   void* block = arena.Allocate(36);   // 40 bytes of class 4
+//   arena.Free(block, 36);              // back to class 4's free list
 #pragma once
 
 #include <cstddef>
@@ -23,7 +23,7 @@ namespace kiv::value_internal {
 
 class Arena {
  public:
-  static constexpr size_t kGranule = 16;
+  static constexpr size_t kGranule = 8;
   static constexpr size_t kSmallLimit = 1024;
 
   /// An arena that first bumps through `initial` (not owned; may be null),

@@ -59,9 +59,7 @@ struct Fingerprint {
   }
 };
 
-
 const InternedString* EmptyInternedString() { return &kEmptyEntry; }
-
 
 uint32_t HashBytes(std::string_view bytes) {
   uint32_t hash = 0x811C9DC5u;
