@@ -6,7 +6,8 @@
 //
 // Kinds: json, msgpack, yaml (this project's readers), and the references
 // measured beside them: rapidjson (Document::Parse, full precision),
-// msgpack-c (unpack), libyaml (the bare event loop).
+// msgpack-c (unpack), libyaml (the bare event loop). json-write and
+// rapidjson-write write the JSON payload, read once beforehand, COUNT times.
 #include <yaml.h>
 
 #include <cstdio>
@@ -19,7 +20,11 @@
 #include <rapidjson/document.h>
 #include <msgpack.hpp>
 
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
 #include "sdk/codec/json_reader.h"
+#include "sdk/codec/json_writer.h"
 #include "sdk/codec/msgpack_reader.h"
 #include "sdk/codec/yaml_reader.h"
 
@@ -32,6 +37,24 @@ int main(int argc, char** argv) {
   std::ifstream file(argv[2], std::ios::binary);
   const std::string payload(std::istreambuf_iterator<char>(file), {});
   const int count = std::atoi(argv[3]);
+  if (std::strcmp(argv[1], "json-write") == 0) {
+    const kiv::BindingProperty value = kiv::ReadJson(payload);
+    size_t written = 0;
+    for (int round = 0; round < count; ++round) written += kiv::WriteJson(value).size();
+    return written == 0 && count > 0;
+  }
+  if (std::strcmp(argv[1], "rapidjson-write") == 0) {
+    rapidjson::Document document;
+    document.Parse(payload.c_str());
+    size_t written = 0;
+    for (int round = 0; round < count; ++round) {
+      rapidjson::StringBuffer buffer;
+      rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+      document.Accept(writer);
+      written += std::string(buffer.GetString(), buffer.GetSize()).size();
+    }
+    return written == 0 && count > 0;
+  }
   for (int round = 0; round < count; ++round) {
     bool valid = false;
     if (std::strcmp(argv[1], "json") == 0) {

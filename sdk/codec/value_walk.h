@@ -13,9 +13,9 @@
 #pragma once
 
 #include <cstddef>
-#include <vector>
 
 #include "sdk/value/binding_property.h"
+#include "sdk/value/internal/small_stack.h"
 
 namespace kiv {
 
@@ -28,7 +28,7 @@ void WalkValue(const BindingProperty& root, Writer& writer) {
     size_t next;
     bool isStructure;
   };
-  std::vector<Frame> stack;
+  value_internal::SmallStack<Frame> stack;  // no allocation below 32 levels
   const BindingProperty* node = &root;
   for (;;) {
     switch (node->Kind()) {
@@ -61,20 +61,20 @@ void WalkValue(const BindingProperty& root, Writer& writer) {
       case ValueKind::kCollection: {
         const auto elements = node->Elements();
         writer.BeginCollection(elements.size());
-        stack.push_back(Frame{elements.data(), nullptr, elements.size(), 0, false});
+        stack.Push(Frame{elements.data(), nullptr, elements.size(), 0, false});
         break;
       }
       case ValueKind::kStructure: {
         const auto members = node->Members();
         writer.BeginStructure(members.size());
-        stack.push_back(Frame{nullptr, members.data(), members.size(), 0, true});
+        stack.Push(Frame{nullptr, members.data(), members.size(), 0, true});
         break;
       }
     }
     // Close finished containers until one has a next child to visit.
     node = nullptr;
-    while (!stack.empty()) {
-      Frame& frame = stack.back();
+    while (!stack.Empty()) {
+      Frame& frame = stack.Top();
       if (frame.isStructure) {
         if (frame.next > 0) writer.EndMember();
         if (frame.next < frame.count) {
@@ -93,7 +93,7 @@ void WalkValue(const BindingProperty& root, Writer& writer) {
         }
         writer.EndCollection();
       }
-      stack.pop_back();
+      stack.Pop();
     }
     if (node == nullptr) return;
   }
