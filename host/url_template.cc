@@ -17,6 +17,10 @@ int HexDigit(char c) {
 UrlTemplate::UrlTemplate(std::string text) : text_(std::move(text)) {
   if (text_.find('{') == std::string::npos) return;
   hasPattern_ = true;
+  prefix_ = text_.substr(0, text_.find('{'));
+  if (const size_t close = text_.rfind('}'); close != std::string::npos) {
+    suffix_ = text_.substr(close + 1);
+  }
   std::string pattern;
   for (size_t i = 0; i < text_.size(); ++i) {
     const char c = text_[i];
@@ -47,6 +51,10 @@ std::optional<std::vector<UrlCapture>> UrlTemplate::Match(std::string_view path)
   if (!hasPattern_) {
     if (path != text_) return std::nullopt;
     return std::vector<UrlCapture>{};
+  }
+  if (path.size() < prefix_.size() + suffix_.size() || !path.starts_with(prefix_) ||
+      !path.ends_with(suffix_)) {
+    return std::nullopt;
   }
   std::match_results<std::string_view::const_iterator> match;
   if (!std::regex_match(path.begin(), path.end(), match, pattern_)) return std::nullopt;

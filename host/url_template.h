@@ -42,6 +42,10 @@ class UrlTemplate {
 
  private:
   std::string text_;
+  // The literal text before the first and after the last parameter: a path
+  // without them is refused before the regular expression runs.
+  std::string prefix_;
+  std::string suffix_;
   bool hasPattern_ = false;
   std::regex pattern_;
   std::vector<std::string> names_;

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "kiv_plugin_abi.h"
+#include "sdk/rest/route_index.h"
 #include "sdk/rest/route_match.h"
 
 namespace {
@@ -29,10 +30,10 @@ void BM_MatchAmongSixtyFourRoutes(benchmark::State& state) {
         KIV_METHOD_GET, "", "/kiv-joust/v1/tournament/{tournamentId}/r" + std::to_string(i)));
   }
   routes.push_back(kiv::MakeRoute(KIV_METHOD_GET, "", "/kiv-joust/v1/enabled"));
+  const kiv::RouteIndex index(routes);
   kiv::RouteMatch match;
   for (auto _ : state) {
-    const bool found =
-        kiv::Match(routes, KIV_METHOD_GET, "", "/kiv-joust/v1/tournament/77/r62", false, &match);
+    const bool found = index.Find(KIV_METHOD_GET, "", "/kiv-joust/v1/tournament/77/r62", &match);
     benchmark::DoNotOptimize(found);
   }
 }

@@ -29,6 +29,11 @@ struct Route {
   std::string customMethod;  // the method's name for the custom method code 8
   RouteTemplate compiled;
   const void* endpoint = nullptr;  // what the route serves; not owned
+  /// The literal text before the first parameter and after the last one: a
+  /// path that does not start and end with them cannot match, which rules
+  /// out most routes of a table at the cost of two comparisons.
+  std::string literalPrefix;
+  std::string literalSuffix;
 };
 
 /// A route for `method` and `urlTemplate` (normalized, then compiled).
@@ -41,6 +46,26 @@ struct RouteMatch {
   /// Path parameters in template order, URL-decoded.
   std::vector<std::pair<std::string, std::string>> parameters;
 };
+
+namespace route_internal {
+
+/// One search for the most specific route, fed candidates in declaration
+/// order (by Match, or by an index that skips routes that cannot match).
+class Search {
+ public:
+  /// Considers `route`; true when it is an exact literal hit (stop there).
+  bool Try(const Route& route, uint32_t method, std::string_view customMethod,
+           std::string_view path, bool ignoreMethod);
+  /// Fills `match` with the chosen route; false when none was chosen.
+  bool Fill(uint32_t method, std::string_view customMethod, RouteMatch* match) const;
+
+ private:
+  const Route* chosen_ = nullptr;
+  size_t chosenLength_ = 0;
+  std::string_view chosenCaptures_[kMaxRouteParameters];
+};
+
+}  // namespace route_internal
 
 /// Searches `routes` for the request; false when none accepts it.
 /// `ignoreMethod` skips the method check.

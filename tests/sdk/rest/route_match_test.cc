@@ -1,4 +1,5 @@
 #include "sdk/rest/route_match.h"
+#include "sdk/rest/route_index.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -104,6 +105,32 @@ TEST(Match, Methods) {
   ASSERT_TRUE(Match(routes, KIV_METHOD_CUSTOM, "PURGE", "/c", false, &match));
   EXPECT_EQ(match.customMethod, "PURGE");
   EXPECT_TRUE(Match(routes, KIV_METHOD_DELETE, "", "/any", false, &match));
+}
+
+TEST(RouteIndex, ChoosesWhatMatchChooses) {
+  const char* templates[] = {
+      "/t/{id}/kick", "/t/{id}/roster/kick", "/t/{+rest}", "/t/x/kick",     "/t/{a}/{b}",
+      "/t/{id}.json", "/t/{#frag}",          "/t",         "/t/{id}/kick/", "/{any}",
+      "/t/a%2Fb/kick"};
+  std::vector<Route> routes;
+  for (const char* text : templates) routes.push_back(MakeRoute(KIV_METHOD_GET, "", text));
+  routes.push_back(MakeRoute(KIV_METHOD_POST, "", "/t/{id}/kick"));
+  const RouteIndex index(routes);
+  const char* paths[] = {
+      "/t/5/kick", "/t/5/roster/kick", "/t/x/kick", "/t/a/b",   "/t/7.json",     "/t/#f", "/t",
+      "/t/",       "/t/5/kick/",       "/x",        "/t/a/b/c", "/t/a%2Fb/kick", "",      "/t/kick",
+      "kick"};
+  for (const uint32_t method : {KIV_METHOD_GET, KIV_METHOD_POST}) {
+    for (const char* path : paths) {
+      RouteMatch linear;
+      RouteMatch indexed;
+      const bool found = Match(routes, method, "", path, false, &linear);
+      ASSERT_EQ(index.Find(method, "", path, &indexed), found) << path;
+      if (!found) continue;
+      EXPECT_EQ(indexed.route, linear.route) << path;
+      EXPECT_EQ(indexed.parameters, linear.parameters) << path;
+    }
+  }
 }
 
 TEST(UrlDecode, EscapesAndPluses) {
