@@ -93,8 +93,7 @@ void WriteErrorResponse(ResponseRecord& response, std::string_view error, uint32
   response.status = status;
 }
 
-void WriteResponse(ResponseRecord& response, const HandlerResult& result,
-                   const BindingProperty& status) {
+void WriteResponse(ResponseRecord& response, HandlerResult& result, const BindingProperty& status) {
   ResponseStorage& storage = NewStorage(response);
   response.status = result.status;
   if (!status.IsValid()) {
@@ -102,7 +101,7 @@ void WriteResponse(ResponseRecord& response, const HandlerResult& result,
   } else if (!result.body.IsValid()) {
     storage.error = std::string(result.body.Error());  // the handler failed
   } else {
-    storage.body = std::make_unique<HostValueTree>(result.body);
+    storage.body = std::make_unique<HostValueTree>(std::move(result.body));
     response.body = storage.body->Root();
   }
   if (!status.IsValid() || !result.body.IsValid()) response.error = storage.error.c_str();

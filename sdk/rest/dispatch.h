@@ -28,8 +28,8 @@ void HandleRequest(ResponseRecord& response, const IncomingRequest& request,
 /// Fills `response` with an error text and status (and an empty body).
 void WriteErrorResponse(ResponseRecord& response, std::string_view error, uint32_t status);
 
-/// Fills `response` from a handler's result and the binding status.
-void WriteResponse(ResponseRecord& response, const HandlerResult& result,
-                   const BindingProperty& status);
+/// Fills `response` from a handler's result (its body is moved into the
+/// response's storage) and the binding status.
+void WriteResponse(ResponseRecord& response, HandlerResult& result, const BindingProperty& status);
 
 }  // namespace kiv

@@ -57,7 +57,7 @@ MaybeType<Failure, void> AppModule::SendEvent(std::string_view baseName,
   typeRegistry().ToValueById(StaticType::Id<PluginResourceEvent>(), &event, value, status);
   if (!status.IsValid()) return Fail(Failure(0, std::string(status.Error())));
   const std::string name = EventNameOfUri(event.uri);
-  const HostValueTree body(value);
+  const HostValueTree body(std::move(value));
   HostDispatchEvent(EventRecord{name.c_str(), body.Root(), 0});
   if (name != baseName) {
     const std::string base(baseName);

@@ -105,12 +105,34 @@ BindingProperty HostValueToProperty(const HostValue& value, std::string_view nam
   return root;
 }
 
-HostValueTree::HostValueTree(const BindingProperty& value) {
+HostValueTree::HostValueTree(BindingProperty value) : source_(std::move(value)) {
+  // First pass: how many items and members the whole tree holds.
+  size_t itemCount = 0;
+  size_t memberCount = 0;
+  std::vector<const BindingProperty*> walk{&source_};
+  while (!walk.empty()) {
+    const BindingProperty* node = walk.back();
+    walk.pop_back();
+    itemCount += node->Elements().size();
+    memberCount += node->Members().size();
+    for (const BindingProperty& element : node->Elements()) {
+      if (element.IsCollection() || element.IsStructure()) walk.push_back(&element);
+    }
+    for (const BindingMember& member : node->Members()) {
+      const BindingProperty& child = member.Value();
+      if (child.IsCollection() || child.IsStructure()) walk.push_back(&child);
+    }
+  }
+  if (itemCount != 0) items_ = std::make_unique<HostValue[]>(itemCount);
+  if (memberCount != 0) members_ = std::make_unique<HostMember[]>(memberCount);
+  HostValue* nextItem = items_.get();
+  HostMember* nextMember = members_.get();
+
   struct Step {
     const BindingProperty* source;
     HostValue* target;
   };
-  std::vector<Step> pending{{&value, &root_}};
+  std::vector<Step> pending{{&source_, &root_}};
   while (!pending.empty()) {
     const Step step = pending.back();
     pending.pop_back();
@@ -137,19 +159,15 @@ HostValueTree::HostValueTree(const BindingProperty& value) {
         target.tag = KIV_VALUE_FLOAT;
         target.u.floatValue = source.GetFloat();
         break;
-      case ValueKind::kString: {
-        const std::string_view text = source.GetString();
+      case ValueKind::kString:
         target.tag = KIV_VALUE_TEXT;
-        target.u.text.data = KeepText(text);
-        target.u.text.size = static_cast<uint32_t>(text.size());
+        target.u.text.data = source.GetCString();  // interned, NUL-terminated
+        target.u.text.size = static_cast<uint32_t>(source.Size());
         break;
-      }
       case ValueKind::kBlob: {
         const std::span<const uint8_t> bytes = source.GetBlob();
-        const char* kept =
-            KeepText(std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()));
         target.tag = KIV_VALUE_BYTES;
-        target.u.bytes.data = reinterpret_cast<const uint8_t*>(kept);
+        target.u.bytes.data = bytes.data();
         target.u.bytes.size = static_cast<uint32_t>(bytes.size());
         break;
       }
@@ -158,10 +176,9 @@ HostValueTree::HostValueTree(const BindingProperty& value) {
         const char* registered =
             enumValue.type ? enumValue.type->NameOf(enumValue.number) : nullptr;
         if (registered) {
-          const std::string_view text(registered);
           target.tag = KIV_VALUE_TEXT;
-          target.u.text.data = KeepText(text);
-          target.u.text.size = static_cast<uint32_t>(text.size());
+          target.u.text.data = registered;  // the enum's description lives for the process
+          target.u.text.size = static_cast<uint32_t>(std::strlen(registered));
         } else {
           target.tag = KIV_VALUE_SIGNED;
           target.u.signedValue = enumValue.number;
@@ -172,38 +189,24 @@ HostValueTree::HostValueTree(const BindingProperty& value) {
         const std::span<const BindingProperty> elements = source.Elements();
         target.tag = KIV_VALUE_COLLECTION;
         target.u.collection.count = static_cast<uint32_t>(elements.size());
-        target.u.collection.items = elements.empty() ? nullptr : NewItems(elements.size());
-        for (size_t i = 0; i < elements.size(); ++i) {
-          pending.push_back({&elements[i], &target.u.collection.items[i]});
-        }
+        target.u.collection.items = elements.empty() ? nullptr : nextItem;
+        for (size_t i = 0; i < elements.size(); ++i) pending.push_back({&elements[i], nextItem++});
         break;
       }
       case ValueKind::kStructure: {
         const std::span<const BindingMember> members = source.Members();
         target.tag = KIV_VALUE_STRUCTURE;
         target.u.structure.count = static_cast<uint32_t>(members.size());
-        target.u.structure.members = members.empty() ? nullptr : NewMembers(members.size());
+        target.u.structure.members = members.empty() ? nullptr : nextMember;
         for (size_t i = 0; i < members.size(); ++i) {
-          HostMember& member = target.u.structure.members[i];
-          member.name = KeepText(members[i].Name());
+          HostMember& member = *nextMember++;
+          member.name = members[i].CName();
           pending.push_back({&members[i].Value(), &member.value});
         }
         break;
       }
     }
   }
-}
-
-const char* HostValueTree::KeepText(std::string_view text) {
-  return texts_.emplace_back(text).c_str();
-}
-
-HostValue* HostValueTree::NewItems(size_t count) {
-  return itemArrays_.emplace_back(std::make_unique<HostValue[]>(count)).get();
-}
-
-HostMember* HostValueTree::NewMembers(size_t count) {
-  return memberArrays_.emplace_back(std::make_unique<HostMember[]>(count)).get();
 }
 
 }  // namespace kiv

@@ -19,7 +19,6 @@
 //   response.body = tree->Root();                           // until the tree is destroyed
 #pragma once
 
-#include <deque>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -38,27 +37,25 @@ namespace kiv {
 BindingProperty HostValueToProperty(const HostValue& value, std::string_view name,
                                     BindingProperty& status);
 
-/// The host form of a value, with the storage its item arrays, member names,
-/// texts and bytes point into. Root() stays valid, unchanged, until the tree
-/// is destroyed; the tree does not refer to the source value afterwards.
+/// The host form of a value. The tree keeps the value (moved in, or copied
+/// when given an lvalue): texts, member names and bytes point straight into
+/// its interned strings and blobs, and enum names into their process-wide
+/// descriptions; all item and member records sit in two arrays sized by a
+/// first pass. Root() stays valid, unchanged, until the tree is destroyed.
 /// Not copyable or movable, because Root() points into the tree itself.
 class HostValueTree {
  public:
-  explicit HostValueTree(const BindingProperty& value);
+  explicit HostValueTree(BindingProperty value);
   HostValueTree(const HostValueTree&) = delete;
   HostValueTree& operator=(const HostValueTree&) = delete;
 
   const HostValue& Root() const { return root_; }
 
  private:
-  const char* KeepText(std::string_view text);
-  HostValue* NewItems(size_t count);
-  HostMember* NewMembers(size_t count);
-
+  BindingProperty source_;  ///< What every text and byte pointer points into.
   HostValue root_{};
-  std::deque<std::string> texts_;  ///< Texts, names and bytes; a deque never moves them.
-  std::deque<std::unique_ptr<HostValue[]>> itemArrays_;
-  std::deque<std::unique_ptr<HostMember[]>> memberArrays_;
+  std::unique_ptr<HostValue[]> items_;
+  std::unique_ptr<HostMember[]> members_;
 };
 
 }  // namespace kiv
