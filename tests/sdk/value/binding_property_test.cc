@@ -406,5 +406,32 @@ TEST(BindingProperty, DeepTreesCopyCompareAndDestroyWithoutRecursion) {
   EXPECT_NE(moved, copy);
 }
 
+// Bytes and blocks still held, by the allocation counters.
+std::pair<uint64_t, uint64_t> InUse() {
+  const MemoryStats stats = ReadMemoryStats();
+  return {stats.totalBytesAllocated - stats.totalBytesFreed,
+          stats.totalAllocations - stats.totalFrees};
+}
+
+TEST(BindingProperty, LargeTreesAreReleasedWholeWithNothingLeft) {
+  const auto before = InUse();
+  {
+    BindingProperty deep = DeepChain(100000);
+    BindingProperty wide;
+    for (int index = 0; index < 1000000; ++index) {
+      wide.AppendMemberUnsorted("m" + std::to_string(index)).Value() = index;
+    }
+    wide.SortMembers();
+    ASSERT_EQ(wide.Size(), 1000000u);
+    EXPECT_EQ(wide.Member("m999999").GetSigned(), 999999);
+    // A subtree moved out of a tree stays valid after the tree is gone.
+    wide.MutableMember("m5").MutableMember("text") = "still here";
+    BindingProperty kept = std::move(wide.MutableMember("m5"));
+    wide = BindingProperty();
+    EXPECT_EQ(kept.Member("text").GetString(), "still here");
+  }
+  EXPECT_EQ(InUse(), before);
+}
+
 }  // namespace
 }  // namespace kiv
