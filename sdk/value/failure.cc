@@ -7,31 +7,80 @@
 
 namespace kiv {
 
-Failure::Failure(uint32_t errorCode, std::string message) : ownedMessage_(std::move(message)) {
+struct Failure::Details {
+  uint32_t errorCode = 0;
+  const char* staticMessage = nullptr;  ///< Wins over ownedMessage when set.
+  std::string ownedMessage;
+  Fields fields;
+};
+
+namespace {
+const Failure::Fields& NoFields() {
+  static const Failure::Fields kNone;
+  return kNone;
+}
+}  // namespace
+
+Failure::Failure() noexcept = default;
+
+Failure::Failure(const Failure& other)
+    : details_(other.details_ ? std::make_unique<Details>(*other.details_) : nullptr) {}
+
+Failure& Failure::operator=(const Failure& other) {
+  if (this != &other) {
+    details_ = other.details_ ? std::make_unique<Details>(*other.details_) : nullptr;
+  }
+  return *this;
+}
+
+Failure::Failure(Failure&& other) noexcept = default;
+Failure& Failure::operator=(Failure&& other) noexcept = default;
+Failure::~Failure() = default;
+
+Failure::Details& Failure::Edit() {
+  if (!details_) details_ = std::make_unique<Details>();
+  return *details_;
+}
+
+Failure::Failure(uint32_t errorCode, std::string message) {
+  Edit().ownedMessage = std::move(message);
   SetErrorCode(errorCode);
 }
 
 Failure Failure::WithStaticMessage(uint32_t errorCode, const char* message) {
   Failure failure;
-  failure.staticMessage_ = message;
+  failure.Edit().staticMessage = message;
   failure.SetErrorCode(errorCode);
   return failure;
 }
 
+uint32_t Failure::ErrorCode() const { return details_ ? details_->errorCode : 0; }
+
+std::string_view Failure::Message() const {
+  if (!details_) return {};
+  return details_->staticMessage ? std::string_view(details_->staticMessage)
+                                 : std::string_view(details_->ownedMessage);
+}
+
+const Failure::Fields& Failure::GetFields() const {
+  return details_ ? details_->fields : NoFields();
+}
+
 void Failure::SetErrorCode(uint32_t errorCode) {
-  errorCode_ = errorCode;
+  Edit().errorCode = errorCode;
   if (errorCode != 0) {
     AddField("errorCode_int", static_cast<int64_t>(static_cast<int32_t>(errorCode)));
   }
 }
 
 void Failure::SetMessage(std::string message) {
-  staticMessage_ = nullptr;
-  ownedMessage_ = std::move(message);
+  Details& details = Edit();
+  details.staticMessage = nullptr;
+  details.ownedMessage = std::move(message);
 }
 
 Failure& Failure::AddFieldValue(std::string name, FieldValue value) {
-  fields_.insert_or_assign(std::move(name), std::move(value));
+  Edit().fields.insert_or_assign(std::move(name), std::move(value));
   return *this;
 }
 
@@ -52,27 +101,31 @@ Failure& Failure::AddField(std::string name, const std::string& value) {
 }
 
 const Failure::FieldValue* Failure::FindField(std::string_view name) const {
-  auto found = fields_.find(std::string(name));
-  return found == fields_.end() ? nullptr : &found->second;
+  if (!details_) return nullptr;
+  auto found = details_->fields.find(std::string(name));
+  return found == details_->fields.end() ? nullptr : &found->second;
 }
 
-bool Failure::RemoveField(std::string_view name) { return fields_.erase(std::string(name)) != 0; }
+bool Failure::RemoveField(std::string_view name) {
+  return details_ && details_->fields.erase(std::string(name)) != 0;
+}
 
 std::string Failure::ToString() const {
   const std::string_view message = Message();
   if (message.empty()) return {};
+  const Fields& fields = GetFields();
   const bool plain =
-      fields_.empty() || (fields_.size() == 1 && fields_.begin()->first == "errorFields_int");
+      fields.empty() || (fields.size() == 1 && fields.begin()->first == "errorFields_int");
   if (plain) {
-    if (errorCode_ == 0) return std::string(message);
-    return std::string(message) + " (" + std::to_string(errorCode_) + ")";
+    if (ErrorCode() == 0) return std::string(message);
+    return std::string(message) + " (" + std::to_string(ErrorCode()) + ")";
   }
   rapidjson::StringBuffer buffer;
   rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
   writer.StartObject();
   writer.Key("message");
   writer.String(message.data(), static_cast<rapidjson::SizeType>(message.size()));
-  for (const auto& [name, value] : fields_) {
+  for (const auto& [name, value] : fields) {
     writer.Key(name.data(), static_cast<rapidjson::SizeType>(name.size()));
     switch (value.index()) {
       case 0:

@@ -4,6 +4,11 @@
 // Not for: success paths. A Failure is built only when something failed;
 // carry it in MaybeType (maybe_type.h). It is a value: nothing here throws.
 //
+// Its code, message and fields live behind one pointer, so a Failure is one
+// word: a MaybeType<Failure, T> is barely larger than T, and telling success
+// from failure is one compare. A default Failure has no details and
+// allocates nothing.
+//
 //   Failure failure(404, FormatMessage("No tournament %1", tournamentId));
 //   failure.AddField("tournamentId", tournamentId);
 //   failure.ToString();  // {"message":"No tournament 7","errorCode_int":404,...}
@@ -12,6 +17,7 @@
 
 #include <concepts>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <unordered_map>
@@ -25,21 +31,24 @@ class Failure {
   using FieldValue = std::variant<bool, int64_t, uint64_t, double, std::string>;
   using Fields = std::unordered_map<std::string, FieldValue>;
 
-  /// No code, no message, no fields.
-  Failure() = default;
+  /// No code, no message, no fields; allocates nothing.
+  Failure() noexcept;
+  Failure(const Failure& other);
+  Failure& operator=(const Failure& other);
+  Failure(Failure&& other) noexcept;
+  Failure& operator=(Failure&& other) noexcept;
+  ~Failure();
   /// Owns a copy of `message`. A nonzero code adds the field "errorCode_int".
   Failure(uint32_t errorCode, std::string message);
   /// Refers to `message` without copying: it must be static text.
   static Failure WithStaticMessage(uint32_t errorCode, const char* message);
 
-  uint32_t ErrorCode() const { return errorCode_; }
+  uint32_t ErrorCode() const;
   /// Sets the code; a nonzero code also sets the field "errorCode_int" to the
   /// code as a signed 64-bit integer (sign-extended from 32 bits).
   void SetErrorCode(uint32_t errorCode);
 
-  std::string_view Message() const {
-    return staticMessage_ ? std::string_view(staticMessage_) : std::string_view(ownedMessage_);
-  }
+  std::string_view Message() const;
   void SetMessage(std::string message);
 
   /// Adds or replaces a named field. Integers widen by signedness.
@@ -62,7 +71,8 @@ class Failure {
   /// Removes a field; false when absent.
   bool RemoveField(std::string_view name);
 
-  const Fields& GetFields() const { return fields_; }
+  /// The fields (an empty map for a failure without any).
+  const Fields& GetFields() const;
   /// The field, or nullptr when absent.
   const FieldValue* FindField(std::string_view name) const;
 
@@ -73,12 +83,12 @@ class Failure {
   std::string ToString() const;
 
  private:
+  struct Details;
   Failure& AddFieldValue(std::string name, FieldValue value);
+  /// The details, created on first write.
+  Details& Edit();
 
-  uint32_t errorCode_ = 0;
-  const char* staticMessage_ = nullptr;  ///< Wins over ownedMessage_ when set.
-  std::string ownedMessage_;
-  Fields fields_;
+  std::unique_ptr<Details> details_;
 };
 
 }  // namespace kiv
