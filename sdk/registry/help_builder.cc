@@ -1,4 +1,5 @@
 #include "sdk/registry/help_builder.h"
+#include "sdk/value/conversion_status.h"
 
 #include "sdk/registry/register_native.h"
 #include "sdk/value/native/convert.h"
@@ -82,7 +83,7 @@ BindingFullApiHelp BuildApiHelp(const TypeRegistry& registry) {
 }
 
 BindingProperty BuildApiHelpValue(const TypeRegistry& registry) {
-  BindingProperty status;
+  ConversionStatus status;
   BindingProperty value = ToValue(BuildApiHelp(registry), status);
   if (!status.IsValid()) {
     BindingProperty failed;

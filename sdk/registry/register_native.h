@@ -18,6 +18,7 @@
 #include <tuple>
 
 #include "sdk/registry/type_registry.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/convert.h"
 #include "sdk/value/native/type_reference.h"
 #include "sdk/value/static_type.h"
@@ -35,12 +36,12 @@ namespace registry_internal {
 
 template <typename T>
 void FromValueErased(const BindingProperty& value, std::string_view name, void* native,
-                     BindingProperty& status) {
+                     ConversionStatus& status) {
   FromValue(value, name, *static_cast<T*>(native), status);
 }
 
 template <typename T>
-void ToValueErased(const void* native, BindingProperty& out, BindingProperty& status) {
+void ToValueErased(const void* native, BindingProperty& out, ConversionStatus& status) {
   ToValue(*static_cast<const T*>(native), out, status);
 }
 

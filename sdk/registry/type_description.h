@@ -16,6 +16,7 @@
 #include <vector>
 
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/type_reference.h"
 
 namespace kiv {
@@ -38,8 +39,8 @@ struct EnumValueDescription {
 /// types registered from a descriptor; both null for hand-built descriptions.
 struct NativeConverter {
   void (*fromValue)(const BindingProperty& value, std::string_view name, void* native,
-                    BindingProperty& status) = nullptr;
-  void (*toValue)(const void* native, BindingProperty& out, BindingProperty& status) = nullptr;
+                    ConversionStatus& status) = nullptr;
+  void (*toValue)(const void* native, BindingProperty& out, ConversionStatus& status) = nullptr;
 };
 
 /// The flag of an enum description; structures have 0.

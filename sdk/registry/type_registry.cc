@@ -155,7 +155,7 @@ bool TypeRegistry::RegisterEvent(EventDescription event) {
 
 void TypeRegistry::FromValueById(uint32_t staticTypeId, const BindingProperty& value,
                                  std::string_view name, void* native,
-                                 BindingProperty& status) const {
+                                 ConversionStatus& status) const {
   if (!status.IsValid()) return;
   const TypeDescription* type = FindTypeById(staticTypeId);
   if (type == nullptr || type->converter.fromValue == nullptr) {
@@ -165,7 +165,7 @@ void TypeRegistry::FromValueById(uint32_t staticTypeId, const BindingProperty& v
 }
 
 void TypeRegistry::ToValueById(uint32_t staticTypeId, const void* native, BindingProperty& out,
-                               BindingProperty& status) const {
+                               ConversionStatus& status) const {
   if (!status.IsValid()) return;
   const TypeDescription* type = FindTypeById(staticTypeId);
   if (type == nullptr || type->converter.toValue == nullptr) {

@@ -31,6 +31,7 @@
 
 #include "sdk/registry/api_description.h"
 #include "sdk/registry/type_description.h"
+#include "sdk/value/conversion_status.h"
 
 namespace kiv {
 
@@ -108,11 +109,11 @@ class TypeRegistry {
   /// "Couldn't assign value to '%1' because the input is an unregistered
   /// structure or not a structure at all." on `status`.
   void FromValueById(uint32_t staticTypeId, const BindingProperty& value, std::string_view name,
-                     void* native, BindingProperty& status) const;
+                     void* native, ConversionStatus& status) const;
   /// The other direction; an unregistered identifier sets "Couldn't convert
   /// native value because it's an unregistered structure.".
   void ToValueById(uint32_t staticTypeId, const void* native, BindingProperty& out,
-                   BindingProperty& status) const;
+                   ConversionStatus& status) const;
 
  private:
   friend class TypeBuilder;

@@ -1,4 +1,5 @@
 #include "sdk/rest/api_description_builder.h"
+#include "sdk/value/conversion_status.h"
 
 #include "sdk/registry/help_builder.h"
 #include "sdk/rest/dispatch.h"
@@ -9,7 +10,7 @@ namespace {
 
 template <typename Help>
 BindingProperty HelpValue(const Help& help) {
-  BindingProperty status;
+  ConversionStatus status;
   BindingProperty value;
   ToValue(help, value, status);
   return status.IsValid() ? std::move(value) : std::move(status);

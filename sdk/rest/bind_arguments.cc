@@ -33,7 +33,7 @@ int FindArgument(const Endpoint& endpoint, std::string_view name) {
   return -1;
 }
 
-void UnknownArgument(const Endpoint& endpoint, std::string_view name, BindingProperty& status) {
+void UnknownArgument(const Endpoint& endpoint, std::string_view name, ConversionStatus& status) {
   status.SetError(FormatMessage("Unknown argument '%1' for '%2'.", name, endpoint.functionName));
 }
 
@@ -43,7 +43,7 @@ void UnknownArgument(const Endpoint& endpoint, std::string_view name, BindingPro
 // that would grow collections past what the whole request may create is out
 // of range, so a short query cannot allocate gigabytes.
 BindingProperty* WalkPath(BindingProperty& root, std::string_view path, IndexBudget& budget,
-                          BindingProperty& status) {
+                          ConversionStatus& status) {
   BindingProperty* at = &root;
   while (true) {
     const size_t dot = path.find('.');
@@ -74,7 +74,7 @@ BindingProperty* WalkPath(BindingProperty& root, std::string_view path, IndexBud
 }
 
 void BindBody(const Endpoint& endpoint, const IncomingRequest& request,
-              std::span<BindingProperty> values, BindingProperty& status) {
+              std::span<BindingProperty> values, ConversionStatus& status) {
   if (!request.body) return;
   int target = -1;
   for (size_t i = 0; i < endpoint.arguments.size() && target < 0; ++i) {
@@ -111,7 +111,7 @@ void BindBody(const Endpoint& endpoint, const IncomingRequest& request,
 
 void BindText(const Endpoint& endpoint, std::string_view key, std::string_view text,
               uint32_t location, std::span<BindingProperty> values, IndexBudget& budget,
-              BindingProperty& status) {
+              ConversionStatus& status) {
   if (!status.IsValid()) return;
   const size_t dot = key.find('.');
   const std::string_view name = key.substr(0, dot);
@@ -152,7 +152,7 @@ void BindText(const Endpoint& endpoint, std::string_view key, std::string_view t
 
 void BindArguments(const Endpoint& endpoint, const IncomingRequest& request,
                    const RouteMatch& match, std::span<BindingProperty> values,
-                   BindingProperty& status) {
+                   ConversionStatus& status) {
   for (size_t i = 0; i < endpoint.arguments.size(); ++i) {
     const ArgumentDescription& argument = endpoint.arguments[i];
     if (argument.type.type == NativeType::kBool && !argument.optional) values[i] = false;

@@ -26,6 +26,7 @@
 #include "sdk/rest/endpoint.h"
 #include "sdk/rest/route_match.h"
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 
 namespace kiv {
 
@@ -39,12 +40,12 @@ struct IndexBudget {
 
 void BindArguments(const Endpoint& endpoint, const IncomingRequest& request,
                    const RouteMatch& match, std::span<BindingProperty> values,
-                   BindingProperty& status);
+                   ConversionStatus& status);
 
 /// Binds one named text input (key "name" or "name.path.0") from `location`;
 /// elements its indexes create are paid from `budget`.
 void BindText(const Endpoint& endpoint, std::string_view key, std::string_view text,
               uint32_t location, std::span<BindingProperty> values, IndexBudget& budget,
-              BindingProperty& status);
+              ConversionStatus& status);
 
 }  // namespace kiv

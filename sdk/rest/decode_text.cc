@@ -23,7 +23,7 @@ bool SniffsAsMessagePack(std::string_view text) {
 }
 
 BindingProperty Decoded(BindingProperty value, const char* format, std::string_view parameter,
-                        std::string_view function, BindingProperty& status) {
+                        std::string_view function, ConversionStatus& status) {
   if (value.IsValid()) return value;
   status.SetError(FormatMessage("Couldn't deserialize %1 value for parameter '%2' of '%3': %4",
                                 format, parameter, function, value.Error()));
@@ -45,7 +45,7 @@ bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix) {
 
 BindingProperty DecodeText(std::string_view text, std::string_view contentType, bool structured,
                            std::string_view parameter, std::string_view function,
-                           BindingProperty& status) {
+                           ConversionStatus& status) {
   if (!status.IsValid()) return BindingProperty();
   const bool sniff = structured && contentType.empty();
   if (StartsWithIgnoringCase(contentType, "application/x-msgpack") ||

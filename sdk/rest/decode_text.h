@@ -8,13 +8,14 @@
 // anything else is the text as a string. Content types compare
 // case-insensitively as prefixes.
 //
-//   BindingProperty status;
+//   ConversionStatus status;
 //   BindingProperty ids = DecodeText("[1,2]", "", true, "ids", "GetX", status);
 #pragma once
 
 #include <string_view>
 
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 
 namespace kiv {
 
@@ -22,7 +23,7 @@ namespace kiv {
 /// value for parameter '<parameter>' of '<function>': <reason>" on `status`.
 BindingProperty DecodeText(std::string_view text, std::string_view contentType, bool structured,
                            std::string_view parameter, std::string_view function,
-                           BindingProperty& status);
+                           ConversionStatus& status);
 
 /// True when `text` starts with `prefix`, ignoring ASCII case.
 bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);

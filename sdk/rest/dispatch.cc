@@ -1,4 +1,5 @@
 #include "sdk/rest/dispatch.h"
+#include "sdk/value/conversion_status.h"
 
 #include <chrono>
 #include <memory>
@@ -93,7 +94,8 @@ void WriteErrorResponse(ResponseRecord& response, std::string_view error, uint32
   response.status = status;
 }
 
-void WriteResponse(ResponseRecord& response, HandlerResult& result, const BindingProperty& status) {
+void WriteResponse(ResponseRecord& response, HandlerResult& result,
+                   const ConversionStatus& status) {
   ResponseStorage& storage = NewStorage(response);
   response.status = result.status;
   if (!status.IsValid()) {
@@ -127,7 +129,7 @@ void HandleRequest(ResponseRecord& response, const IncomingRequest& request,
                    const RouteMatch& match) {
   const Endpoint& endpoint = *static_cast<const Endpoint*>(match.route->endpoint);
   if (endpoint.builtin) return HandleBuiltin(response, endpoint);
-  BindingProperty status;
+  ConversionStatus status;
   HandlerResult result;
   std::vector<BindingProperty> values(endpoint.arguments.size());
   BindArguments(endpoint, request, match, values, status);

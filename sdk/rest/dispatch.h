@@ -15,6 +15,7 @@
 #include "kiv_plugin_abi.h"
 #include "sdk/rest/endpoint.h"
 #include "sdk/rest/route_match.h"
+#include "sdk/value/conversion_status.h"
 
 namespace kiv {
 
@@ -30,6 +31,6 @@ void WriteErrorResponse(ResponseRecord& response, std::string_view error, uint32
 
 /// Fills `response` from a handler's result (its body is moved into the
 /// response's storage) and the binding status.
-void WriteResponse(ResponseRecord& response, HandlerResult& result, const BindingProperty& status);
+void WriteResponse(ResponseRecord& response, HandlerResult& result, const ConversionStatus& status);
 
 }  // namespace kiv

@@ -19,6 +19,7 @@
 #include "sdk/registry/api_description.h"
 #include "sdk/rest/request_types.h"
 #include "sdk/rest/route_match.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/type_reference.h"
 
 namespace kiv {
@@ -52,7 +53,7 @@ struct Param {
 /// its errors on `status` and its answer in `result`.
 using EndpointInvoker =
     std::function<void(std::span<BindingProperty> arguments, const RequestContext& request,
-                       BindingProperty& status, HandlerResult& result)>;
+                       ConversionStatus& status, HandlerResult& result)>;
 
 struct Endpoint {
   uint32_t method = 0;

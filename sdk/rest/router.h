@@ -28,6 +28,7 @@
 #include "sdk/registry/type_registry.h"
 #include "sdk/rest/endpoint.h"
 #include "sdk/rest/internal/invoke.h"
+#include "sdk/value/conversion_status.h"
 
 namespace kiv {
 
@@ -78,7 +79,7 @@ Endpoint& Router::Register(uint32_t method, std::string_view urlTemplate, Handle
       rest_internal::ArgumentFlags{params.name, params.optional}...};
   EndpointInvoker invoke = [handler = std::move(handler), flags](
                                std::span<BindingProperty> values, const RequestContext& request,
-                               BindingProperty& status, HandlerResult& result) mutable {
+                               ConversionStatus& status, HandlerResult& result) mutable {
     rest_internal::Invoke<Handler, Ts...>(handler, flags, values, request, status, result,
                                           std::index_sequence_for<Ts...>{});
   };

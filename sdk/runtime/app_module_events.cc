@@ -1,6 +1,7 @@
 // AppModule: resource events (subscriptions, observers, publishing).
 #include "sdk/runtime/app_module.h"
 #include "sdk/runtime/event_names.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/host_value.h"
 
 namespace kiv {
@@ -52,7 +53,7 @@ void AppModule::PublishDelete(const std::string& uri) {
 
 MaybeType<Failure, void> AppModule::SendEvent(std::string_view baseName,
                                               const PluginResourceEvent& event) {
-  BindingProperty status;
+  ConversionStatus status;
   BindingProperty value;
   typeRegistry().ToValueById(StaticType::Id<PluginResourceEvent>(), &event, value, status);
   if (!status.IsValid()) return Fail(Failure(0, std::string(status.Error())));

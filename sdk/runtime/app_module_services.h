@@ -19,6 +19,7 @@
 #include "sdk/runtime/event_names.h"
 #include "sdk/runtime/named_failure.h"
 #include "sdk/runtime/request_sender.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/format_message.h"
 #include "sdk/value/native/convert.h"
 #include "sdk/value/static_type.h"
@@ -35,7 +36,7 @@ namespace runtime_internal {
 /// containers) by the native rules. The status tells the outcome.
 template <typename T>
 void ConvertFromValue(const TypeRegistry& registry, const BindingProperty& value,
-                      std::string_view name, T& out, BindingProperty& status) {
+                      std::string_view name, T& out, ConversionStatus& status) {
   if constexpr (DescribedRecord<T> || DescribedEnum<T>) {
     if (registry.FindTypeById(StaticType::Id<T>()) != nullptr) {
       return registry.FromValueById(StaticType::Id<T>(), value, name, &out, status);
@@ -52,7 +53,7 @@ MaybeType<Failure, R> ServiceResult(const PluginServiceProxyResponse& response) 
     return Ok();
   } else {
     const BindingProperty value = ReadJson(response.payload);
-    BindingProperty status;
+    ConversionStatus status;
     R result{};
     if (value.IsValid()) FromValue(value, "<value>", result, status);
     if (!value.IsValid() || !status.IsValid()) {
@@ -69,7 +70,7 @@ MaybeType<Failure, R> ServiceResult(const PluginServiceProxyResponse& response) 
 template <typename R, typename... Args>
 MaybeType<Failure, R> AppModule::Send(uint32_t method, std::string_view url, const Args&... args) {
   std::array<BindingProperty, sizeof...(Args)> params;
-  BindingProperty status;
+  ConversionStatus status;
   size_t index = 0;
   ((ToValue(args, params[index++], status)), ...);
   (void)index;
@@ -100,7 +101,7 @@ void AppModule::ObserveAs(const std::string& uri,
   Observe(uri, [this, handler = std::move(handler)](const PluginResourceEvent& event) {
     TypedResourceEvent<T> typed{event.uri, event.eventType, T{}};
     if (event.eventType != PluginResourceEventType::kDelete) {
-      BindingProperty status;
+      ConversionStatus status;
       runtime_internal::ConvertFromValue(typeRegistry(), event.data, "<value>", typed.data, status);
       if (!status.IsValid()) return;
     }
@@ -110,7 +111,7 @@ void AppModule::ObserveAs(const std::string& uri,
 
 template <typename T>
 void AppModule::PublishUpdate(const std::string& uri, const T& value) {
-  BindingProperty status;
+  ConversionStatus status;
   PluginResourceEvent event{uri, PluginResourceEventType::kUpdate, BindingProperty()};
   ToValue(value, event.data, status);
   if (!status.IsValid()) return;
@@ -121,7 +122,7 @@ template <typename T>
 void AppModule::AddRecordEventHandler(const std::string& name, uint32_t flags,
                                       std::function<void(const T&)> handler) {
   AddEventHandler(name, flags, [this, handler = std::move(handler)](const HostValue& body) {
-    BindingProperty status;
+    ConversionStatus status;
     const BindingProperty value = HostValueToProperty(body, "<result>", status);
     T record{};
     runtime_internal::ConvertFromValue(typeRegistry(), value, "<result>", record, status);
@@ -151,7 +152,7 @@ std::string AppModule::StartServiceCall(const std::string& service, const std::s
                                         const T& payload, const std::string& answerMethod,
                                         const std::string& extra, ServiceProxyCallback callback) {
   if (finalizing()) return "Finalizing";
-  BindingProperty status;
+  ConversionStatus status;
   BindingProperty value;
   ToValue(payload, value, status);
   if (!status.IsValid()) {

@@ -1,4 +1,5 @@
 #include "sdk/runtime/request_sender.h"
+#include "sdk/value/conversion_status.h"
 
 #include <memory>
 #include <vector>
@@ -54,7 +55,7 @@ MaybeType<Failure, BindingProperty> ReadBody(AppModule& module, const ResponseRe
     }
     return value;
   }
-  BindingProperty status;
+  ConversionStatus status;
   BindingProperty value = HostValueToProperty(response.body, "<result>", status);
   if (!status.IsValid()) {
     return Fail(RequestFailure(0, kConversionTemplate, method, url, status.Error()));

@@ -7,7 +7,7 @@
 // API registration hook.
 //
 //   PluginResourceEvent event{"/kiv-joust/v1/player", PluginResourceEventType::kUpdate, data};
-//   BindingProperty status;
+//   ConversionStatus status;
 //   BindingProperty value = ToValue(event, status);   // {"data":..,"eventType":..,"uri":..}
 //   RegisterRuntimeTypes(registry);                   // once per module, at load
 #pragma once
@@ -16,6 +16,7 @@
 #include <string>
 
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/enum_descriptor.h"
 #include "sdk/value/native/record_descriptor.h"
 

@@ -1,4 +1,5 @@
 #include "sdk/codec/internal/yaml_scalar.h"
+#include "sdk/value/conversion_status.h"
 
 #include <cctype>
 #include <cmath>
@@ -50,7 +51,7 @@ constexpr std::string_view kYamlName = "yaml";
 
 YamlScalar TaggedInteger(std::string_view text) {
   YamlScalar scalar;
-  BindingProperty status;
+  ConversionStatus status;
   // A leading "-" reads as signed; anything else as unsigned, where a "-"
   // after white space is out of range.
   if (text.starts_with('-')) {
@@ -65,7 +66,7 @@ YamlScalar TaggedInteger(std::string_view text) {
 
 YamlScalar TaggedFloat(std::string_view text) {
   YamlScalar scalar;
-  BindingProperty status;
+  ConversionStatus status;
   // "inf" and "nan" are floats like any other: only overflow is out of range.
   scalar.floatNumber =
       ParseDoubleText(text, kYamlName, "double", status, std::numeric_limits<double>::infinity());

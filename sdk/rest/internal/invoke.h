@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "sdk/rest/endpoint.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/maybe_type.h"
 #include "sdk/value/native/convert.h"
 
@@ -30,7 +31,7 @@ struct ArgumentFlags {
 
 template <typename T>
 void ConvertArgument(BindingProperty& value, const ArgumentFlags& flags, T& out,
-                     BindingProperty& status) {
+                     ConversionStatus& status) {
   // An optional argument that no source named keeps its native default.
   if (flags.optional && value.IsEmpty()) return;
   if constexpr (std::same_as<T, BindingProperty>) {
@@ -43,7 +44,8 @@ void ConvertArgument(BindingProperty& value, const ArgumentFlags& flags, T& out,
 }
 
 template <typename R>
-void StoreOutcome(MaybeType<Failure, R>&& outcome, HandlerResult& result, BindingProperty& status) {
+void StoreOutcome(MaybeType<Failure, R>&& outcome, HandlerResult& result,
+                  ConversionStatus& status) {
   if (!outcome.ok()) {
     const Failure failure = std::move(outcome).takeFailure();
     result.status = failure.ErrorCode();
@@ -65,7 +67,7 @@ template <typename Handler, typename... Ts, size_t... I>
 void Invoke(Handler& handler,
             [[maybe_unused]] const std::array<ArgumentFlags, sizeof...(Ts)>& flags,
             [[maybe_unused]] std::span<BindingProperty> values, const RequestContext& request,
-            BindingProperty& status, HandlerResult& result, std::index_sequence<I...>) {
+            ConversionStatus& status, HandlerResult& result, std::index_sequence<I...>) {
   std::tuple<Ts...> natives{};
   (ConvertArgument(values[I], flags[I], std::get<I>(natives), status), ...);
   if (!status.IsValid()) return;

@@ -11,7 +11,7 @@
 // Not for: types without a descriptor (they do not compile), or converting
 // by a type identifier known only at run time (the type registry does that).
 //
-//   BindingProperty status;
+//   ConversionStatus status;
 //   Team team;
 //   FromValue(body, "<value>", team, status);   // body: a BindingProperty
 //   if (!status.IsValid()) return Fail(Failure(400, std::string(status.Error())));
@@ -25,6 +25,7 @@
 #include <type_traits>
 
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/failure.h"
 #include "sdk/value/maybe_type.h"
 #include "sdk/value/native/conversion_messages.h"
@@ -35,15 +36,15 @@ namespace kiv {
 
 template <typename T>
 void FromValue(const BindingProperty& value, std::string_view name, T& out,
-               BindingProperty& status);
+               ConversionStatus& status);
 template <typename T>
-void ToValue(const T& native, BindingProperty& out, BindingProperty& status);
+void ToValue(const T& native, BindingProperty& out, ConversionStatus& status);
 
 namespace native_internal {
 
 template <typename Record, typename Field>
 bool ReadField(const BindingProperty& value, std::string_view name, const Field& field, Record& out,
-               std::string_view typeName, BindingProperty& status) {
+               std::string_view typeName, ConversionStatus& status) {
   if (!status.IsValid()) return false;
   const BindingProperty* member = value.FindMember(field.name);
   if (member == nullptr || member->IsEmpty()) {
@@ -57,7 +58,7 @@ bool ReadField(const BindingProperty& value, std::string_view name, const Field&
 
 template <typename Record, typename Field>
 bool WriteField(const Record& native, const Field& field, BindingProperty& out,
-                BindingProperty& status) {
+                ConversionStatus& status) {
   BindingProperty& member = out.MutableMember(field.name);
   ToValue(native.*field.member, member, status);
   if (!status.IsValid()) return false;
@@ -71,7 +72,7 @@ bool WriteField(const Record& native, const Field& field, BindingProperty& out,
 /// value is ("<value>" for a whole payload, else the field or argument name).
 template <typename T>
 void FromValue(const BindingProperty& value, std::string_view name, T& out,
-               BindingProperty& status) {
+               ConversionStatus& status) {
   if (!status.IsValid()) return;
   constexpr NativeType type = NativeTypeOf<T>();
   const char* typeName = NativeTypeName(type);
@@ -135,7 +136,7 @@ void FromValue(const BindingProperty& value, std::string_view name, T& out,
 /// Converts `native` into `out`, replacing what `out` held. On failure `out`
 /// may be partly written; callers discard it.
 template <typename T>
-void ToValue(const T& native, BindingProperty& out, BindingProperty& status) {
+void ToValue(const T& native, BindingProperty& out, ConversionStatus& status) {
   if (!status.IsValid()) return;
   if constexpr (std::same_as<T, bool> || std::is_arithmetic_v<T>) {
     if constexpr (std::is_floating_point_v<T>) {
@@ -186,7 +187,7 @@ void ToValue(const T& native, BindingProperty& out, BindingProperty& status) {
 
 /// ToValue into a new value.
 template <typename T>
-BindingProperty ToValue(const T& native, BindingProperty& status) {
+BindingProperty ToValue(const T& native, ConversionStatus& status) {
   BindingProperty out;
   ToValue(native, out, status);
   return out;
@@ -196,7 +197,7 @@ BindingProperty ToValue(const T& native, BindingProperty& status) {
 /// message (error code 0; callers choose the code of their answer).
 template <typename T>
 MaybeType<Failure, T> ValueTo(const BindingProperty& value, std::string_view name) {
-  BindingProperty status;
+  ConversionStatus status;
   T native{};
   FromValue(value, name, native, status);
   if (!status.IsValid()) return Fail(Failure(0, std::string(status.Error())));
@@ -206,7 +207,7 @@ MaybeType<Failure, T> ValueTo(const BindingProperty& value, std::string_view nam
 /// ToValue as a result: the failure carries the status message (code 0).
 template <typename T>
 MaybeType<Failure, BindingProperty> ValueFrom(const T& native) {
-  BindingProperty status;
+  ConversionStatus status;
   BindingProperty out = ToValue(native, status);
   if (!status.IsValid()) return Fail(Failure(0, std::string(status.Error())));
   return out;

@@ -25,7 +25,7 @@ struct IncomingStep {
 }  // namespace
 
 BindingProperty HostValueToProperty(const HostValue& value, std::string_view name,
-                                    BindingProperty& status) {
+                                    ConversionStatus& status) {
   BindingProperty root;
   if (!status.IsValid()) return root;
   // Every element and member is created before it is pushed, so the

@@ -13,7 +13,7 @@
 //
 // Not for: encoding payload text (JSON and friends live in the codecs).
 //
-//   BindingProperty status;
+//   ConversionStatus status;
 //   BindingProperty body = HostValueToProperty(*event.body, "<result>", status);
 //   auto tree = std::make_unique<HostValueTree>(answer);   // keeps everything alive
 //   response.body = tree->Root();                           // until the tree is destroyed
@@ -25,6 +25,7 @@
 
 #include "kiv_plugin_abi.h"
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 
 namespace kiv {
 
@@ -35,7 +36,7 @@ namespace kiv {
 /// `name`, %2 empty) on `status` and returns an empty value. Duplicate member
 /// names: the last one wins.
 BindingProperty HostValueToProperty(const HostValue& value, std::string_view name,
-                                    BindingProperty& status);
+                                    ConversionStatus& status);
 
 /// The host form of a value. The tree keeps the value (moved in, or copied
 /// when given an lvalue): texts, member names and bytes point straight into

@@ -11,13 +11,13 @@ namespace kiv {
 namespace {
 
 void ReportFormat(std::string_view text, std::string_view name, std::string_view typeName,
-                  BindingProperty& status) {
+                  ConversionStatus& status) {
   status.SetError(FormatMessage("Value %1 for '%2' of type %3 is in an incorrect format", text,
                                 name, typeName));
 }
 
 void ReportRange(std::string_view text, std::string_view name, std::string_view typeName,
-                 BindingProperty& status) {
+                 ConversionStatus& status) {
   status.SetError(
       FormatMessage("Value %1 for '%2' of type %3 is out of range", text, name, typeName));
 }
@@ -32,7 +32,7 @@ bool BeginsWithMinus(std::string_view text) {
 }  // namespace
 
 int64_t ParseSignedText(std::string_view text, std::string_view name, std::string_view typeName,
-                        BindingProperty& status, int64_t minimum, int64_t maximum) {
+                        ConversionStatus& status, int64_t minimum, int64_t maximum) {
   if (!status.IsValid()) return 0;
   // A copy makes the text NUL-terminated; numbers fit the inline buffer.
   const std::string terminated(text);
@@ -51,7 +51,7 @@ int64_t ParseSignedText(std::string_view text, std::string_view name, std::strin
 }
 
 uint64_t ParseUnsignedText(std::string_view text, std::string_view name, std::string_view typeName,
-                           BindingProperty& status, uint64_t maximum) {
+                           ConversionStatus& status, uint64_t maximum) {
   if (!status.IsValid()) return 0;
   const std::string terminated(text);
   char* end = nullptr;
@@ -70,7 +70,7 @@ uint64_t ParseUnsignedText(std::string_view text, std::string_view name, std::st
 }
 
 double ParseDoubleText(std::string_view text, std::string_view name, std::string_view typeName,
-                       BindingProperty& status, double limit) {
+                       ConversionStatus& status, double limit) {
   if (!status.IsValid()) return 0.0;
   const std::string terminated(text);
   char* end = nullptr;

@@ -10,7 +10,7 @@
 // Not for: locale-aware or lenient parsing; numbers inside JSON (the JSON
 // reader has its own grammar).
 //
-//   BindingProperty status;
+//   ConversionStatus status;
 //   int64_t n = ParseSignedText("0x10", "count", "int32", status,
 //                               INT32_MIN, INT32_MAX);        // 16
 //   ParseUnsignedText("-1", "yaml", "uint64_t", status);       // 0, status invalid:
@@ -22,6 +22,7 @@
 #include <string_view>
 
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 
 namespace kiv {
 
@@ -29,19 +30,19 @@ namespace kiv {
 /// and returns 0 when `status` is already invalid; on failure sets the
 /// incorrect-format or out-of-range message on `status` and returns 0.
 int64_t ParseSignedText(std::string_view text, std::string_view name, std::string_view typeName,
-                        BindingProperty& status,
+                        ConversionStatus& status,
                         int64_t minimum = std::numeric_limits<int64_t>::min(),
                         int64_t maximum = std::numeric_limits<int64_t>::max());
 
 /// As ParseSignedText for an unsigned integer within [0, maximum]. Text that
 /// begins with "-" (after leading white space) is out of range.
 uint64_t ParseUnsignedText(std::string_view text, std::string_view name, std::string_view typeName,
-                           BindingProperty& status,
+                           ConversionStatus& status,
                            uint64_t maximum = std::numeric_limits<uint64_t>::max());
 
 /// As ParseSignedText for a float within [-limit, limit]; overflow is out of
 /// range.
 double ParseDoubleText(std::string_view text, std::string_view name, std::string_view typeName,
-                       BindingProperty& status, double limit = std::numeric_limits<double>::max());
+                       ConversionStatus& status, double limit = std::numeric_limits<double>::max());
 
 }  // namespace kiv

@@ -13,7 +13,7 @@ namespace {
 
 template <typename Number>
 void ReportRange(Number number, std::string_view name, std::string_view typeName,
-                 BindingProperty& status) {
+                 ConversionStatus& status) {
   status.SetError(
       FormatMessage("Value %1 for '%2' of type %3 is out of range", number, name, typeName));
 }
@@ -36,7 +36,7 @@ std::optional<int32_t> RegisteredNumber(std::span<const EnumEntry> entries, int6
 }
 
 void ReportNotEnumValue(std::string_view shown, std::string_view typeName, std::string_view name,
-                        BindingProperty& status) {
+                        ConversionStatus& status) {
   status.SetError(
       FormatMessage("%1 is not a valid %2 enumeration value for '%3'.", shown, typeName, name));
 }
@@ -45,7 +45,7 @@ void ReportNotEnumValue(std::string_view shown, std::string_view typeName, std::
 
 int64_t ValueToSigned(const BindingProperty& value, std::string_view name,
                       std::string_view typeName, int64_t minimum, int64_t maximum,
-                      BindingProperty& status) {
+                      ConversionStatus& status) {
   if (!status.IsValid()) return 0;
   switch (value.Kind()) {
     case ValueKind::kEmpty:
@@ -89,7 +89,7 @@ int64_t ValueToSigned(const BindingProperty& value, std::string_view name,
 }
 
 uint64_t ValueToUnsigned(const BindingProperty& value, std::string_view name,
-                         std::string_view typeName, uint64_t maximum, BindingProperty& status) {
+                         std::string_view typeName, uint64_t maximum, ConversionStatus& status) {
   if (!status.IsValid()) return 0;
   switch (value.Kind()) {
     case ValueKind::kEmpty:
@@ -132,7 +132,7 @@ uint64_t ValueToUnsigned(const BindingProperty& value, std::string_view name,
 }
 
 double ValueToDouble(const BindingProperty& value, std::string_view name, std::string_view typeName,
-                     double limit, BindingProperty& status) {
+                     double limit, ConversionStatus& status) {
   if (!status.IsValid()) return 0.0;
   double number = 0.0;
   switch (value.Kind()) {
@@ -168,7 +168,7 @@ double ValueToDouble(const BindingProperty& value, std::string_view name, std::s
   }
 }
 
-bool ValueToBool(const BindingProperty& value, std::string_view name, BindingProperty& status) {
+bool ValueToBool(const BindingProperty& value, std::string_view name, ConversionStatus& status) {
   if (!status.IsValid()) return false;
   if (value.IsEmpty()) {
     ReportRequired(name, status);
@@ -192,7 +192,7 @@ bool ValueToBool(const BindingProperty& value, std::string_view name, BindingPro
 }
 
 std::string ValueToString(const BindingProperty& value, std::string_view name,
-                          BindingProperty& status) {
+                          ConversionStatus& status) {
   if (!status.IsValid()) return {};
   switch (value.Kind()) {
     case ValueKind::kEmpty:
@@ -217,7 +217,7 @@ std::string ValueToString(const BindingProperty& value, std::string_view name,
 
 int32_t ValueToEnumNumber(const BindingProperty& value, std::string_view name,
                           std::string_view typeName, std::span<const EnumEntry> entries,
-                          BindingProperty& status, bool unnamedNumbers) {
+                          ConversionStatus& status, bool unnamedNumbers) {
   if (!status.IsValid()) return 0;
   switch (value.Kind()) {
     case ValueKind::kEmpty:
@@ -265,7 +265,7 @@ int32_t ValueToEnumNumber(const BindingProperty& value, std::string_view name,
   }
 }
 
-Blob ValueToBlob(const BindingProperty& value, std::string_view name, BindingProperty& status) {
+Blob ValueToBlob(const BindingProperty& value, std::string_view name, ConversionStatus& status) {
   if (!status.IsValid()) return {};
   if (value.IsEmpty()) {
     ReportRequired(name, status);

@@ -17,6 +17,7 @@
 #include "sdk/codec/json_writer.h"
 #include "sdk/codec/msgpack_reader.h"
 #include "sdk/codec/yaml_reader.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/convert.h"
 #include "tests/sdk/value/maybe_matchers.h"
 
@@ -63,7 +64,7 @@ LCDS::TournamentPlayerInfoDTO SamplePlayerInfo() {
 
 template <typename T>
 std::string JsonOf(const T& record) {
-  BindingProperty status;
+  ConversionStatus status;
   const BindingProperty value = ToValue(record, status);
   EXPECT_TRUE(status.IsValid()) << status.Error();
   return WriteJson(value);

@@ -1,4 +1,5 @@
 #include "sdk/runtime/runtime_types.h"
+#include "sdk/value/conversion_status.h"
 
 #include <gtest/gtest.h>
 
@@ -43,7 +44,7 @@ TEST(RuntimeTypes, ResourceEventRoundTrip) {
   event.uri = "/kiv-joust/v1/player";
   event.eventType = PluginResourceEventType::kUpdate;
   event.data.MutableMember("id") = 4;
-  BindingProperty status;
+  ConversionStatus status;
   const BindingProperty value = ToValue(event, status);
   ASSERT_TRUE(status.IsValid());
   BindingProperty wire = value;

@@ -1,4 +1,5 @@
 #include "sdk/registry/type_registry.h"
+#include "sdk/value/conversion_status.h"
 
 #include <gtest/gtest.h>
 
@@ -140,7 +141,7 @@ TEST_F(RegistryWithTeam, ConvertsByIdentifier) {
   value.MutableMember("id") = 12;
   value.MutableMember("visibility") = "Visible";
   Team team;
-  BindingProperty status;
+  ConversionStatus status;
   registry.FromValueById(StaticType::Id<Team>(), value, "<value>", &team, status);
   ASSERT_TRUE(status.IsValid()) << status.Error();
   EXPECT_EQ(team.id, 12);

@@ -18,6 +18,7 @@
 
 #include "sdk/codec/json_writer.h"
 #include "sdk/runtime/app_module.h"
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/host_value.h"
 
 namespace kiv::testing {
@@ -58,7 +59,7 @@ struct FakeHost {
       Request seen{request->method, request->url, {}, request->pluginHandle};
       for (uint32_t i = 0; i < request->paramCount; ++i) {
         EXPECT_EQ(request->params[i].name, nullptr);
-        BindingProperty status;
+        ConversionStatus status;
         seen.paramsJson.push_back(
             WriteJson(HostValueToProperty(request->params[i].value, "<p>", status)));
       }
@@ -66,7 +67,7 @@ struct FakeHost {
       if (host.answer) host.answer(*response, *request);
     };
     api.DispatchEvent = [](HostApi* self, const EventRecord* event) {
-      BindingProperty status;
+      ConversionStatus status;
       From(self).events.emplace_back(event->name,
                                      WriteJson(HostValueToProperty(event->body, "<e>", status)));
     };

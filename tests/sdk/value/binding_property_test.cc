@@ -1,4 +1,5 @@
 #include "sdk/value/binding_property.h"
+#include "sdk/value/conversion_status.h"
 
 #include <gtest/gtest.h>
 
@@ -274,7 +275,7 @@ TEST(BindingProperty, MovedValueOutlivesItsTree) {
 }
 
 TEST(BindingProperty, ErrorMakesTheValueInvalid) {
-  BindingProperty status;
+  ConversionStatus status;
   EXPECT_TRUE(status.IsValid());
   EXPECT_EQ(status.Error(), "");
   status.MutableMember("x") = 1;

@@ -1,4 +1,5 @@
 #include "sdk/value/native/host_value.h"
+#include "sdk/value/conversion_status.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ TEST(HostValue, RoundTripsEveryKind) {
 
   const HostValueTree tree(value);
   EXPECT_EQ(tree.Root().tag, uint32_t{KIV_VALUE_STRUCTURE});
-  BindingProperty status;
+  ConversionStatus status;
   const BindingProperty back = HostValueToProperty(tree.Root(), "<result>", status);
   EXPECT_TRUE(status.IsValid());
   EXPECT_EQ(back, value);
@@ -49,7 +50,7 @@ TEST(HostValue, IncomingTextEndsAtNulOrSize) {
   text.tag = KIV_VALUE_TEXT_ALT;
   text.u.text.data = "abc\0def";
   text.u.text.size = 7;
-  BindingProperty status;
+  ConversionStatus status;
   EXPECT_EQ(HostValueToProperty(text, "x", status).GetString(), "abc");
   text.u.text.size = 2;
   EXPECT_EQ(HostValueToProperty(text, "x", status).GetString(), "ab");
@@ -63,7 +64,7 @@ TEST(HostValue, UnknownTagFailsAnywhereInTheTree) {
   list.tag = KIV_VALUE_COLLECTION;
   list.u.collection.items = items;
   list.u.collection.count = 2;
-  BindingProperty status;
+  ConversionStatus status;
   EXPECT_TRUE(HostValueToProperty(list, "<result>", status).IsEmpty());
   EXPECT_EQ(status.Error(),
             "Couldn't assign value to '<result>' of type object because the input is of an "
@@ -82,7 +83,7 @@ TEST(HostValue, DuplicateMemberNamesKeepTheLast) {
   structure.tag = KIV_VALUE_STRUCTURE;
   structure.u.structure.members = members;
   structure.u.structure.count = 2;
-  BindingProperty status;
+  ConversionStatus status;
   const BindingProperty value = HostValueToProperty(structure, "x", status);
   EXPECT_EQ(value.Size(), 1u);
   EXPECT_EQ(value.Member("a").GetSigned(), 2);
@@ -103,7 +104,7 @@ TEST(HostValue, HundredThousandLevelsBothWays) {
   }
   EXPECT_EQ(host->tag, uint32_t{KIV_VALUE_TEXT});
 
-  BindingProperty status;
+  ConversionStatus status;
   const BindingProperty back = HostValueToProperty(tree.Root(), "<result>", status);
   ASSERT_TRUE(status.IsValid());
   const BindingProperty* walk = &back;

@@ -6,6 +6,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "sdk/value/conversion_status.h"
 #include "sdk/value/native/convert.h"
 #include "sdk/value/native/number_text.h"
 #include "sdk/value/native/type_reference.h"
@@ -76,7 +77,7 @@ BindingProperty Text(const char* text) { return BindingProperty(text); }
 // ("" on success) and the result.
 template <typename T>
 std::pair<std::string, T> Convert(const BindingProperty& value) {
-  BindingProperty status;
+  ConversionStatus status;
   T out{};
   FromValue(value, "field", out, status);
   return {std::string(status.Error()), out};
@@ -133,7 +134,7 @@ TEST(NativeIntegers, UnsignedRejectsNegatives) {
 }
 
 TEST(NumberText, ReadersShareTheMessages) {
-  BindingProperty status;
+  ConversionStatus status;
   ParseSignedText("1x", "yaml", "int64_t", status);
   EXPECT_EQ(status.Error(), "Value 1x for 'yaml' of type int64_t is in an incorrect format");
   status.Reset();
@@ -222,7 +223,7 @@ TEST(NativeRecord, KeepsDefaultsAndReportsShapeErrors) {
   EXPECT_EQ(out.name, "n");
   EXPECT_FALSE(out.maybe.has_value());
 
-  BindingProperty status;
+  ConversionStatus status;
   Outer target;
   FromValue(BindingProperty(), "<value>", target, status);
   EXPECT_EQ(status.Error(), "A value for '<value>' is required.");
@@ -286,7 +287,7 @@ TEST(NativeRecord, RoundTripsEveryFieldKind) {
   original.extra.MutableMember("free").AppendElement() = "form";
   original.maybe = Inner{8, "maybe"};
 
-  BindingProperty status;
+  ConversionStatus status;
   const BindingProperty value = ToValue(original, status);
   ASSERT_TRUE(status.IsValid());
   EXPECT_EQ(value.Member("visibility").GetEnum().number, 1);
@@ -312,7 +313,7 @@ TEST(NativeRecord, RoundTripsEveryFieldKind) {
 }
 
 TEST(NativeRecord, OmitsBlankFieldsOnlyWhenFlagged) {
-  BindingProperty status;
+  ConversionStatus status;
   const BindingProperty value = ToValue(Strict{}, status);
   EXPECT_NE(value.FindMember("must"), nullptr);
   EXPECT_EQ(value.FindMember("quiet"), nullptr);
@@ -320,7 +321,7 @@ TEST(NativeRecord, OmitsBlankFieldsOnlyWhenFlagged) {
 }
 
 TEST(NativeConversion, InvalidStatusDoesNothing) {
-  BindingProperty status;
+  ConversionStatus status;
   status.SetError("earlier");
   int32_t out = 5;
   FromValue(BindingProperty(int64_t{1}), "field", out, status);
