@@ -57,7 +57,7 @@ uint32_t OffsetOf(const Record& probe, const Field& field) {
 /// name or the type is already registered).
 template <typename T>
 requires DescribedRecord<T> || DescribedEnum<T>
-bool RegisterNative(TypeRegistry& registry, const RegistrationOptions& options = {}) {
+[[nodiscard]] bool RegisterNative(TypeRegistry& registry, const RegistrationOptions& options = {}) {
   constexpr bool isEnum = DescribedEnum<T>;
   const auto& descriptor = []() -> const auto& {
     if constexpr (isEnum) {

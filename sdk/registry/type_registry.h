@@ -55,7 +55,7 @@ class [[nodiscard]] TypeBuilder {
   /// Commits the description. False when the registry refused it (at
   /// RegisterType: identifier taken; now: identifier, or name in the same
   /// name space, taken); nothing is added then.
-  bool Finish();
+  [[nodiscard]] bool Finish();
   bool refused() const { return registry_ == nullptr; }
 
  private:
@@ -95,9 +95,9 @@ class TypeRegistry {
 
   /// False (and nothing added) when a function of that name space and name
   /// is already registered.
-  bool RegisterFunction(FunctionDescription function);
+  [[nodiscard]] bool RegisterFunction(FunctionDescription function);
   /// False when an event of that name is already registered.
-  bool RegisterEvent(EventDescription event);
+  [[nodiscard]] bool RegisterEvent(EventDescription event);
 
   /// Everything registered, in registration order.
   const std::deque<TypeDescription>& Types() const { return types_; }

@@ -1,6 +1,7 @@
 #include "sdk/rest/router.h"
 
 #include "sdk/rest/identifier.h"
+#include "sdk/value/format_message.h"
 
 namespace kiv {
 namespace {
@@ -22,15 +23,16 @@ Router& Router::WithCustomMethod(std::string name) {
   return *this;
 }
 
-Endpoint& Router::RegisterBuiltin(std::string name, std::string description) {
+MaybeType<Failure, Endpoint*> Router::RegisterBuiltin(std::string name, std::string description) {
   return Add(0, "", {}, TypeReference{}, nullptr, {"$builtin"}, std::move(name),
              std::move(description), true);
 }
 
-Endpoint& Router::Add(uint32_t method, std::string_view urlTemplate,
-                      std::vector<ArgumentDescription> arguments, TypeReference result,
-                      EndpointInvoker invoke, std::vector<std::string> nameSpace, std::string name,
-                      std::string description, bool builtin) {
+MaybeType<Failure, Endpoint*> Router::Add(uint32_t method, std::string_view urlTemplate,
+                                          std::vector<ArgumentDescription> arguments,
+                                          TypeReference result, EndpointInvoker invoke,
+                                          std::vector<std::string> nameSpace, std::string name,
+                                          std::string description, bool builtin) {
   auto endpoint = std::make_unique<Endpoint>();
   endpoint->method = method;
   if (method == KIV_METHOD_CUSTOM) endpoint->customMethod = std::move(pendingCustomMethod_);
@@ -56,15 +58,12 @@ Endpoint& Router::Add(uint32_t method, std::string_view urlTemplate,
   function.description = std::move(description);
   function.tags = builtin ? std::vector<std::string>{} : tags_;
   endpoint->functionIndex = registry_.Functions().size();
-  // A second declaration of the same function is refused by the registry;
-  // the endpoint is still served, under the first one's description.
   if (!registry_.RegisterFunction(std::move(function))) {
-    for (size_t i = 0; i < registry_.Functions().size(); ++i) {
-      if (registry_.Functions()[i].name == endpoint->functionName) endpoint->functionIndex = i;
-    }
+    return Fail(
+        Failure(500, FormatMessage("Function %1 is already registered", endpoint->functionName)));
   }
   endpoints_.push_back(std::move(endpoint));
-  return *endpoints_.back();
+  return endpoints_.back().get();
 }
 
 }  // namespace kiv

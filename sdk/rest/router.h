@@ -29,6 +29,7 @@
 #include "sdk/rest/endpoint.h"
 #include "sdk/rest/internal/invoke.h"
 #include "sdk/value/conversion_status.h"
+#include "sdk/value/maybe_type.h"
 
 namespace kiv {
 
@@ -40,13 +41,16 @@ class Router {
   Router(const Router&) = delete;
   Router& operator=(const Router&) = delete;
 
+  /// Declares an endpoint. Fails (code 500, "Function %1 is already
+  /// registered") when its function name is already taken in the name space;
+  /// the endpoint is then not added.
   template <typename Handler, typename... Ts>
-  Endpoint& Register(uint32_t method, std::string_view urlTemplate, Handler handler,
-                     Param<Ts>... params);
+  MaybeType<Failure, Endpoint*> Register(uint32_t method, std::string_view urlTemplate,
+                                         Handler handler, Param<Ts>... params);
 
   /// A built-in function of the name space "$builtin": no method, empty URL
-  /// template, served by the dispatcher itself.
-  Endpoint& RegisterBuiltin(std::string name, std::string description);
+  /// template, served by the dispatcher itself. Fails like Register.
+  MaybeType<Failure, Endpoint*> RegisterBuiltin(std::string name, std::string description);
 
   /// For the custom method code 8: the method's name of the next Register.
   Router& WithCustomMethod(std::string name);
@@ -55,10 +59,11 @@ class Router {
   TypeRegistry& registry() const { return registry_; }
 
  private:
-  Endpoint& Add(uint32_t method, std::string_view urlTemplate,
-                std::vector<ArgumentDescription> arguments, TypeReference result,
-                EndpointInvoker invoke, std::vector<std::string> nameSpace, std::string name,
-                std::string description, bool builtin);
+  MaybeType<Failure, Endpoint*> Add(uint32_t method, std::string_view urlTemplate,
+                                    std::vector<ArgumentDescription> arguments,
+                                    TypeReference result, EndpointInvoker invoke,
+                                    std::vector<std::string> nameSpace, std::string name,
+                                    std::string description, bool builtin);
 
   TypeRegistry& registry_;
   std::vector<std::string> nameSpace_;
@@ -68,8 +73,8 @@ class Router {
 };
 
 template <typename Handler, typename... Ts>
-Endpoint& Router::Register(uint32_t method, std::string_view urlTemplate, Handler handler,
-                           Param<Ts>... params) {
+MaybeType<Failure, Endpoint*> Router::Register(uint32_t method, std::string_view urlTemplate,
+                                               Handler handler, Param<Ts>... params) {
   using Outcome = rest_internal::HandlerOutcome<Handler, Ts...>;
   using Result = typename rest_internal::OutcomeTraits<Outcome>::Result;
   std::vector<ArgumentDescription> arguments = {

@@ -44,6 +44,11 @@ class ProbePlugin final : public AppModule {
   void RegisterApi() override;
 };
 
+/// Stops the load with an assertion when a declaration was refused (a name
+/// declared twice is a fault of the probe itself).
+void Require(bool registered, const char* what);
+void Require(const MaybeType<Failure, Endpoint*>& registered);
+
 /// The endpoints that drive the runtime's services (requests to other
 /// plugins, events, timers, backend calls) from outside; declared after the
 /// serving endpoints. Defined in probe_runtime_endpoints.cc.

@@ -38,13 +38,13 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
   auto seen = std::make_shared<SeenState>();
   ProbePlugin* module = &plugin;
 
-  api.Register(
+  Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/request",
       [module](uint32_t method, std::string& url) -> MaybeType<Failure, BindingProperty> {
         return module->Send<BindingProperty>(method, url);
       },
-      Param<uint32_t>("method", kQueryLocation), Param<std::string>("url", kQueryLocation));
-  api.Register(
+      Param<uint32_t>("method", kQueryLocation), Param<std::string>("url", kQueryLocation)));
+  Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/observe",
       [module, seen](std::string& uri) -> MaybeType<Failure, void> {
         module->Observe(uri, [seen, uri](const PluginResourceEvent& event) {
@@ -52,15 +52,15 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
         });
         return Ok();
       },
-      Param<std::string>("uri", kQueryLocation));
-  api.Register(
+      Param<std::string>("uri", kQueryLocation)));
+  Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/unsubscribe",
       [module](std::string& uri) -> MaybeType<Failure, void> {
         module->Unsubscribe(uri);
         return Ok();
       },
-      Param<std::string>("uri", kQueryLocation));
-  api.Register(
+      Param<std::string>("uri", kQueryLocation)));
+  Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/publish",
       [module](std::string& uri, BindingProperty& value) -> MaybeType<Failure, void> {
         if (value.IsEmpty()) {
@@ -70,8 +70,8 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
         }
         return Ok();
       },
-      Param<std::string>("uri", kQueryLocation), Param<BindingProperty>("value", kBodyLocation));
-  api.Register(
+      Param<std::string>("uri", kQueryLocation), Param<BindingProperty>("value", kBodyLocation)));
+  Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/timer",
       [module, seen](std::string& name, double seconds,
                      std::string& tag) -> MaybeType<Failure, void> {
@@ -83,8 +83,8 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
         return Ok();
       },
       Param<std::string>("name", kQueryLocation), Param<double>("seconds", kQueryLocation),
-      Param<std::string>("tag", kQueryLocation));
-  api.Register(
+      Param<std::string>("tag", kQueryLocation)));
+  Require(api.Register(
       KIV_METHOD_GET, "/kiv-probe/v1/runtime/seen",
       [seen](bool clear) -> MaybeType<Failure, BindingProperty> {
         BindingProperty answer;
@@ -97,15 +97,15 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
         if (clear) *seen = SeenState();
         return answer;
       },
-      Param<bool>("clear", kQueryLocation).Optional());
-  api.Register(
+      Param<bool>("clear", kQueryLocation).Optional()));
+  Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/backend",
       [module](std::string& service, std::string& method,
                BindingProperty& payload) -> MaybeType<Failure, BindingProperty> {
         return module->Await(module->CallService<BindingProperty>(service, method, payload));
       },
       Param<std::string>("service", kQueryLocation), Param<std::string>("method", kQueryLocation),
-      Param<BindingProperty>("payload", kBodyLocation));
+      Param<BindingProperty>("payload", kBodyLocation)));
 }
 
 }  // namespace kiv::probe
