@@ -29,12 +29,20 @@ constexpr const char* kServiceProxyEvents[] = {
 
 AppModule::AppModule()
     : entryTable_{&EntryInitialize, &EntryShutdown, &EntryGetMemoryStats},
-      typeRegistry_(std::make_unique<TypeRegistry>()) {
+      typeRegistry_(std::make_unique<TypeRegistry>()),
+      requests_(std::make_unique<PluginRequests>(*this)),
+      events_(std::make_unique<ResourceEvents>(*this, *requests_)),
+      timers_(std::make_unique<Timers>(*this)),
+      serviceProxy_(std::make_unique<ServiceProxy>(*this, *requests_)) {
   Logger::Acquire();
 }
 
 AppModule::~AppModule() {
-  OrphanScheduledCallbacks();
+  // The one-shot records the host still holds are orphaned first.
+  timers_.reset();
+  serviceProxy_.reset();
+  events_.reset();
+  requests_.reset();
   // The log target goes before the logger reference it is attached to.
   logTarget_.reset();
   apiDescription_.reset();
@@ -86,15 +94,16 @@ bool AppModule::Initialize(const HostContext& context) {
   // Answers of backend calls, matched to their requests by the service proxy.
   AddRecordEventHandler<PluginServiceProxyResponse>(
       kServiceProxyEvents[0], 1, [this](const PluginServiceProxyResponse& response) {
-        OnServiceProxyResponse(response.uuid, response);
+        serviceProxy_->OnResponse(response.uuid, response);
       });
   AddRecordEventHandler<PluginServiceProxyResponse>(
       kServiceProxyEvents[1], 1, [this](const PluginServiceProxyResponse& response) {
-        OnServiceProxyResponse(response.serviceName + "." + response.methodName, response);
+        serviceProxy_->OnResponse(response.serviceName + "." + response.methodName, response);
       });
   AddRecordEventHandler<PluginServiceProxyResponse>(
-      kServiceProxyEvents[2], 1,
-      [this](const PluginServiceProxyResponse& response) { OnServiceProxyAsync(response); });
+      kServiceProxyEvents[2], 1, [this](const PluginServiceProxyResponse& response) {
+        serviceProxy_->OnAsyncResponse(response);
+      });
   return Start();
 }
 
@@ -108,12 +117,19 @@ void AppModule::Shutdown(AppModule* module) {
 void AppModule::Finalize() {
   for (const auto& [name, handler] : eventHandlers_) HostRemoveEventListener(name.c_str());
   eventHandlers_.clear();
-  ClearServiceProxyTables();
-  namedTimers_.clear();
-  exactHandlers_.clear();
-  patternHandlers_.clear();
+  serviceProxy_->Clear();
+  timers_->Clear();
+  events_->Clear();
   // Listener counts and the one-shot table stay: the host may still fire the
   // callbacks it holds.
+}
+
+void AppModule::Subscribe(const std::string& uri) { events_->Subscribe(uri); }
+void AppModule::Unsubscribe(const std::string& uri) { events_->Unsubscribe(uri); }
+
+void AppModule::RemoveEventHandler(const std::string& name) {
+  HostRemoveEventListener(name.c_str());
+  eventHandlers_.erase(name);
 }
 
 void AppModule::AddEventHandler(const std::string& name, uint32_t flags, HostEventHandler handler) {

@@ -45,7 +45,7 @@ MaybeType<Failure, BindingProperty> ReadBody(AppModule& module, const ResponseRe
     std::string text;
     std::string error;
     const bool read = ReadStreamedBody(response.read, response.stream, response.expectedSize, text,
-                                       error, [&module] { module.Yield(); });
+                                       error, [&module] { module.timers().Yield(); });
     // The stream is closed after success and failure alike.
     if (response.close) response.close(response.stream);
     if (!read) return Fail(RequestFailure(0, kStreamTemplate, method, url, error));

@@ -41,13 +41,13 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
   Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/request",
       [module](uint32_t method, std::string& url) -> MaybeType<Failure, BindingProperty> {
-        return module->Send<BindingProperty>(method, url);
+        return module->requests().Send<BindingProperty>(method, url);
       },
       Param<uint32_t>("method", kQueryLocation), Param<std::string>("url", kQueryLocation)));
   Require(api.Register(
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/observe",
       [module, seen](std::string& uri) -> MaybeType<Failure, void> {
-        module->Observe(uri, [seen, uri](const PluginResourceEvent& event) {
+        module->events().Observe(uri, [seen, uri](const PluginResourceEvent& event) {
           seen->events.push_back(uri + " " + EventTypeText(event.eventType) + " " + event.uri);
         });
         return Ok();
@@ -64,9 +64,9 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/publish",
       [module](std::string& uri, BindingProperty& value) -> MaybeType<Failure, void> {
         if (value.IsEmpty()) {
-          module->PublishDelete(uri);
+          module->events().PublishDelete(uri);
         } else {
-          module->PublishUpdate(uri, value);
+          module->events().PublishUpdate(uri, value);
         }
         return Ok();
       },
@@ -76,9 +76,9 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
       [module, seen](std::string& name, double seconds,
                      std::string& tag) -> MaybeType<Failure, void> {
         if (seconds < 0) {
-          module->KillTimer(name);
+          module->timers().KillTimer(name);
         } else {
-          module->SetTimer(name, seconds, [seen, tag] { ++seen->firings[tag]; });
+          module->timers().SetTimer(name, seconds, [seen, tag] { ++seen->firings[tag]; });
         }
         return Ok();
       },
@@ -102,7 +102,8 @@ void RegisterRuntimeEndpoints(ProbePlugin& plugin) {
       KIV_METHOD_POST, "/kiv-probe/v1/runtime/backend",
       [module](std::string& service, std::string& method,
                BindingProperty& payload) -> MaybeType<Failure, BindingProperty> {
-        return module->Await(module->CallService<BindingProperty>(service, method, payload));
+        return module->timers().Await(
+            module->serviceProxy().CallService<BindingProperty>(service, method, payload));
       },
       Param<std::string>("service", kQueryLocation), Param<std::string>("method", kQueryLocation),
       Param<BindingProperty>("payload", kBodyLocation)));

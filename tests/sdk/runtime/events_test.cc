@@ -62,9 +62,12 @@ TEST(Events, ExactHandlerComesFirstThenEveryMatchingPattern) {
     record.status = 404;
   };
   std::vector<std::string> calls;
-  module->Observe("/demo/v1/abc/state", [&](const PluginResourceEvent&) { calls.push_back("x"); });
-  module->Observe("/demo/v1/*/state", [&](const PluginResourceEvent&) { calls.push_back("p1"); });
-  module->Observe("/demo/*/abc/state", [&](const PluginResourceEvent&) { calls.push_back("p2"); });
+  module->events().Observe("/demo/v1/abc/state",
+                           [&](const PluginResourceEvent&) { calls.push_back("x"); });
+  module->events().Observe("/demo/v1/*/state",
+                           [&](const PluginResourceEvent&) { calls.push_back("p1"); });
+  module->events().Observe("/demo/*/abc/state",
+                           [&](const PluginResourceEvent&) { calls.push_back("p2"); });
   // The exact URI's GET failed: its handler was installed without a call.
   EXPECT_TRUE(calls.empty());
   EXPECT_EQ(host.requests.size(), 1u);
@@ -81,7 +84,7 @@ TEST(Events, ObservingAnExactUriReportsItsCurrentValueAsCreate) {
     record.body = answer.tree.Root();
   };
   std::vector<std::string> seen;
-  module->Observe("/kiv-gameflow/v1/session", [&](const PluginResourceEvent& event) {
+  module->events().Observe("/kiv-gameflow/v1/session", [&](const PluginResourceEvent& event) {
     seen.push_back(event.uri + " " + std::to_string(int(event.eventType)) + " " +
                    std::string(event.data.Member("phase").GetString()));
   });
@@ -108,7 +111,7 @@ TEST(Events, TypedHandlerGetsDefaultOnDeleteAndSkipsDataThatDoesNotConvert) {
   auto module = host.LoadModule();
   host.answer = [](ResponseRecord& record, const RequestRecord&) { record.error = "no"; };
   std::vector<std::string> seen;
-  module->ObserveAs<Phase>(
+  module->events().ObserveAs<Phase>(
       "/g/v1/s", [&](const TypedResourceEvent<Phase>& event) { seen.push_back(event.data.phase); });
   EventBody update(R"({"uri":"/g/v1/s","eventType":"Update","data":{"phase":"Lobby"}})");
   EventBody wrong(R"({"uri":"/g/v1/s","eventType":"Update","data":[1]})");
@@ -122,8 +125,8 @@ TEST(Events, TypedHandlerGetsDefaultOnDeleteAndSkipsDataThatDoesNotConvert) {
 TEST(Events, PublishingSendsTheSpecificNameAndTheGeneralOne) {
   FakeHost host;
   auto module = host.LoadModule();
-  module->PublishUpdate("/kiv-joust/v1/player", Phase{"InGame"});
-  module->PublishDelete("/kiv-joust/v1/player");
+  module->events().PublishUpdate("/kiv-joust/v1/player", Phase{"InGame"});
+  module->events().PublishDelete("/kiv-joust/v1/player");
   ASSERT_EQ(host.events.size(), 4u);
   EXPECT_EQ(host.events[0].first, "OnJsonApiEvent_kiv-joust_v1_player");
   EXPECT_EQ(host.events[1].first, "OnJsonApiEvent");
@@ -132,8 +135,9 @@ TEST(Events, PublishingSendsTheSpecificNameAndTheGeneralOne) {
   EXPECT_EQ(host.events[2].second,
             R"({"data":null,"eventType":"Delete","uri":"/kiv-joust/v1/player"})");
   // A URI without segments is sent once: its name is the general one.
-  ASSERT_TRUE(
-      module->SendEvent("OnJsonApiEvent", {"/", PluginResourceEventType::kCreate, {}}).ok());
+  ASSERT_TRUE(module->events()
+                  .SendEvent("OnJsonApiEvent", {"/", PluginResourceEventType::kCreate, {}})
+                  .ok());
   EXPECT_EQ(host.events.size(), 5u);
 }
 
@@ -141,7 +145,7 @@ TEST(Events, ShutdownRemovesListenersAndForgetsHandlers) {
   FakeHost host;
   auto module = host.LoadModule();
   host.answer = [](ResponseRecord& record, const RequestRecord&) { record.error = "no"; };
-  module->Observe("/a/v1/b", [](const PluginResourceEvent&) {});
+  module->events().Observe("/a/v1/b", [](const PluginResourceEvent&) {});
   AppModule::Shutdown(module.release());
   EXPECT_THAT(host.calls,
               ::testing::IsSupersetOf(

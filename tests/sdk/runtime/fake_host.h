@@ -8,7 +8,7 @@
 //   FakeHost host;
 //   auto module = host.LoadModule();
 //   host.answer = [](ResponseRecord& r, const RequestRecord&) { r.status = 200; };
-//   auto body = module->Send<BindingProperty>(KIV_METHOD_GET, "/x");
+//   auto body = module->requests().Send<BindingProperty>(KIV_METHOD_GET, "/x");
 #pragma once
 
 #include <functional>

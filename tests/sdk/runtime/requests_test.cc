@@ -58,7 +58,8 @@ TEST(Requests, ParametersArePositionalEntriesAndTheHandleIsInTheRecord) {
     record.release = [](ResponseRecord* r) { ++*static_cast<int*>(r->stream); };
     record.stream = &releases;
   };
-  auto sent = module->Send<void>(KIV_METHOD_POST, "/x/v1/y", std::string("a"), int64_t{-3}, true);
+  auto sent = module->requests().Send<void>(KIV_METHOD_POST, "/x/v1/y", std::string("a"),
+                                            int64_t{-3}, true);
   ASSERT_TRUE(sent.ok());
   ASSERT_EQ(host.requests.size(), 1u);
   EXPECT_EQ(host.requests[0].method, uint32_t{KIV_METHOD_POST});
@@ -75,7 +76,7 @@ TEST(Requests, HostErrorBecomesTheNamedFailureWithItsStatus) {
     record.error = "not found";
     record.status = 404;
   };
-  auto body = module->Send<BindingProperty>(KIV_METHOD_GET, "/kiv-gameflow/v1/session");
+  auto body = module->requests().Send<BindingProperty>(KIV_METHOD_GET, "/kiv-gameflow/v1/session");
   ASSERT_FALSE(body.ok());
   const Failure& failure = body.failure();
   EXPECT_EQ(failure.ErrorCode(), 404u);
@@ -89,7 +90,7 @@ TEST(Requests, UnknownMethodIsSentAsZeroAndPrintsEmpty) {
   FakeHost host;
   auto module = host.LoadModule();
   host.answer = [](ResponseRecord& record, const RequestRecord&) { record.error = "no"; };
-  auto sent = module->Send<void>(9, "/u");
+  auto sent = module->requests().Send<void>(9, "/u");
   ASSERT_FALSE(sent.ok());
   EXPECT_EQ(host.requests[0].method, 0u);
   EXPECT_EQ(sent.failure().Message(), "Error response for  /u: no");
@@ -102,7 +103,7 @@ TEST(Requests, StreamOfTwoFullReadsAndATailTakesThreeReadsAndNoYield) {
   auto module = host.LoadModule();
   Stream stream{JsonText(4096 + 4096 + 10), {4096, 4096, 10}};
   host.answer = [&](ResponseRecord& record, const RequestRecord&) { stream.Answer(record); };
-  auto body = module->Send<std::string>(KIV_METHOD_GET, "/big");
+  auto body = module->requests().Send<std::string>(KIV_METHOD_GET, "/big");
   ASSERT_TRUE(body.ok()) << body.failure().ToString();
   EXPECT_EQ(body->size(), 4096u + 4096u + 10u - 2u);
   EXPECT_EQ(stream.reads, 3);
@@ -116,7 +117,7 @@ TEST(Requests, ShortReadWithMoreYieldsOnceBeforeTheNextRead) {
   auto module = host.LoadModule();
   Stream stream{"[1,2,3]", {3, 4}};
   host.answer = [&](ResponseRecord& record, const RequestRecord&) { stream.Answer(record); };
-  auto body = module->Send<std::vector<int>>(KIV_METHOD_GET, "/list");
+  auto body = module->requests().Send<std::vector<int>>(KIV_METHOD_GET, "/list");
   ASSERT_TRUE(body.ok());
   EXPECT_THAT(*body, ElementsAre(1, 2, 3));
   EXPECT_THAT(host.calls, ElementsAre("begin Wait: yield", "pump", "end"));
@@ -127,7 +128,7 @@ TEST(Requests, FailingSecondReadClosesOnceAndNamesTheStreamError) {
   auto module = host.LoadModule();
   Stream stream{JsonText(8000), {4096, 4096}, 1};
   host.answer = [&](ResponseRecord& record, const RequestRecord&) { stream.Answer(record); };
-  auto body = module->Send<BindingProperty>(KIV_METHOD_GET, "/s");
+  auto body = module->requests().Send<BindingProperty>(KIV_METHOD_GET, "/s");
   ASSERT_FALSE(body.ok());
   EXPECT_EQ(body.failure().Message(),
             "Error reading streamed response for GET /s: Stream read error");
@@ -141,7 +142,7 @@ TEST(Requests, StreamThatIsNotJsonFailsWithTheParseMessage) {
   auto module = host.LoadModule();
   Stream stream{"{nope", {5}};
   host.answer = [&](ResponseRecord& record, const RequestRecord&) { stream.Answer(record); };
-  auto body = module->Send<BindingProperty>(KIV_METHOD_GET, "/s");
+  auto body = module->requests().Send<BindingProperty>(KIV_METHOD_GET, "/s");
   ASSERT_FALSE(body.ok());
   EXPECT_THAT(std::string(body.failure().Message()),
               ::testing::StartsWith("Error reading streamed response for GET /s: Error: "));
@@ -156,7 +157,7 @@ TEST(Requests, BodyThatDoesNotConvertFailsWithCodeZero) {
     record.body.u.text.data = "abc";
     record.body.u.text.size = 3;
   };
-  auto number = module->Send<int32_t>(KIV_METHOD_GET, "/n");
+  auto number = module->requests().Send<int32_t>(KIV_METHOD_GET, "/n");
   ASSERT_FALSE(number.ok());
   EXPECT_THAT(std::string(number.failure().Message()),
               ::testing::StartsWith("Error converting response for GET /n: "));

@@ -31,7 +31,8 @@ TEST(ServiceProxy, UuidCallPostsFourArgumentsAndDeliversTheAnswer) {
   FakeHost host;
   auto module = host.LoadModule();
   AnswerUuid(host);
-  auto future = module->CallService<BindingProperty>("joust", "getTournaments", int32_t{3});
+  auto future =
+      module->serviceProxy().CallService<BindingProperty>("joust", "getTournaments", int32_t{3});
   ASSERT_EQ(host.requests.size(), 1u);
   EXPECT_EQ(host.requests[0].url, "/kiv-login/v1/service-proxy-uuid-requests");
   ASSERT_EQ(host.requests[0].paramsJson.size(), 4u);
@@ -41,7 +42,7 @@ TEST(ServiceProxy, UuidCallPostsFourArgumentsAndDeliversTheAnswer) {
   Response answer(R"({"uuid":"u-1","serviceName":"joust","methodName":"getTournaments",
                       "payload":"[1,2]","status":"OK","error":""})");
   host.Deliver("OnServiceProxyUuidEvent", answer.tree.Root(), module.get());
-  auto result = module->Await(std::move(future));
+  auto result = module->timers().Await(std::move(future));
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result->Size(), 2u);
   std::vector<std::string> lines;
@@ -52,6 +53,44 @@ TEST(ServiceProxy, UuidCallPostsFourArgumentsAndDeliversTheAnswer) {
                          "kiv-test: Started service proxy request: joust.getTournaments (u-1)")));
   EXPECT_THAT(lines,
               ::testing::Contains(HasSubstr("kiv-test: Fulfilled service proxy request: u-1")));
+}
+
+TEST(ServiceProxy, TypedCallsSendAStructureAndMapTheirAnswers) {
+  struct Case {
+    const char* desc;
+    const char* answer;  // the service-proxy event's body
+    uint32_t code;       // of the failure; 200 for success
+    const char* message;
+  };
+  const Case cases[] = {
+      {"converts", R"({"uuid":"u-1","payload":"{\"uuid\":\"x\"}","error":""})", 200, ""},
+      {"empty answer", R"({"uuid":"u-1","payload":"null","error":""})", 500,
+       "DESERIALIZATION_FAILED"},
+      {"wrong shape", R"({"uuid":"u-1","payload":"{\"uuid\":5}","error":""})", 400, "uuid"},
+      {"service failure", R"({"uuid":"u-1","payload":"null","error":"NOT_CAPTAIN"})", 0,
+       "NOT_CAPTAIN"},
+  };
+  for (const Case& row : cases) {
+    SCOPED_TRACE(row.desc);
+    FakeHost host;
+    auto module = host.LoadModule();
+    AnswerUuid(host);
+    auto future =
+        module->serviceProxy().Call<PluginServiceProxyResponse>("joust", "m", BindingProperty());
+    ASSERT_EQ(host.requests.size(), 1u);
+    EXPECT_EQ(host.requests[0].paramsJson[3], "\"{}\"") << "no arguments: an empty structure";
+    Response answer(row.answer);
+    host.Deliver("OnServiceProxyUuidEvent", answer.tree.Root(), module.get());
+    auto result = module->timers().Await(std::move(future));
+    if (row.code == 200) {
+      ASSERT_TRUE(result.ok()) << result.failure().ToString();
+      EXPECT_EQ(result->uuid, "x");
+      continue;
+    }
+    ASSERT_FALSE(result.ok());
+    EXPECT_EQ(result.failure().ErrorCode(), row.code);
+    EXPECT_THAT(std::string(result.failure().Message()), HasSubstr(row.message));
+  }
 }
 
 TEST(ServiceProxy, AnswerBeforeTheRequestIsHeldAndOnlyTheLastIsDelivered) {
@@ -66,7 +105,8 @@ TEST(ServiceProxy, AnswerBeforeTheRequestIsHeldAndOnlyTheLastIsDelivered) {
     record.body.u.text.data = "u-1";
     record.body.u.text.size = 3;
   };
-  auto result = module->Await(module->CallService<BindingProperty>("joust", "m", 0));
+  auto result =
+      module->timers().Await(module->serviceProxy().CallService<BindingProperty>("joust", "m", 0));
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(result->GetUnsigned(), 2u);
 }
@@ -75,17 +115,17 @@ TEST(ServiceProxy, ErrorAndUndecodablePayloadBecomeFailures) {
   FakeHost host;
   auto module = host.LoadModule();
   AnswerUuid(host);
-  auto failed = module->CallService<void>("joust", "kick", 0);
+  auto failed = module->serviceProxy().CallService<void>("joust", "kick", 0);
   Response error(R"({"uuid":"u-1","payload":"null","error":"NOT_CAPTAIN"})");
   host.Deliver("OnServiceProxyUuidEvent", error.tree.Root(), module.get());
-  auto result = module->Await(std::move(failed));
+  auto result = module->timers().Await(std::move(failed));
   ASSERT_FALSE(result.ok());
   EXPECT_EQ(result.failure().Message(), "NOT_CAPTAIN");
 
-  auto bad = module->CallService<bool>("joust", "isOn", 0);
+  auto bad = module->serviceProxy().CallService<bool>("joust", "isOn", 0);
   Response garbage(R"({"uuid":"u-1","payload":"{oops","error":""})");
   host.Deliver("OnServiceProxyUuidEvent", garbage.tree.Root(), module.get());
-  auto decoded = module->Await(std::move(bad));
+  auto decoded = module->timers().Await(std::move(bad));
   ASSERT_FALSE(decoded.ok());
   EXPECT_EQ(decoded.failure().Message(),
             "Failed to deserialize response payload \"{oops\" to a bool");
@@ -96,10 +136,10 @@ TEST(ServiceProxy, MethodCallIsKeyedByTheAnswerMethodAndRefusesADuplicate) {
   auto module = host.LoadModule();
   int answers = 0;
   auto callback = [&](const PluginServiceProxyResponse&) { ++answers; };
-  EXPECT_EQ(module->StartServiceCall("chat", "send", 1, "sent", "", callback), "");
+  EXPECT_EQ(module->serviceProxy().StartServiceCall("chat", "send", 1, "sent", "", callback), "");
   EXPECT_EQ(host.requests.at(0).url, "/kiv-login/v1/service-proxy-method-requests");
   EXPECT_EQ(host.requests.at(0).paramsJson.size(), 6u);
-  EXPECT_EQ(module->StartServiceCall("chat", "send", 1, "sent", "", callback),
+  EXPECT_EQ(module->serviceProxy().StartServiceCall("chat", "send", 1, "sent", "", callback),
             "Request already in flight");
   Response answer(R"({"serviceName":"chat","methodName":"sent","payload":"1","error":""})");
   host.Deliver("OnServiceProxyMethodEvent", answer.tree.Root(), module.get());
@@ -114,7 +154,7 @@ TEST(ServiceProxy, FailedPostIsTheFailuresTextAndAsyncWithoutHandlerIsLogged) {
     record.error = "down";
     record.status = 503;
   };
-  auto result = module->Await(module->CallService<void>("joust", "m", 0));
+  auto result = module->timers().Await(module->serviceProxy().CallService<void>("joust", "m", 0));
   ASSERT_FALSE(result.ok());
   EXPECT_THAT(std::string(result.failure().Message()),
               HasSubstr("Error response for POST /kiv-login/v1/service-proxy-uuid-requests: down"));
@@ -127,8 +167,8 @@ TEST(ServiceProxy, FailedPostIsTheFailuresTextAndAsyncWithoutHandlerIsLogged) {
               HasSubstr("kiv-test: Could not find registered handler for async service proxy "
                         "event joust.push"));
   int handled = 0;
-  module->SetAsyncServiceHandler("joust.push",
-                                 [&](const PluginServiceProxyResponse&) { ++handled; });
+  module->serviceProxy().SetAsyncServiceHandler(
+      "joust.push", [&](const PluginServiceProxyResponse&) { ++handled; });
   host.Deliver("OnServiceProxyAsyncEvent", async.tree.Root(), module.get());
   host.Deliver("OnServiceProxyAsyncEvent", async.tree.Root(), module.get());
   EXPECT_EQ(handled, 2);

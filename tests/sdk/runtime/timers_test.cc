@@ -17,10 +17,10 @@ TEST(Timers, ScheduleAtInThePastPassesZeroDelayAndRunsOnce) {
   FakeHost host;
   auto module = host.LoadModule();
   int runs = 0;
-  module->ScheduleAt(
+  module->timers().ScheduleAt(
       "kiv-joust.force-dismiss-stats", [&] { ++runs; },
       std::chrono::steady_clock::now() - std::chrono::seconds(5));
-  module->ScheduleAt(
+  module->timers().ScheduleAt(
       "later", [] {}, std::chrono::steady_clock::now() + std::chrono::hours(1));
   ASSERT_EQ(host.scheduled.size(), 2u);
   EXPECT_EQ(host.scheduled[0].label, "kiv-joust.force-dismiss-stats");
@@ -35,8 +35,8 @@ TEST(Timers, SettingAgainBeforeTheFiringLeavesOnlyTheNewSchedule) {
   auto module = host.LoadModule();
   int f = 0;
   int g = 0;
-  module->SetTimer("t", 2.0, [&] { ++f; });
-  module->SetTimer("t", 5.0, [&] { ++g; });
+  module->timers().SetTimer("t", 2.0, [&] { ++f; });
+  module->timers().SetTimer("t", 5.0, [&] { ++g; });
   ASSERT_EQ(host.scheduled.size(), 2u);
   EXPECT_EQ(host.scheduled[0].label, "Timer: t");
   EXPECT_NEAR(host.scheduled[1].delay, 5.0, 0.1);
@@ -53,8 +53,8 @@ TEST(Timers, SettingAgainBeforeTheFiringLeavesOnlyTheNewSchedule) {
 TEST(Timers, KilledTimerLogsItsNameWhenItsFiringComes) {
   FakeHost host;
   auto module = host.LoadModule();
-  module->SetTimer("joust_tournament_state_change_7", 1.0, [] { FAIL(); });
-  module->KillTimer("joust_tournament_state_change_7");
+  module->timers().SetTimer("joust_tournament_state_change_7", 1.0, [] { FAIL(); });
+  module->timers().KillTimer("joust_tournament_state_change_7");
   host.logLines.clear();
   host.Fire(0);
   ASSERT_EQ(host.logLines.size(), 1u);
@@ -66,14 +66,15 @@ TEST(Timers, KilledTimerLogsItsNameWhenItsFiringComes) {
 TEST(Timers, CallbackThatKillsOrResetsItsOwnTimerIsNotRearmed) {
   FakeHost host;
   auto module = host.LoadModule();
-  module->SetTimer("kill", 1.0, [&] { module->KillTimer("kill"); });
+  module->timers().SetTimer("kill", 1.0, [&] { module->timers().KillTimer("kill"); });
   host.logLines.clear();
   host.Fire(0);
   EXPECT_EQ(host.scheduled.size(), 1u);
   EXPECT_TRUE(host.logLines.empty());
 
   int runs = 0;
-  module->SetTimer("reset", 1.0, [&] { module->SetTimer("reset", 9.0, [&] { ++runs; }); });
+  module->timers().SetTimer("reset", 1.0,
+                            [&] { module->timers().SetTimer("reset", 9.0, [&] { ++runs; }); });
   host.Fire(1);
   ASSERT_EQ(host.scheduled.size(), 3u);  // only the new schedule
   EXPECT_NEAR(host.scheduled[2].delay, 9.0, 0.1);
@@ -86,7 +87,7 @@ TEST(Await, ReadyFutureMakesNoHostCall) {
   auto module = host.LoadModule();
   Promise<int> promise;
   promise.SetValue(4);
-  EXPECT_EQ(module->Await(promise.GetFuture()), 4);
+  EXPECT_EQ(module->timers().Await(promise.GetFuture()), 4);
   EXPECT_TRUE(host.calls.empty());
 }
 
@@ -97,7 +98,7 @@ TEST(Await, PumpsUntilReadyInsideOneWait) {
   host.onPump = [&] {
     if (host.pumps == 3) promise.SetValue(true);
   };
-  auto result = module->Await(promise.GetFuture());
+  auto result = module->timers().Await(promise.GetFuture());
   ASSERT_TRUE(result.ok());
   EXPECT_EQ(host.pumps, 3);
   ASSERT_EQ(host.calls.size(), 5u);
@@ -109,7 +110,7 @@ TEST(Await, PumpsUntilReadyInsideOneWait) {
 TEST(Await, YieldIsOneWaitAroundOnePump) {
   FakeHost host;
   auto module = host.LoadModule();
-  module->Yield();
+  module->timers().Yield();
   EXPECT_THAT(host.calls, ElementsAre("begin Wait: yield", "pump", "end"));
 }
 
@@ -128,7 +129,7 @@ TEST(AwaitDeathTest, BrokenPromiseIsReportedAndAborts) {
           Promise<int> promise;
           future = promise.GetFuture();
         }
-        (void)module->Await(std::move(future));
+        (void)module->timers().Await(std::move(future));
       },
       HasSubstr("ALE-6D828C10\n\nDescription: Caught std::future_error in AppModule::Await: (4) "));
 }

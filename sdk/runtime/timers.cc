@@ -1,4 +1,3 @@
-// AppModule: one-shot callbacks, named timers, waiting.
 #include <cmath>
 #include <vector>
 
@@ -7,6 +6,7 @@
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
 #include "sdk/runtime/app_module.h"
+#include "sdk/runtime/timers.h"
 
 namespace kiv {
 namespace {
@@ -54,8 +54,7 @@ void ReportFutureError(const FutureError& error) {
 
 }  // namespace runtime_internal
 
-void AppModule::ScheduleAt(const std::string& label, std::function<void()> function,
-                           SteadyTime due) {
+void Timers::ScheduleAt(const std::string& label, std::function<void()> function, SteadyTime due) {
   const int64_t delayNanoseconds =
       std::chrono::duration_cast<std::chrono::nanoseconds>(due.time_since_epoch()).count() -
       NowNanoseconds();
@@ -68,33 +67,33 @@ void AppModule::ScheduleAt(const std::string& label, std::function<void()> funct
     record = owned.get();
     scheduled_[record->id] = std::move(owned);
   }
-  HostScheduleCallback(label.c_str(), &AppModule::FireScheduled, record, delay);
+  module_.HostScheduleCallback(label.c_str(), &Timers::FireScheduled, record, delay);
 }
 
-void AppModule::FireScheduled(void* userData) {
+void Timers::FireScheduled(void* userData) {
   auto* record = static_cast<ScheduledCallback*>(userData);
-  AppModule* module = record ? record->module : nullptr;
-  if (!module) return;
+  Timers* timers = record ? record->timers : nullptr;
+  if (!timers) return;
   // The function runs without the lock, so it may schedule further calls.
   record->function();
   std::unique_ptr<ScheduledCallback> done;
   {
-    std::lock_guard guard(module->timerLock_);
-    auto found = module->scheduled_.find(record->id);
-    if (found != module->scheduled_.end()) {
+    std::lock_guard guard(timers->timerLock_);
+    auto found = timers->scheduled_.find(record->id);
+    if (found != timers->scheduled_.end()) {
       done = std::move(found->second);
-      module->scheduled_.erase(found);
+      timers->scheduled_.erase(found);
     }
   }
 }
 
-void AppModule::OrphanScheduledCallbacks() {
+Timers::~Timers() {
   std::lock_guard guard(timerLock_);
   if (scheduled_.empty()) return;
   Orphans& orphans = OrphanRecords();
   std::lock_guard orphanGuard(orphans.lock);
   for (auto& [id, record] : scheduled_) {
-    record->module = nullptr;
+    record->timers = nullptr;
     record->function = nullptr;
     orphans.records.emplace_back(record.release(), [](void* raw) {
       std::unique_ptr<ScheduledCallback>(static_cast<ScheduledCallback*>(raw)).reset();
@@ -103,8 +102,8 @@ void AppModule::OrphanScheduledCallbacks() {
   scheduled_.clear();
 }
 
-void AppModule::SetTimer(const std::string& name, double intervalSeconds,
-                         std::function<void()> function) {
+void Timers::SetTimer(const std::string& name, double intervalSeconds,
+                      std::function<void()> function) {
   NamedTimer& timer = namedTimers_[name];
   timer.interval = intervalSeconds;
   timer.callback = std::move(function);
@@ -113,18 +112,18 @@ void AppModule::SetTimer(const std::string& name, double intervalSeconds,
   ArmTimer(name, timer.due, timer.generation);
 }
 
-void AppModule::KillTimer(const std::string& name) { namedTimers_.erase(name); }
+void Timers::KillTimer(const std::string& name) { namedTimers_.erase(name); }
 
-void AppModule::ArmTimer(const std::string& name, int64_t due, uint64_t generation) {
+void Timers::ArmTimer(const std::string& name, int64_t due, uint64_t generation) {
   ScheduleAt(
       FormatMessage("Timer: %1", name), [this, name, generation] { FireTimer(name, generation); },
       FromNanoseconds(due));
 }
 
-void AppModule::FireTimer(const std::string& name, uint64_t generation) {
+void Timers::FireTimer(const std::string& name, uint64_t generation) {
   auto found = namedTimers_.find(name);
   if (found == namedTimers_.end()) {
-    Log(kLogWarn, kTimerLogGroups, "%s: Couldn't find timer named %s", logName_.c_str(),
+    Log(kLogWarn, kTimerLogGroups, "%s: Couldn't find timer named %s", module_.logName().c_str(),
         name.c_str());
     return;
   }
@@ -140,10 +139,15 @@ void AppModule::FireTimer(const std::string& name, uint64_t generation) {
   }
 }
 
-void AppModule::Yield() {
-  HostBeginWait("Wait: yield");
-  HostPumpOnce();
-  HostEndWait();
+void Timers::Yield() {
+  BeginWait("Wait: yield");
+  PumpOnce();
+  EndWait();
 }
+
+void Timers::BeginWait(const char* label) { module_.HostBeginWait(label); }
+void Timers::PumpOnce() { module_.HostPumpOnce(); }
+void Timers::EndWait() { module_.HostEndWait(); }
+bool Timers::HasHost() const { return module_.hostApi() != nullptr; }
 
 }  // namespace kiv

@@ -1,4 +1,4 @@
-// AppModule: backend calls through the login plugin's service proxy.
+#include "sdk/runtime/service_proxy.h"
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
@@ -18,72 +18,75 @@ uint64_t HandleWord(void* handle) { return reinterpret_cast<uintptr_t>(handle); 
 
 }  // namespace
 
-std::string AppModule::StartServiceCallJson(const std::string& service, const std::string& method,
-                                            MaybeType<Failure, std::string> payloadJson,
-                                            const std::string& answerMethod,
-                                            const std::string& extra,
-                                            ServiceProxyCallback callback) {
-  if (finalizing_) return "Finalizing";
+const TypeRegistry& ServiceProxy::Registry() const { return module_.typeRegistry(); }
+bool ServiceProxy::Finalizing() const { return module_.finalizing(); }
+
+std::string ServiceProxy::StartCallJson(const std::string& service, const std::string& method,
+                                        MaybeType<Failure, std::string> payloadJson,
+                                        const std::string& answerMethod, const std::string& extra,
+                                        ServiceProxyCallback callback) {
+  if (Finalizing()) return "Finalizing";
   if (!payloadJson.ok()) return payloadJson.failure().ToString();
   const std::string callName = CallKey(service, method);
-  Log(kLogAlways, kGroupDbg, "%s: Preparing service proxy request: %s", logName_.c_str(),
+  Log(kLogAlways, kGroupDbg, "%s: Preparing service proxy request: %s", module_.logName().c_str(),
       callName.c_str());
   std::string key;
   if (!answerMethod.empty()) {
     key = CallKey(service, answerMethod);
     bool inFlight = false;
     {
-      std::lock_guard guard(serviceProxyLock_);
+      std::lock_guard guard(lock_);
       inFlight = pendingRequests_.count(key) != 0;
     }
     if (inFlight) {
       Log(kLogError, kGroupDbg,
-          "%s: Could not invoke service proxy as request is already in flight", logName_.c_str());
+          "%s: Could not invoke service proxy as request is already in flight",
+          module_.logName().c_str());
       return "Request already in flight";
     }
-    auto posted = Send<void>(KIV_METHOD_POST, kMethodRequestUri, service, method, answerMethod,
-                             extra, HandleWord(pluginHandle_), *payloadJson);
+    auto posted =
+        requests_.Send<void>(KIV_METHOD_POST, kMethodRequestUri, service, method, answerMethod,
+                             extra, HandleWord(module_.pluginHandle()), *payloadJson);
     if (!posted.ok()) return posted.failure().ToString();
   } else {
-    auto uuid = Send<std::string>(KIV_METHOD_POST, kUuidRequestUri, service, method,
-                                  HandleWord(pluginHandle_), *payloadJson);
+    auto uuid = requests_.Send<std::string>(KIV_METHOD_POST, kUuidRequestUri, service, method,
+                                            HandleWord(module_.pluginHandle()), *payloadJson);
     if (!uuid.ok()) return uuid.failure().ToString();
     key = std::move(uuid).take();
   }
-  Log(kLogAlways, kGroupDbg, "%s: Started service proxy request: %s (%s)", logName_.c_str(),
-      callName.c_str(), key.c_str());
-  std::lock_guard guard(serviceProxyLock_);
+  Log(kLogAlways, kGroupDbg, "%s: Started service proxy request: %s (%s)",
+      module_.logName().c_str(), callName.c_str(), key.c_str());
+  std::lock_guard guard(lock_);
   pendingRequests_[key] = std::move(callback);
   DeliverMatchedLocked();
   return "";
 }
 
-void AppModule::OnServiceProxyResponse(const std::string& key,
-                                       PluginServiceProxyResponse response) {
-  std::lock_guard guard(serviceProxyLock_);
+void ServiceProxy::OnResponse(const std::string& key, PluginServiceProxyResponse response) {
+  std::lock_guard guard(lock_);
   receivedResponses_[key] = std::move(response);
   DeliverMatchedLocked();
 }
 
-void AppModule::OnServiceProxyAsync(const PluginServiceProxyResponse& response) {
+void ServiceProxy::OnAsyncResponse(const PluginServiceProxyResponse& response) {
   const std::string key = CallKey(response.serviceName, response.methodName);
-  std::lock_guard guard(serviceProxyLock_);
+  std::lock_guard guard(lock_);
   auto handler = asyncHandlers_.find(key);
   if (handler == asyncHandlers_.end()) {
     Log(kLogError, kGroupDbg,
-        "%s: Could not find registered handler for async service proxy event %s", logName_.c_str(),
-        key.c_str());
+        "%s: Could not find registered handler for async service proxy event %s",
+        module_.logName().c_str(), key.c_str());
     return;
   }
   handler->second(response);
 }
 
-void AppModule::SetAsyncServiceHandler(const std::string& key, ServiceProxyCallback handler) {
-  std::lock_guard guard(serviceProxyLock_);
+void ServiceProxy::SetAsyncServiceHandler(const std::string& key, ServiceProxyCallback handler) {
+  std::lock_guard guard(lock_);
   asyncHandlers_[key] = std::move(handler);
 }
 
-void AppModule::DeliverMatchedLocked() {
+void ServiceProxy::DeliverMatchedLocked() {
   for (auto received = receivedResponses_.begin(); received != receivedResponses_.end();) {
     auto pending = pendingRequests_.find(received->first);
     if (pending == pendingRequests_.end()) {
@@ -98,13 +101,13 @@ void AppModule::DeliverMatchedLocked() {
     pendingRequests_.erase(pending);
     received = receivedResponses_.erase(received);
     callback(response);
-    Log(kLogAlways, kGroupDbg, "%s: Fulfilled service proxy request: %s", logName_.c_str(),
+    Log(kLogAlways, kGroupDbg, "%s: Fulfilled service proxy request: %s", module_.logName().c_str(),
         key.c_str());
   }
 }
 
-void AppModule::ClearServiceProxyTables() {
-  std::lock_guard guard(serviceProxyLock_);
+void ServiceProxy::Clear() {
+  std::lock_guard guard(lock_);
   pendingRequests_.clear();
   asyncHandlers_.clear();
   receivedResponses_.clear();
