@@ -5,9 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "sdk/codec/json_reader.h"
-#include "sdk/codec/msgpack_reader.h"
-#include "sdk/codec/yaml_reader.h"
+#include "sdk/rest/content_types.h"
 #include "sdk/rest/decode_text.h"
 #include "sdk/rest/url_decode.h"
 #include "sdk/value/format_message.h"
@@ -83,28 +81,21 @@ void BindBody(const Endpoint& endpoint, const IncomingRequest& request,
   if (target < 0) return;
   const std::string_view type = request.contentType ? request.contentType : "";
   const std::string_view text(reinterpret_cast<const char*>(request.body), request.bodySize);
-  BindingProperty decoded;
-  if (StartsWithIgnoringCase(type, "application/x-msgpack")) {
-    MessagePackResult read = ReadMessagePack(request.body, request.bodySize);
-    if (read.value.IsValid() && read.consumed < request.bodySize) {
-      status.SetError("Extra MessgePack data found in body");
-      return;
-    }
-    decoded = std::move(read.value);
-  } else if (StartsWithIgnoringCase(type, "application/json") ||
-             StartsWithIgnoringCase(type, "application/vnd.api+json")) {
-    decoded = ReadJson(text);
-  } else if (StartsWithIgnoringCase(type, "application/x-yaml")) {
-    decoded = ReadYaml(text);
-  } else {
+  const auto format = FormatOfContentType(type, ContentUse::kBody);
+  if (!format) {
     status.SetError("Unsupported body content type");
     return;
   }
-  if (!decoded.IsValid()) {
-    status.SetError(decoded.Error());
+  DecodedText decoded = ReadInFormat(*format, text);
+  if (!decoded.value.IsValid()) {
+    status.SetError(decoded.value.Error());
     return;
   }
-  values[target] = std::move(decoded);
+  if (*format == TextFormat::kMessagePack && decoded.consumed < request.bodySize) {
+    status.SetError("Extra MessgePack data found in body");
+    return;
+  }
+  values[target] = std::move(decoded.value);
 }
 
 }  // namespace

@@ -1,12 +1,12 @@
 // decode_text.h: turning one argument text into a value by its content type
 // (or, for structured arguments without one, by sniffing its first bytes).
 //
-// Order: MessagePack by type ("application/x-msgpack", also "-ext"), then
-// sniffed (a map or array header, structured only); JSON by type, then sniffed
-// ("{" or "[" after leading spaces); YAML by type ("text/x-yaml"), then
-// sniffed ("---" after leading spaces); "application/octet-stream" as a blob;
-// anything else is the text as a string. Content types compare
-// case-insensitively as prefixes.
+// A content type that the table of content types (content_types.h) names for
+// argument texts decides the format: MessagePack, JSON, YAML
+// ("text/x-yaml") or bytes ("application/octet-stream", a blob). A
+// structured argument without a content type is sniffed: a MessagePack map or
+// array header, then "{" or "[" after leading spaces (JSON), then "---"
+// (YAML). Anything else is the text as a string.
 //
 //   ConversionStatus status;
 //   BindingProperty ids = DecodeText("[1,2]", "", true, "ids", "GetX", status);
@@ -24,8 +24,5 @@ namespace kiv {
 BindingProperty DecodeText(std::string_view text, std::string_view contentType, bool structured,
                            std::string_view parameter, std::string_view function,
                            ConversionStatus& status);
-
-/// True when `text` starts with `prefix`, ignoring ASCII case.
-bool StartsWithIgnoringCase(std::string_view text, std::string_view prefix);
 
 }  // namespace kiv
