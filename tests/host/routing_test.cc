@@ -11,8 +11,10 @@
 #include "host/host_clock.h"
 #include "host/host_value_json.h"
 #include "host/plugin_host.h"
+#include "host/resource_event.h"
 #include "host/route_table.h"
 #include "host/url_template.h"
+#include "tests/shared/url_cases.h"
 
 namespace kiv::host {
 namespace {
@@ -20,30 +22,9 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::Pair;
 
-struct TemplateCase {
-  const char* desc;
-  const char* urlTemplate;
-  const char* path;
-  bool matches;
-  std::vector<std::pair<std::string, std::string>> captures;
-};
-
-TEST(UrlTemplate, MatchesWholePathsAndDecodesCaptures) {
-  const std::vector<TemplateCase> cases = {
-      {"literal", "/kiv-joust/v1/enabled", "/kiv-joust/v1/enabled", true, {}},
-      {"literal is case-sensitive", "/kiv-joust/v1/enabled", "/kiv-joust/v1/Enabled", false, {}},
-      {"plain may be empty", "/a/{x}/b", "/a//b", true, {{"x", ""}}},
-      {"plain stops at slash", "/a/{x}/b", "/a/1/2/b", false, {}},
-      {"full match, not a search", "/a/{x}", "/a/1/extra/", false, {}},
-      {"greedy takes slashes", "/files/{+path}", "/files/a/b/c", true, {{"path", "a/b/c"}}},
-      {"fragment", "/doc{#frag}", "/doc#part/2", true, {{"frag", "part/2"}}},
-      {"dot is literal", "/v1.0/{x}", "/v1x0/5", false, {}},
-      {"decoded", "/t/{id}", "/t/a%2Fb", true, {{"id", "a/b"}}},
-      {"plus is space", "/t/{id}", "/t/a+b", true, {{"id", "a b"}}},
-      {"marker only first", "/t/{a+b}", "/t/x", true, {{"a+b", "x"}}},
-      {"two parameters", "/t/{a}/r/{b}", "/t/1/r/2", true, {{"a", "1"}, {"b", "2"}}},
-  };
-  for (const TemplateCase& c : cases) {
+// The host's twin of the plugin's URL handling answers the shared cases.
+TEST(UrlTemplate, AnswersTheSharedCases) {
+  for (const url_cases::TemplateCase& c : url_cases::kTemplateCases) {
     SCOPED_TRACE(c.desc);
     const auto captures = UrlTemplate(c.urlTemplate).Match(c.path);
     ASSERT_EQ(captures.has_value(), c.matches);
@@ -52,12 +33,12 @@ TEST(UrlTemplate, MatchesWholePathsAndDecodesCaptures) {
     for (const UrlCapture& capture : *captures) got.emplace_back(capture.name, capture.value);
     EXPECT_EQ(got, c.captures);
   }
-}
-
-TEST(UrlDecode, DecodesEscapesAndDropsATruncatedPercent) {
-  EXPECT_EQ(UrlDecode("a%41%4a%4A+b"), "aAJJ b");
-  EXPECT_EQ(UrlDecode("x%4"), "x4");
-  EXPECT_EQ(UrlDecode("x%"), "x");
+  for (const url_cases::DecodeCase& c : url_cases::kDecodeCases) {
+    EXPECT_EQ(UrlDecode(c.encoded), c.decoded) << c.encoded;
+  }
+  for (const url_cases::EventNameCase& c : url_cases::kEventNameCases) {
+    EXPECT_EQ(ResourceEventName(c.uri), c.eventName) << c.uri;
+  }
 }
 
 TEST(RouteTable, TheMostSpecificRouteWinsAndTiesGoToTheFirst) {

@@ -12,17 +12,11 @@ namespace {
 using ::testing::ElementsAre;
 using testing::FakeHost;
 
-TEST(EventNames, KeepThreeSegmentsOrFiveUnderPlatformConfig) {
-  EXPECT_EQ(EventNameOfUri("/kiv-gameflow/v1/session"), "OnJsonApiEvent_kiv-gameflow_v1_session");
-  EXPECT_EQ(EventNameOfUri("/kiv-gameflow/v1/session/extra"),
-            "OnJsonApiEvent_kiv-gameflow_v1_session");
+TEST(EventNames, EmptyAndDoubledSlashes) {
   EXPECT_EQ(EventNameOfUri("//kiv-gameflow//v1/session/"),
             "OnJsonApiEvent_kiv-gameflow_v1_session");
-  EXPECT_EQ(EventNameOfUri("/kiv-platform-config/v1/namespaces/A/B/C"),
-            "OnJsonApiEvent_kiv-platform-config_v1_namespaces_A_B");
   EXPECT_EQ(EventNameOfUri("/"), "OnJsonApiEvent");
   EXPECT_EQ(EventNameOfUri(""), "OnJsonApiEvent");
-  EXPECT_EQ(EventNameOfUri("/a"), "OnJsonApiEvent_a");
 }
 
 TEST(EventNames, StarMatchesOneSegmentThatMayBeEmptyOnlyBeforeASlash) {
