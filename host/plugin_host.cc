@@ -24,6 +24,10 @@ int gPluginHandleTag;
 // Pumps in a row that found nothing to run and nothing scheduled, on the
 // virtual clock, before the host declares the plugin's wait hopeless.
 constexpr int kHopelessIdlePumps = 100'000;
+// A wait that the virtual clock carries this far (a day) is waiting for
+// something that never comes: only the plugin's own repeating timers are
+// left to run, and they would move the clock forever.
+constexpr int64_t kHopelessVirtualWaitNanoseconds = 24 * 3600 * 1'000'000'000LL;
 
 // How long an idle pump waits for work from other threads while serving; the
 // plugin pumps again right after, so this only bounds a wait's granularity.
@@ -356,6 +360,14 @@ void PluginHost::PumpOnce(HostApi* api) {
   // Nothing ready: wait for what is scheduled, as a real host's wait would.
   if (host.IdleUntilNextDue()) {
     host.idlePumps_ = 0;
+    if (VirtualClockActive() && host.waitDepth_ > 0 &&
+        MonotonicNow() - host.waitStartedAt_ > kHopelessVirtualWaitNanoseconds) {
+      std::fprintf(stderr,
+                   "kiv-host: the plugin has waited (%s) for a day of virtual time while only "
+                   "scheduled callbacks ran; nothing is going to answer it\n",
+                   host.waitLabels_.empty() ? "no wait" : host.waitLabels_.back().c_str());
+      std::abort();
+    }
     host.RunOne();
     return;
   }
@@ -377,7 +389,7 @@ void PluginHost::BeginWait(HostApi* api, const char* label, uint32_t) {
   if (host.keepHistory_) {
     Guarded("BeginWait", [&] { host.waitLabels_.emplace_back(label ? label : ""); });
   }
-  ++host.waitDepth_;
+  if (host.waitDepth_++ == 0) host.waitStartedAt_ = MonotonicNow();
 }
 
 void PluginHost::EndWait(HostApi* api) { --From(api).waitDepth_; }

@@ -256,6 +256,7 @@ class PluginHost : public NeighbourContext {
   std::atomic<bool> hasForeignWork_{false};
   std::vector<std::string> waitLabels_;
   int waitDepth_ = 0;
+  int64_t waitStartedAt_ = 0;  ///< Clock time when the outermost wait began.
   int idlePumps_ = 0;
   EndpointRouter router_;
   uint64_t requestIds_ = 0;

@@ -240,6 +240,15 @@ TEST_F(RuntimeServices, TimerSetAgainBeforeItFiresRunsOnlyTheNewOne) {
                                         HasSubstr("kiv-probe: Couldn't find timer named t"))));
 }
 
+TEST_F(RuntimeServices, WaitThatOnlyRepeatingTimersCouldEndFailsClearly) {
+  // A backend call that is never answered, while a one-second timer keeps
+  // moving the virtual clock: the host gives up after a day of virtual time.
+  service_.Set("joust", "lost", ServiceReply::Never());
+  Post("/kiv-probe/v1/runtime/timer?name=tick&seconds=1&tag=tick");
+  EXPECT_DEATH(Post("/kiv-probe/v1/runtime/backend?service=joust&method=lost", "0"),
+               "has waited \\(Wait: future<.*\\) for a day of virtual time");
+}
+
 TEST_F(RuntimeServices, TenMinuteTimerRunsInMillisecondsOfRealTime) {
   const auto realStart = std::chrono::system_clock::now();
   Post("/kiv-probe/v1/runtime/timer?name=long&seconds=600&tag=long");
