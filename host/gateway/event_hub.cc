@@ -2,8 +2,8 @@
 
 #include <string_view>
 
-#include "host/gateway/host_value_reader.h"
 #include "host/host_value_json.h"
+#include "host/host_value_reader.h"
 #include "host/resource_event.h"
 
 namespace kiv::host::gateway {

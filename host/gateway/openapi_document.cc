@@ -11,7 +11,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/gateway/host_value_reader.h"
+#include "host/host_value_reader.h"
 #include "host/resource_event.h"
 #include "host/route_table.h"
 

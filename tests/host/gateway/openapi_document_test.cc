@@ -9,7 +9,7 @@
 #include <fstream>
 #include <string>
 
-#include "host/gateway/host_value_reader.h"
+#include "host/host_value_reader.h"
 #include "host/route_table.h"
 #include "tests/host/gateway/gateway_fixture.h"
 

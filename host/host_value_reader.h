@@ -1,6 +1,8 @@
 // host_value_reader.h: reads members, texts and lists out of a HostValue
-// tree without copying it (the help records of the API description, event
-// bodies).
+// tree without copying it: what stand-in neighbours read from the plugin's
+// requests, and the gateway from the help records of the API description
+// and from event bodies. Answers are built the other way, from JSON text
+// (host_value_json.h: JsonToHostValue) or with owned_host_value.h.
 //
 // Every read tolerates the wrong shape: a missing member, a text where a
 // list was expected and so on read as absent or empty, never as an error.
@@ -20,7 +22,7 @@
 
 #include "kiv_plugin_abi.h"
 
-namespace kiv::host::gateway {
+namespace kiv::host {
 
 /// The member `name` of a structure; null when absent or not a structure.
 const HostValue* FindMember(const HostValue& value, std::string_view name);
@@ -44,4 +46,4 @@ std::optional<int64_t> IntegerIf(const HostValue* value);
 /// The items of a collection; empty for anything else.
 std::span<const HostValue> ItemsOf(const HostValue* value);
 
-}  // namespace kiv::host::gateway
+}  // namespace kiv::host

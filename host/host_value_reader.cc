@@ -1,9 +1,9 @@
-#include "host/gateway/host_value_reader.h"
+#include "host/host_value_reader.h"
 
 #include <cstring>
 #include <limits>
 
-namespace kiv::host::gateway {
+namespace kiv::host {
 
 const HostValue* FindMember(const HostValue& value, std::string_view name) {
   if (value.tag != KIV_VALUE_STRUCTURE || !value.u.structure.members) return nullptr;
@@ -44,4 +44,4 @@ std::span<const HostValue> ItemsOf(const HostValue* value) {
   return {value->u.collection.items, value->u.collection.count};
 }
 
-}  // namespace kiv::host::gateway
+}  // namespace kiv::host
