@@ -1,4 +1,5 @@
 #include "sdk/codec/json_writer.h"
+#include "sdk/codec/ordered_json_object.h"
 
 #include <gtest/gtest.h>
 
@@ -113,6 +114,15 @@ class RecordingWriter final : public ValueWriter {
   void EndMember() override { calls += ';'; }
   void EndStructure() override { calls += '}'; }
 };
+
+TEST(OrderedJsonObject, KeepsTheOrderOfAdditionAndWritesValuesAsWriteJson) {
+  EXPECT_EQ(OrderedJsonObject().Text(), "{}");
+  OrderedJsonObject object;
+  object.Add("z\"", BindingProperty(int64_t{-7}))
+      .Add("a", ReadJson(R"({"y": 1, "x": [true]})"))
+      .Add("m", BindingProperty());
+  EXPECT_EQ(object.Text(), R"({"z\"":-7,"a":{"x":[true],"y":1},"m":null})");
+}
 
 TEST(ValueWriter, WalkCallsOperationsInContractOrder) {
   const BindingProperty value = ReadJson(R"({"b": [true, null], "a": {"c": -1}})");
