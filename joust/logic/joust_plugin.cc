@@ -1,13 +1,35 @@
 #include "joust/logic/joust_plugin.h"
 
+#include <chrono>
+
+#include "joust/logic/configuration.h"
+#include "joust/logic/gameflow_presence.h"
+#include "joust/logic/match_flow.h"
+#include "joust/logic/push_notifications.h"
+#include "joust/logic/session.h"
 #include "joust/model/register_model.h"
 #include "sdk/log/assertion.h"
 
 namespace kiv::joust {
+namespace {
 
-JoustPlugin::JoustPlugin() : state_(std::make_unique<JoustPluginState>()) {}
+int64_t SteadyNanoseconds() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
-JoustPlugin::~JoustPlugin() { state_.reset(); }
+}  // namespace
+
+JoustPlugin::JoustPlugin(EndpointRegistration registerEndpoints)
+    : state_(std::make_unique<JoustPluginState>()),
+      registerEndpoints_(registerEndpoints),
+      backend_(*this, *this) {}
+
+JoustPlugin::~JoustPlugin() {
+  lastPresence.reset();
+  state_.reset();
+}
 
 void JoustPlugin::RegisterApi() {
   // A model the registry refuses would leave requests and events without
@@ -15,8 +37,47 @@ void JoustPlugin::RegisterApi() {
   if (auto registered = RegisterJoustModel(typeRegistry()); !registered.ok()) {
     FailAssertion("ALE-5B1C7E24", registered.failure().Message(), __FILE__, __LINE__, __func__);
   }
+  if (registerEndpoints_) registerEndpoints_(*this);
 }
 
-bool JoustPlugin::Start() { return true; }
+bool JoustPlugin::Start() {
+  ResourceEvents& events = this->events();
+  events.ObserveAs<Api::LoginSession>("/kiv-login/v1/session",
+                                      [this](const auto& event) { OnLoginEvent(*this, event); });
+  events.ObserveAs<Api::GameflowAvailability>(
+      "/kiv-gameflow/v1/availability",
+      [this](const auto& event) { OnGameflowAvailability(*this, event); });
+  events.ObserveAs<Api::GameflowSession>(
+      "/kiv-gameflow/v1/session", [this](const auto& event) { OnGameflowSession(*this, event); });
+  events.ObserveAs<Api::JoustConfig>(
+      "/kiv-platform-config/v1/namespaces/JoustConfig",
+      [this](const auto& event) { OnConfigurationEvent(*this, event); });
+  events.ObserveAs<Api::EntitlementsToken>(
+      "/entitlements/v1/token", [this](const auto& event) { OnEntitlementsEvent(*this, event); });
+  for (std::string_view topic : kPushTopics) {
+    events.ObserveAs<ZMS::ZMSMessage>(
+        std::string(kPushTopicPrefix) + std::string(topic),
+        [this, topic](const TypedResourceEvent<ZMS::ZMSMessage>& event) {
+          OnPushMessage(*this, topic, event);
+        });
+  }
+  events.ObserveAs<Api::MatchmakingReadyCheckResource>(
+      "/kiv-matchmaking/v1/ready-check", [this](const auto& event) { OnReadyCheck(*this, event); });
+  events.ObserveAs<Api::MatchmakingSearchResource>(
+      "/kiv-lobby-team-builder/v1/matchmaking",
+      [this](const auto& event) { OnMatchmakingSearch(*this, event); });
+  return true;
+}
+
+int64_t JoustPlugin::ServerNow() const {
+  const int64_t elapsed = SteadyNanoseconds() - static_cast<int64_t>(state_->clockSyncSteady);
+  return state_->clockSyncServer + elapsed / 1'000'000;
+}
+
+bool JoustPlugin::DataReady() const { return Ready(*state_); }
+Api::JoustState JoustPlugin::EnabledState() const { return state_->enabledState; }
+bool JoustPlugin::Entitled() const { return kiv::joust::Entitled(*state_); }
+const std::string& JoustPlugin::EntitlementToken() const { return state_->token; }
+const std::string& JoustPlugin::AccessToken() const { return state_->accessToken; }
 
 }  // namespace kiv::joust

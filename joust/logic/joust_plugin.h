@@ -1,29 +1,76 @@
-// joust_plugin.h: the plugin's module class.
+// joust_plugin.h: JoustPlugin, the plugin's module class.
 //
-// `JoustPlugin` is the `AppModule` that the load call creates. It owns the
-// tournament state object and fills the module's registration and start hooks.
+// The `AppModule` that the load call creates. It owns the tournament state
+// object and the backend client, fills the module's registration hook (the
+// whole type model, then the endpoints handed to it at construction) and its
+// start hook (the sixteen subscriptions to other plugins' resources), and
+// offers the handlers' common steps: the server clock and the publication
+// pass. The logic's handlers live in their own units (session, configuration,
+// cache, state machine, publication, ...) and work on the plugin through its
+// public members.
+//
+// Not for: the endpoint table; the plugin entry composes it (plugin/), so the
+// logic never depends on the API layer.
+//
+//   auto plugin = std::make_unique<JoustPlugin>(&RegisterJoustEndpoints);
+//   plugin->Load(record, kJoustShortName);
 #pragma once
 
+#include <cstdint>
 #include <memory>
 
+#include "joust/backend/backend_client.h"
+#include "joust/backend/feature_gate.h"
 #include "joust/logic/joust_plugin_state.h"
+#include "joust/model/api/tournament.h"
 #include "sdk/runtime/app_module.h"
 
 namespace kiv::joust {
 
-class JoustPlugin final : public AppModule {
+class JoustPlugin;
+
+/// Declares the plugin's endpoints; called by the registration hook after the
+/// type model.
+using EndpointRegistration = void (*)(JoustPlugin& plugin);
+
+class JoustPlugin final : public AppModule, private FeatureGate {
  public:
-  JoustPlugin();
-  /// Destroys the state object first, then the module part.
+  /// `registerEndpoints` may be null (a plugin without endpoints, in tests).
+  explicit JoustPlugin(EndpointRegistration registerEndpoints = nullptr);
+  /// Frees the last presence, destroys the state object, then the module.
   ~JoustPlugin() override;
 
   void RegisterApi() override;
   bool Start() override;
 
   JoustPluginState& state() { return *state_; }
+  const JoustPluginState& state() const { return *state_; }
+  BackendClient& backend() { return backend_; }
+
+  /// Server time in milliseconds: the last server time received plus the
+  /// monotonic time elapsed since.
+  int64_t ServerNow() const;
+  /// Recomputes derived state, publishes every marked resource, arms or
+  /// cancels the tournament timers, posts queued notifications and clears the
+  /// change set.
+  void RunPublicationPass();
+
+  /// The queue id of the last matchmaking search seen; -1 before any.
+  int32_t lastQueueId = -1;
+  /// The last chat presence sent, when one was.
+  std::unique_ptr<Api::PlaymodeRestrictedInfo> lastPresence;
 
  private:
+  // FeatureGate: what the backend client asks before a call.
+  bool DataReady() const override;
+  Api::JoustState EnabledState() const override;
+  bool Entitled() const override;
+  const std::string& EntitlementToken() const override;
+  const std::string& AccessToken() const override;
+
   std::unique_ptr<JoustPluginState> state_;
+  EndpointRegistration registerEndpoints_;
+  BackendClient backend_;
 };
 
 /// The plugin's short name.

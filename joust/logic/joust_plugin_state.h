@@ -1,13 +1,97 @@
-// joust_plugin_state.h: the one object that holds everything the tournament
-// logic knows. Owned by `JoustPlugin`; handlers change it and then run the
-// publication pass.
+// joust_plugin_state.h: JoustPluginState, the one object that holds
+// everything the tournament logic knows: the session facts (login, game flow,
+// configuration, entitlements, server clock), the cache of the player's
+// tournament data, the derived state of each tournament, and the change set
+// of the next publication pass. Owned by JoustPlugin; handlers change it and
+// then run the pass. Nothing here locks: every handler runs on the host's
+// dispatch thread, and re-reads the state after any wait.
+//
+// Not for: logic. The cache's write and read operations live in cache.h, the
+// derived state in state_machine.h, the pass in publication.h.
 #pragma once
 
+#include <cstdint>
+#include <deque>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <utility>
+#include <vector>
+
+#include "joust/logic/change_set.h"
+#include "joust/model/api/enums.h"
+#include "joust/model/api/gameflow.h"
+#include "joust/model/api/history.h"
+#include "joust/model/api/player_notification_data.h"
+#include "joust/model/api/session.h"
+#include "joust/model/api/stats.h"
+#include "joust/model/api/tournament.h"
+#include "joust/model/lcds/bracket.h"
+#include "joust/model/lcds/pending_roster.h"
+#include "joust/model/lcds/roster.h"
+#include "joust/model/lcds/tournament.h"
+#include "joust/model/zms/notifications.h"
+#include "sdk/value/binding_property.h"
+
 namespace kiv::joust {
+
+/// A hash map as the state keeps them: 8 initial buckets, load factor at
+/// most 1.0.
+template <typename K, typename V, typename Hash = std::hash<K>>
+class StateMap : public std::unordered_map<K, V, Hash> {
+ public:
+  StateMap() : std::unordered_map<K, V, Hash>(8) { this->max_load_factor(1.0f); }
+  /// Empties the map and gives it back its 8 buckets.
+  void Reset() { *this = StateMap(); }
+};
 
 class JoustPluginState {
  public:
   virtual ~JoustPluginState() = default;
+
+  std::unique_ptr<JoustChangeSet> changes = std::make_unique<JoustChangeSet>();
+  /// Notifications waiting to be posted, each with the reasons and players
+  /// its texts are filled from when it is posted.
+  std::deque<Api::PlayerNotificationData> notificationQueue;
+  uint64_t summonerId = 0;
+  bool loggedIn = false;
+  bool checkinAllowed = false;
+  bool configReceived = false;
+  bool entitlementsReceived = false;
+  bool minimalInfoLoaded = false;
+  Api::GameflowPhase gameflowPhase = Api::GameflowPhase::kNone;
+  uint64_t clockSyncSteady = 0;  ///< Monotonic nanoseconds at the last server-time sync.
+  int64_t clockSyncServer = 0;   ///< Server milliseconds at that reading.
+  Api::JoustVisibility visibility = Api::JoustVisibility::kHidden;
+  Api::JoustState enabledState = Api::JoustState::kDarkDisabled;
+  std::string token;        ///< Never logged or published.
+  std::string accessToken;  ///< Never logged or published.
+  std::vector<std::string> entitlements;
+  std::string darkModeEntitlement;
+  bool playmodeRestrictionEnabled = true;
+  bool useIndividualEntitlement = false;
+  bool individualEntitled = false;
+  BindingProperty iconConfig;
+  StateMap<int64_t, std::vector<LCDS::PendingRosterDTO>> invitationsByTournament;
+  StateMap<int64_t, LCDS::PendingRosterDTO> pendingRosterByTournament;
+  StateMap<int64_t, LCDS::TournamentDTO> tournaments;
+  StateMap<std::pair<int64_t, int64_t>, LCDS::RosterDTO, PairHash> rosters;
+  StateMap<int64_t, int64_t> homeRosterByTournament;
+  StateMap<int64_t, std::vector<LCDS::RosterDTO>> subInvitationsByTournament;
+  StateMap<int64_t, Api::PlayerTournamentData> playerTournamentData;
+  StateMap<int64_t, LCDS::Bracket> brackets;
+  StateMap<int64_t, Api::TournamentStateInfo> stateInfos;
+  Api::TournamentGameEnd gameEnd;
+  /// The last notification prompt ("no reason" in both reason fields until
+  /// the first one).
+  Api::PlayerNotificationData notificationPrompt;
+  ZMS::EogPlayerUpdateDTO eogPlayerUpdate;
+  Api::PlayerData tickets;
+  std::vector<Api::RosterStats> history;
+  Api::PlayerRewards rewards{.seasonVp = -1, .themeVp = {}};
+  /// The individual entitlement check was switched on and has not run yet
+  /// (it waits until the plugin's data is ready).
+  bool individualCheckDue = false;
 };
 
 }  // namespace kiv::joust

@@ -4,7 +4,9 @@
 //
 // Not for: the notification records (notifications.h). The number one past
 // the last named value (kNoReason) marks "no reason" in a stored notification;
-// it has no name, so it is written and read as a number.
+// it has no name, so it is written as a number. A roster reason reads such
+// numbers back; a pending-roster reason does not, so a pending-roster
+// notification without a named reason is refused when it is decoded.
 //
 //   ZMS::NotifyReason reason = ZMS::NotifyReason::kKick;  // written as "KICK"
 #pragma once
@@ -73,8 +75,7 @@ constexpr auto DescribeEnum(const NotifyReason*) {
                                              {"REVOKED_TICKET", 24},
                                              {"DECLINE_TICKET", 25},
                                              {"ACCEPT_TICKET", 26}})
-      .Described("Why a pending roster changed.")
-      .ReadingUnnamedNumbers();
+      .Described("Why a pending roster changed.");
 }
 
 enum class RosterNotifyReason : int32_t {

@@ -1,0 +1,409 @@
+#include "joust/logic/cache.h"
+
+#include <algorithm>
+#include <chrono>
+
+#include "joust/backend/backend_methods.h"
+#include "joust/logic/joust_plugin.h"
+#include "joust/logic/rest_builders.h"
+#include "joust/logic/state_machine.h"
+#include "sdk/value/conversion_status.h"
+#include "sdk/value/format_message.h"
+#include "sdk/value/native/convert.h"
+
+namespace kiv::joust {
+namespace {
+
+using Api::PlayerState;
+
+uint64_t SteadyNanoseconds() {
+  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
+                                   std::chrono::steady_clock::now().time_since_epoch())
+                                   .count());
+}
+
+Api::PlayerTournamentData& Standing(JoustPluginState& state, int64_t tournamentId) {
+  return state.playerTournamentData[tournamentId];  // a new entry starts as "NO_ROSTER"
+}
+
+void MarkRosterWrite(JoustPluginState& state, int64_t tournamentId, int64_t rosterId) {
+  JoustChangeSet& changes = *state.changes;
+  changes.stateInfoDirty.Insert(tournamentId);
+  changes.playerDataChanged.Insert(tournamentId);
+  changes.rostersChanged.Insert({tournamentId, std::to_string(rosterId)});
+  changes.restrictionChanged = true;
+  changes.playerChanged = true;
+}
+
+Failure NoTournament(int64_t tournamentId) {
+  return Failure(404, FormatMessage("No tournament with the id %1 exists", tournamentId));
+}
+
+Failure NoRoster(int64_t tournamentId, std::string_view rosterId) {
+  return Failure(404, FormatMessage("No roster found with tournamentId %1 and rosterId %2",
+                                    tournamentId, rosterId));
+}
+
+// The player's substitution entry in a roster that took the player on as a
+// substitute: in the roster's entry for the current phase, else in its
+// dynamic state.
+const LCDS::PhaseRosterSubDTO* SubstituteEntry(const LCDS::RosterDTO& roster, int64_t phaseId,
+                                               uint64_t playerId) {
+  for (const LCDS::PhaseRosterDTO& phase : roster.phases) {
+    if (phase.phaseId != phaseId) continue;
+    for (const auto& sub : phase.phaseRosterSubs) {
+      if (sub.playerId == playerId) return &sub;
+    }
+  }
+  for (const auto& sub : roster.dynamicState.phaseRosterSubs) {
+    if (sub.playerId == playerId) return &sub;
+  }
+  return nullptr;
+}
+
+// Records have no equality of their own; their values do.
+bool SameTournament(const LCDS::TournamentDTO& left, const LCDS::TournamentDTO& right) {
+  ConversionStatus status;
+  BindingProperty a;
+  BindingProperty b;
+  ToValue(left, a, status);
+  ToValue(right, b, status);
+  return status.IsValid() && a == b;
+}
+
+}  // namespace
+
+void SetRoster(JoustPluginState& state, int64_t tournamentId, int64_t rosterId,
+               const std::optional<LCDS::RosterDTO>& roster) {
+  Api::PlayerTournamentData& standing = Standing(state, tournamentId);
+  if (!roster) {
+    state.rosters.erase({tournamentId, rosterId});
+    standing.rosterId.clear();
+    standing.state = PlayerState::kNoRoster;
+    MarkRosterWrite(state, tournamentId, rosterId);
+    return;
+  }
+  const auto cached = state.rosters.find({tournamentId, rosterId});
+  if (cached != state.rosters.end() && cached->second.version >= roster->version) return;
+  state.rosters[{tournamentId, rosterId}] = *roster;
+  standing.rosterId = std::to_string(rosterId);
+  const LCDS::Bracket* bracket = nullptr;
+  for (const LCDS::PhaseRosterDTO& phase : roster->phases) {
+    if (!phase.bracketDTO) continue;
+    SetBracket(state, tournamentId, *phase.bracketDTO);
+    bracket = &state.brackets[phase.bracketDTO->id];
+    break;
+  }
+  // SetBracket may have added entries: look the standing up again.
+  Api::PlayerTournamentData& after = Standing(state, tournamentId);
+  if (!bracket) {
+    const auto known = state.brackets.find(after.bracketId);
+    if (known != state.brackets.end()) bracket = &known->second;
+  }
+  if (roster->eliminated) {
+    after.state = PlayerState::kEliminated;
+  } else if (!bracket) {
+    after.state = PlayerState::kHasRoster;
+  }
+  MarkRosterWrite(state, tournamentId, rosterId);
+}
+
+void SetBracket(JoustPluginState& state, int64_t tournamentId, LCDS::Bracket bracket) {
+  const auto cached = state.brackets.find(bracket.id);
+  if (cached != state.brackets.end() && cached->second.version >= bracket.version) return;
+  auto byRound = [](const LCDS::BracketMatch& a, const LCDS::BracketMatch& b) {
+    return a.round != b.round ? a.round > b.round : a.order < b.order;
+  };
+  std::stable_sort(bracket.matches.begin(), bracket.matches.end(), byRound);
+  std::stable_sort(bracket.loserBracketMatches.begin(), bracket.loserBracketMatches.end(), byRound);
+  const int64_t bracketId = bracket.id;
+  state.brackets[bracketId] = std::move(bracket);
+  Api::PlayerTournamentData& standing = Standing(state, tournamentId);
+  if (standing.state != PlayerState::kEliminated) standing.state = PlayerState::kBracketRoster;
+  standing.bracketId = bracketId;
+  JoustChangeSet& changes = *state.changes;
+  changes.stateInfoDirty.Insert(tournamentId);
+  changes.playerDataChanged.Insert(tournamentId);
+  changes.bracketsChanged.Insert({tournamentId, bracketId});
+  changes.restrictionChanged = true;
+}
+
+void SetPendingRoster(JoustPluginState& state, int64_t tournamentId,
+                      const LCDS::PendingRosterDTO& roster) {
+  const auto cached = state.pendingRosterByTournament.find(tournamentId);
+  if (cached != state.pendingRosterByTournament.end() && cached->second.version >= roster.version) {
+    return;
+  }
+  if (const auto invitations = state.invitationsByTournament.find(tournamentId);
+      invitations != state.invitationsByTournament.end()) {
+    std::erase_if(invitations->second, [&](const LCDS::PendingRosterDTO& invitation) {
+      return invitation.invitationId == roster.invitationId;
+    });
+  }
+  state.pendingRosterByTournament[tournamentId] = roster;
+  Api::PlayerTournamentData& standing = Standing(state, tournamentId);
+  standing.state = PlayerState::kHasRoster;
+  standing.rosterId = roster.invitationId;
+  JoustChangeSet& changes = *state.changes;
+  changes.playerDataChanged.Insert(tournamentId);
+  changes.rostersChanged.Insert({tournamentId, roster.invitationId});
+  changes.playerChanged = true;
+}
+
+bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicStateDTO& dynamic) {
+  const auto cached = state.rosters.find({dynamic.tournamentId, dynamic.rosterId});
+  if (cached == state.rosters.end() || cached->second.dynamicState.version >= dynamic.version) {
+    return false;
+  }
+  LCDS::RosterDTO roster = cached->second;
+  roster.dynamicState = dynamic;
+  // The roster's own version stays: the dynamic state carries its own.
+  state.rosters[{dynamic.tournamentId, dynamic.rosterId}] = std::move(roster);
+  MarkRosterWrite(state, dynamic.tournamentId, dynamic.rosterId);
+  return true;
+}
+
+void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInfoDTO>& infos,
+                      int64_t serverTime) {
+  JoustPluginState& state = plugin.state();
+  state.clockSyncSteady = SteadyNanoseconds();
+  state.clockSyncServer = serverTime;
+  JoustChangeSet& changes = *state.changes;
+  // Everything cached now is marked, so that what the answer no longer holds
+  // is published as removed.
+  for (const auto& [id, tournament] : state.tournaments) {
+    changes.tournamentsChanged.Insert(id);
+    changes.stateInfoDirty.Insert(id);
+    changes.playerDataChanged.Insert(id);
+    changes.invitationsChanged.Insert(id);
+  }
+  for (const auto& [key, roster] : state.rosters) {
+    changes.rostersChanged.Insert({key.first, std::to_string(key.second)});
+  }
+  for (const auto& [id, pending] : state.pendingRosterByTournament) {
+    changes.rostersChanged.Insert({id, pending.invitationId});
+  }
+  for (const auto& [id, invitations] : state.invitationsByTournament) {
+    for (const auto& invitation : invitations)
+      changes.rostersChanged.Insert({id, invitation.invitationId});
+  }
+  state.rosters.Reset();
+  state.pendingRosterByTournament.Reset();
+  state.invitationsByTournament.Reset();
+  state.subInvitationsByTournament.Reset();
+  state.playerTournamentData.Reset();
+  state.brackets.Reset();
+
+  for (const LCDS::TournamentInfoDTO& info : infos) {
+    const int64_t id = info.tournament.id;
+    const auto cached = state.tournaments.find(id);
+    // A tournament seen for the first time is marked too: a first login has
+    // nothing cached before, and must publish everything it learns.
+    if (cached != state.tournaments.end() && SameTournament(cached->second, info.tournament)) {
+      changes.tournamentsChanged.Erase(id);
+    } else {
+      changes.tournamentsChanged.Insert(id);
+    }
+    changes.stateInfoDirty.Insert(id);
+    state.tournaments[id] = info.tournament;
+    state.playerTournamentData[id] = Api::PlayerTournamentData{};
+    changes.playerDataChanged.Insert(id);
+    if (info.roster) {
+      SetRoster(state, id, info.roster->id, *info.roster);
+    } else if (info.pendingRoster) {
+      SetPendingRoster(state, id, *info.pendingRoster);
+    }
+    std::vector<LCDS::PendingRosterDTO>& invitations = state.invitationsByTournament[id];
+    for (const LCDS::PendingRosterDTO& invitation : info.inviteePendingRosters) {
+      invitations.push_back(invitation);
+      changes.rostersChanged.Insert({id, invitation.invitationId});
+    }
+    const int64_t phase = CurrentPhaseId(plugin, id);
+    for (const LCDS::RosterDTO& sub : info.subRosters) {
+      const LCDS::PhaseRosterSubDTO* entry = SubstituteEntry(sub, phase, state.summonerId);
+      if (!entry || entry->subState == LCDS::SubState::kDeclined ||
+          entry->subState == LCDS::SubState::kRevoked) {
+        continue;
+      }
+      if (entry->subState == LCDS::SubState::kPending) {
+        state.subInvitationsByTournament[id].push_back(sub);
+        changes.rostersChanged.Insert({id, std::to_string(sub.id)});
+        continue;
+      }
+      int64_t home = 0;
+      if (ParseRosterId(state.playerTournamentData[id].rosterId, home)) {
+        state.homeRosterByTournament[id] = home;
+      }
+      SetRoster(state, id, sub.id, sub);
+    }
+    changes.invitationsChanged.Insert(id);
+  }
+  changes.restrictionChanged = true;
+  state.minimalInfoLoaded = true;
+}
+
+MaybeType<Failure, void> RefreshPlayerInfo(JoustPlugin& plugin) {
+  auto info = plugin.backend().Call<kGetTournamentPlayerInfo>();
+  if (!info.ok()) return Fail(std::move(info).takeFailure());
+  JoustPluginState& state = plugin.state();
+  state.tickets.tickets = info->player.tickets;
+  state.changes->playerChanged = true;
+  state.rewards = Api::PlayerRewards{.seasonVp = info->seasonVp, .themeVp = {}};
+  for (const LCDS::ThemeVp& vp : info->themeVps)
+    state.rewards.themeVp.push_back({vp.themeId, vp.themeVp});
+  state.changes->rewardsChanged = true;
+  state.history.clear();
+  for (const LCDS::RosterStatsDTO& stats : info->rosterStats) {
+    state.history.push_back(BuildRosterStats(stats));
+  }
+  state.changes->historyChanged = true;
+  MergeMinimalInfo(plugin, info->tournamentInfo, info->time);
+  plugin.RunPublicationPass();
+  return Ok();
+}
+
+int64_t CurrentPhaseId(const JoustPlugin& plugin, int64_t tournamentId) {
+  const JoustPluginState& state = plugin.state();
+  const auto tournament = state.tournaments.find(tournamentId);
+  if (tournament == state.tournaments.end()) return -1;
+  return ComputeStateInfo(tournament->second, PlayerRoster(state, tournamentId),
+                          PlayerBracket(state, tournamentId), plugin.ServerNow(), state.summonerId)
+      .currentPhaseId;
+}
+
+MaybeType<Failure, Api::Tournament> ReadTournament(const JoustPlugin& plugin,
+                                                   int64_t tournamentId) {
+  const auto found = plugin.state().tournaments.find(tournamentId);
+  if (found == plugin.state().tournaments.end()) return Fail(NoTournament(tournamentId));
+  return BuildTournament(found->second, plugin.ServerNow());
+}
+
+MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& plugin,
+                                                           int64_t tournamentId) {
+  const auto found = plugin.state().stateInfos.find(tournamentId);
+  if (found == plugin.state().stateInfos.end()) return Fail(NoTournament(tournamentId));
+  return found->second;
+}
+
+Api::PlayerTournamentData ReadPlayerTournamentData(const JoustPluginState& state,
+                                                   int64_t tournamentId) {
+  const auto found = state.playerTournamentData.find(tournamentId);
+  return found == state.playerTournamentData.end() ? Api::PlayerTournamentData{} : found->second;
+}
+
+MaybeType<Failure, Api::Roster> ReadRoster(const JoustPlugin& plugin, int64_t tournamentId,
+                                           std::string_view rosterId) {
+  if (rosterId.empty() || rosterId == "-1") {
+    return Fail(Failure(
+        400, FormatMessage("Invalid GetRoster request for tournament %1, rosterId is invalid",
+                           tournamentId)));
+  }
+  const JoustPluginState& state = plugin.state();
+  int64_t number = 0;
+  if (!ParseRosterId(rosterId, number)) {
+    // Not a number: the invitation id of a pending roster.
+    if (const auto own = state.pendingRosterByTournament.find(tournamentId);
+        own != state.pendingRosterByTournament.end() && own->second.invitationId == rosterId) {
+      return BuildPendingRoster(own->second);
+    }
+    if (const auto invitations = state.invitationsByTournament.find(tournamentId);
+        invitations != state.invitationsByTournament.end()) {
+      for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
+        if (invitation.invitationId == rosterId) return BuildPendingRoster(invitation);
+      }
+    }
+    return Fail(NoRoster(tournamentId, rosterId));
+  }
+  if (const auto registered = state.rosters.find({tournamentId, number});
+      registered != state.rosters.end()) {
+    const LCDS::RosterDTO& roster = registered->second;
+    RosterContext context;
+    context.bracket = PlayerBracket(state, tournamentId);
+    context.currentPhaseId = CurrentPhaseId(plugin, tournamentId);
+    context.summonerId = state.summonerId;
+    const bool registeredNow = std::any_of(
+        roster.phases.begin(), roster.phases.end(),
+        [&](const LCDS::PhaseRosterDTO& phase) { return phase.phaseId == context.currentPhaseId; });
+    const bool stillPlaying = !context.bracket ||
+                              context.bracket->phaseId != context.currentPhaseId ||
+                              OpenMatch(*context.bracket, roster.id) != nullptr;
+    context.active =
+        !roster.eliminated && context.currentPhaseId != -1 && registeredNow && stillPlaying;
+    return BuildRegisteredRoster(roster, context);
+  }
+  if (const auto subs = state.subInvitationsByTournament.find(tournamentId);
+      subs != state.subInvitationsByTournament.end()) {
+    for (const LCDS::RosterDTO& sub : subs->second) {
+      if (sub.id == number) {
+        return BuildRegisteredRoster(sub, RosterContext{nullptr, -1, false, state.summonerId});
+      }
+    }
+  }
+  return Fail(NoRoster(tournamentId, rosterId));
+}
+
+MaybeType<Failure, Api::Bracket> ReadBracket(const JoustPlugin& plugin, int64_t tournamentId,
+                                             int64_t bracketId) {
+  const JoustPluginState& state = plugin.state();
+  const auto found = state.brackets.find(bracketId);
+  if (found == state.brackets.end()) {
+    return Fail(Failure(404, FormatMessage("No bracket with the id %1 exists for tournament %2",
+                                           bracketId, tournamentId)));
+  }
+  int32_t period = 0;
+  if (const auto tournament = state.tournaments.find(tournamentId);
+      tournament != state.tournaments.end()) {
+    for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
+      if (phase.id == found->second.phaseId) period = phase.period;
+    }
+  }
+  return BuildBracket(found->second, period);
+}
+
+std::vector<int64_t> ReadTournamentIds(const JoustPluginState& state) {
+  std::vector<int64_t> ids;
+  for (const auto& [id, tournament] : state.tournaments) ids.push_back(id);
+  return ids;
+}
+
+std::vector<Api::TournamentSummary> ReadTournamentSummaries(const JoustPluginState& state) {
+  std::vector<Api::TournamentSummary> summaries;
+  for (const auto& [id, tournament] : state.tournaments) {
+    Api::TournamentSummary summary;
+    const auto info = state.stateInfos.find(id);
+    summary.state =
+        info == state.stateInfos.end() ? Api::TournamentState::kResults : info->second.state;
+    summary.tournamentId = id;
+    const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, id);
+    summary.rosterId = standing.rosterId;
+    summary.bracketId = standing.bracketId;
+    summaries.push_back(std::move(summary));
+  }
+  return summaries;
+}
+
+std::vector<Api::TournamentStateInfo> ReadAllStateInfos(const JoustPluginState& state) {
+  std::vector<Api::TournamentStateInfo> infos;
+  for (const auto& [id, info] : state.stateInfos) infos.push_back(info);
+  return infos;
+}
+
+std::vector<Api::Roster> ReadInvitations(const JoustPluginState& state, int64_t tournamentId) {
+  std::vector<Api::Roster> rosters;
+  const auto found = state.invitationsByTournament.find(tournamentId);
+  if (found == state.invitationsByTournament.end()) return rosters;
+  for (const LCDS::PendingRosterDTO& invitation : found->second) {
+    rosters.push_back(BuildPendingRoster(invitation));
+  }
+  return rosters;
+}
+
+std::vector<Api::Roster> ReadAllInvitations(const JoustPluginState& state) {
+  std::vector<Api::Roster> rosters;
+  for (const auto& [id, tournament] : state.tournaments) {
+    for (Api::Roster& roster : ReadInvitations(state, id)) rosters.push_back(std::move(roster));
+  }
+  return rosters;
+}
+
+}  // namespace kiv::joust

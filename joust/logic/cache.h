@@ -1,0 +1,94 @@
+// cache.h: the player's tournament data as the backend sent it, kept in the
+// plugin's state: the guarded writes every handler uses, the merge of the
+// backend's answers, and the reads the endpoints and the publication pass
+// build their REST records from.
+//
+// Writes are version-guarded: a roster, pending roster or bracket replaces
+// its cached copy only when its version is greater, so notifications that
+// arrive out of order change nothing. Each write leaves its change marks for
+// the next publication pass; none publishes by itself.
+//
+// Not for: derived state (state_machine.h) or publishing (publication.h).
+//
+//   SetPendingRoster(state, tournamentId, answer);   // then plugin.RunPublicationPass()
+//   MaybeType<Failure, Api::Roster> roster = ReadRoster(plugin, tournamentId, "inv-7");
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "joust/model/api/bracket.h"
+#include "joust/model/api/roster.h"
+#include "joust/model/api/tournament.h"
+#include "joust/model/lcds/bracket.h"
+#include "joust/model/lcds/pending_roster.h"
+#include "joust/model/lcds/roster.h"
+#include "joust/model/lcds/tournament.h"
+#include "sdk/value/maybe_type.h"
+
+namespace kiv::joust {
+
+class JoustPlugin;
+class JoustPluginState;
+
+// ---- Writes --------------------------------------------------------------
+
+/// Stores (or, with nothing, removes) the player's registered roster
+/// `rosterId` of tournament `tournamentId`, with the bracket its first phase
+/// carrying one brings along.
+void SetRoster(JoustPluginState& state, int64_t tournamentId, int64_t rosterId,
+               const std::optional<LCDS::RosterDTO>& roster);
+/// Stores the bracket the player plays in, its matches sorted by round
+/// (highest first) and order.
+void SetBracket(JoustPluginState& state, int64_t tournamentId, LCDS::Bracket bracket);
+/// Stores the player's own pending roster; an invitation to it is dropped.
+void SetPendingRoster(JoustPluginState& state, int64_t tournamentId,
+                      const LCDS::PendingRosterDTO& roster);
+/// Replaces the dynamic state of the cached registered roster it belongs to
+/// when its version is newer; true when it did.
+bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicStateDTO& dynamic);
+
+/// Replaces the cache with the backend's minimal information (the
+/// tournaments stay cached), marking everything cached before and after for
+/// publication, and syncs the server clock to `serverTime`.
+void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInfoDTO>& infos,
+                      int64_t serverTime);
+/// Loads the player's full information ("getTournamentPlayerInfo"): tickets,
+/// rewards, history and the tournaments; then runs the publication pass.
+MaybeType<Failure, void> RefreshPlayerInfo(JoustPlugin& plugin);
+
+// ---- Reads ---------------------------------------------------------------
+
+/// The tournament's current phase for the player (-1 when none).
+int64_t CurrentPhaseId(const JoustPlugin& plugin, int64_t tournamentId);
+/// 404 "No tournament with the id %1 exists".
+MaybeType<Failure, Api::Tournament> ReadTournament(const JoustPlugin& plugin, int64_t tournamentId);
+/// 404 "No tournament with the id %1 exists".
+MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& plugin,
+                                                           int64_t tournamentId);
+/// Never fails: an unknown tournament gives "NO_ROSTER", no roster, bracket
+/// -1 (and creates no cache entry).
+Api::PlayerTournamentData ReadPlayerTournamentData(const JoustPluginState& state,
+                                                   int64_t tournamentId);
+/// A registered roster (a decimal id) or a pending one (an invitation id).
+/// 400 "Invalid GetRoster request for tournament %1, rosterId is invalid" for
+/// "" or "-1"; 404 "No roster found with tournamentId %1 and rosterId %2".
+MaybeType<Failure, Api::Roster> ReadRoster(const JoustPlugin& plugin, int64_t tournamentId,
+                                           std::string_view rosterId);
+/// 404 "No bracket with the id %1 exists for tournament %2".
+MaybeType<Failure, Api::Bracket> ReadBracket(const JoustPlugin& plugin, int64_t tournamentId,
+                                             int64_t bracketId);
+/// Cache order.
+std::vector<int64_t> ReadTournamentIds(const JoustPluginState& state);
+std::vector<Api::TournamentSummary> ReadTournamentSummaries(const JoustPluginState& state);
+std::vector<Api::TournamentStateInfo> ReadAllStateInfos(const JoustPluginState& state);
+/// The invitations of one tournament, in stored order.
+std::vector<Api::Roster> ReadInvitations(const JoustPluginState& state, int64_t tournamentId);
+/// The invitations of every tournament, tournament by tournament in cache
+/// order.
+std::vector<Api::Roster> ReadAllInvitations(const JoustPluginState& state);
+
+}  // namespace kiv::joust

@@ -1,0 +1,214 @@
+#include "joust/logic/gameflow_presence.h"
+
+#include <algorithm>
+
+#include "joust/logic/cache.h"
+#include "joust/logic/configuration.h"
+#include "joust/logic/joust_plugin.h"
+#include "joust/logic/state_machine.h"
+#include "joust/model/api/chat_key.h"
+#include "joust/model/api/session.h"
+#include "sdk/log/log_groups.h"
+#include "sdk/log/log_level.h"
+#include "sdk/log/logger.h"
+
+namespace kiv::joust {
+namespace {
+
+using Api::PresenceState;
+
+constexpr char kCheckinUri[] = "/kiv-gameflow/v1/session/request-tournament-checkin";
+constexpr char kTournamentEndedUri[] = "/kiv-gameflow/v1/session/tournament-ended";
+constexpr char kGameflowEventUri[] = "/kiv-gameflow/v1/session/event";
+constexpr char kChatMeUri[] = "/kiv-chat/v1/me";
+constexpr char kPresenceKey[] = "joustTournamentState";
+
+const char* PresenceText(PresenceState state) {
+  switch (state) {
+    case PresenceState::kLockedIn:
+      return "LOCKED_IN";
+    case PresenceState::kScouting:
+      return "SCOUTING";
+    default:
+      return "NONE";
+  }
+}
+
+// Whether tournament `id` restricts the player, and with which presence.
+bool Restricts(const JoustPluginState& state, int64_t id, PresenceState& presence) {
+  const LCDS::RosterDTO* roster = PlayerRoster(state, id);
+  if (!roster) {
+    const auto pending = state.pendingRosterByTournament.find(id);
+    if (pending == state.pendingRosterByTournament.end()) return false;
+    const auto& members = pending->second.members;
+    const bool ready = std::any_of(members.begin(), members.end(), [&](const auto& member) {
+      return member.playerId == state.summonerId &&
+             member.memberState == LCDS::PendingRosterMemberState::kReady;
+    });
+    presence = PresenceState::kLockedIn;
+    return ready;
+  }
+  const auto info = state.stateInfos.find(id);
+  if (info == state.stateInfos.end() || info->second.state == Api::TournamentState::kIdle ||
+      info->second.state == Api::TournamentState::kResults) {
+    return false;
+  }
+  const int64_t current = info->second.currentPhaseId;
+  const bool registered =
+      std::any_of(roster->phases.begin(), roster->phases.end(),
+                  [&](const LCDS::PhaseRosterDTO& phase) { return phase.phaseId == current; });
+  if (registered) {
+    const LCDS::Bracket* bracket = PlayerBracket(state, id);
+    if (bracket && bracket->phaseId != current) bracket = nullptr;
+    const bool open = bracket && OpenMatch(*bracket, roster->id);
+    if (roster->eliminated || (bracket && !open)) return false;
+    presence = bracket ? PresenceState::kScouting : PresenceState::kLockedIn;
+    return true;
+  }
+  const auto& checkins = roster->dynamicState.phaseCheckinStates;
+  presence = PresenceState::kLockedIn;
+  return std::find(checkins.begin(), checkins.end(), state.summonerId) != checkins.end();
+}
+
+}  // namespace
+
+Api::PlaymodeRestrictedInfo ComputeRestriction(const JoustPlugin& plugin) {
+  const JoustPluginState& state = plugin.state();
+  Api::PlaymodeRestrictedInfo result;
+  if (!Ready(state) || !Enabled(state) || !state.playmodeRestrictionEnabled) return result;
+  for (const auto& [id, tournament] : state.tournaments) {
+    PresenceState presence = PresenceState::kNone;
+    if (!Restricts(state, id, presence)) continue;
+    result.isRestricted = true;
+    result.tournamentId = id;
+    result.presenceState = presence;
+    break;
+  }
+  return result;
+}
+
+void RestrictionStep(JoustPlugin& plugin) {
+  const Api::PlaymodeRestrictedInfo restriction = ComputeRestriction(plugin);
+  if (restriction.isRestricted) {
+    Log(kLogAlways, kGroupDbg,
+        "Playmode restriction enabled via Tournament ID [%lli] player can no longer join "
+        "non-tournament lobbies, queues, parties, etc.",
+        static_cast<long long>(restriction.tournamentId));
+  }
+  plugin.events().PublishUpdate("/kiv-joust/v1/playmode-restricted", restriction.isRestricted);
+  plugin.events().PublishUpdate("/kiv-joust/v2/playmode-restricted", restriction);
+  const Api::GameflowPhase phase = plugin.state().gameflowPhase;
+  if (phase == Api::GameflowPhase::kNone && restriction.isRestricted) {
+    Log(kLogAlways, kGroupDbg,
+        "We're in a tournament but gameflow thinks we're not. Notifying gameflow...");
+    if (plugin.requests().Send<void>(KIV_METHOD_POST, kCheckinUri).ok()) {
+      PostGameflowEvent(plugin, kCheckedInEvent);
+    } else {
+      Log(kLogWarn, kGroupDbg,
+          "unable to re-enter gameflow via request-tournament-checkin. Gameflow not available?");
+    }
+  } else if (phase == Api::GameflowPhase::kCheckedIntoTournament && !restriction.isRestricted) {
+    Log(kLogAlways, kGroupDbg,
+        "Tournament phase over or we've been eliminated. Notifying gameflow we're done for now...");
+    (void)plugin.requests().Send<void>(KIV_METHOD_POST, kTournamentEndedUri);
+  }
+  const uint64_t summonerId = plugin.state().summonerId;
+  const bool changed =
+      !plugin.lastPresence || plugin.lastPresence->presenceState != restriction.presenceState;
+  if (changed && summonerId != 0) {
+    const char* text = PresenceText(restriction.presenceState);
+    Log(kLogAlways, kGroupDbg, "Updating chat presence state user.kiv.%s to %s", kPresenceKey,
+        text);
+    Api::UserResource user{summonerId, {{kPresenceKey, text}}};
+    (void)plugin.requests().Send<void>(KIV_METHOD_PUT, kChatMeUri, user);
+  }
+  plugin.lastPresence = std::make_unique<Api::PlaymodeRestrictedInfo>(restriction);
+}
+
+void OnGameflowAvailability(JoustPlugin& plugin,
+                            const TypedResourceEvent<Api::GameflowAvailability>& event) {
+  JoustPluginState& state = plugin.state();
+  state.checkinAllowed =
+      event.eventType != PluginResourceEventType::kDelete && event.data.isAvailable;
+  state.changes->checkinAllowedChanged = true;
+  state.changes->restrictionChanged = true;
+  plugin.RunPublicationPass();
+}
+
+void OnGameflowSession(JoustPlugin& plugin, const TypedResourceEvent<Api::GameflowSession>& event) {
+  JoustPluginState& state = plugin.state();
+  state.gameflowPhase = event.eventType == PluginResourceEventType::kDelete
+                            ? Api::GameflowPhase::kNone
+                            : event.data.phase;
+  state.changes->restrictionChanged = true;
+  plugin.RunPublicationPass();
+}
+
+MaybeType<Failure, int64_t> CurrentPhase(const JoustPlugin& plugin, int64_t tournamentId) {
+  const JoustPluginState& state = plugin.state();
+  const auto info = state.stateInfos.find(tournamentId);
+  const auto tournament = state.tournaments.find(tournamentId);
+  if (info != state.stateInfos.end() && tournament != state.tournaments.end()) {
+    for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
+      if (phase.id == info->second.currentPhaseId) return phase.id;
+    }
+  }
+  return Fail(Failure::WithStaticMessage(404, "INVALID_PHASE"));
+}
+
+MaybeType<Failure, int64_t> LockInPhase(const JoustPlugin& plugin, int64_t tournamentId) {
+  auto current = CurrentPhase(plugin, tournamentId);
+  if (!current.ok()) return current;
+  const int64_t now = plugin.ServerNow();
+  for (const LCDS::TournamentPhaseDTO& phase : plugin.state().tournaments.at(tournamentId).phases) {
+    if (phase.id == *current && now >= phase.registrationTime && now < phase.startTime) {
+      return phase.id;
+    }
+  }
+  return Fail(Failure::WithStaticMessage(404, "INVALID_PHASE"));
+}
+
+MaybeType<Failure, void> CheckInWithGameflow(JoustPlugin& plugin) {
+  if (!plugin.state().checkinAllowed) {
+    return Fail(Failure::WithStaticMessage(400, "GAMEFLOW_UNAVAILABLE"));
+  }
+  Log(kLogAlways, kGroupDbg, "Requesting tournament checkin from gameflow...");
+  if (!plugin.requests().Send<void>(KIV_METHOD_POST, kCheckinUri).ok()) {
+    return Fail(Failure::WithStaticMessage(400, "GAMEFLOW_UNAVAILABLE"));
+  }
+  Log(kLogAlways, kGroupDbg, "gameflow tournament checkin successful");
+  return Ok();
+}
+
+void PostGameflowEvent(JoustPlugin& plugin, const char* event) {
+  (void)plugin.requests().Send<void>(KIV_METHOD_POST, kGameflowEventUri, std::string(event));
+}
+
+std::vector<Api::PlayerChatRoster> ChatRosters(const JoustPlugin& plugin) {
+  const JoustPluginState& state = plugin.state();
+  std::vector<Api::PlayerChatRoster> rosters;
+  for (const auto& [id, standing] : state.playerTournamentData) {
+    if (standing.state == Api::PlayerState::kNoRoster) continue;
+    const auto tournament = state.tournaments.find(id);
+    const auto info = state.stateInfos.find(id);
+    if (tournament == state.tournaments.end() || info == state.stateInfos.end()) continue;
+    auto roster = ReadRoster(plugin, id, standing.rosterId);
+    if (!roster.ok()) continue;
+    Api::PlayerChatRoster chat;
+    chat.tournamentId = id;
+    chat.startTimeMs = tournament->second.scheduleTime;
+    chat.endTimeMs = tournament->second.scheduleEndTime;
+    chat.tournamentState = info->second.state;
+    chat.playerState = standing.state;
+    chat.isRegistered = roster->isRegistered;
+    chat.name = roster->name;
+    chat.shortName = roster->shortName;
+    chat.iconId = roster->iconId;
+    chat.iconColorId = roster->iconColorId;
+    chat.key = Api::RosterChatKey(*roster);
+    rosters.push_back(std::move(chat));
+  }
+  return rosters;
+}
+
+}  // namespace kiv::joust

@@ -1,0 +1,220 @@
+// The publication pass: the one operation every handler ends with.
+#include "joust/logic/publication.h"
+
+#include "joust/logic/cache.h"
+#include "joust/logic/configuration.h"
+#include "joust/logic/gameflow_presence.h"
+#include "joust/logic/joust_plugin.h"
+#include "joust/logic/player_notifications.h"
+#include "joust/logic/state_machine.h"
+#include "sdk/value/format_message.h"
+
+namespace kiv::joust {
+namespace {
+
+constexpr char kPlayerNotificationsUri[] = "/player-notifications/v1/notifications";
+
+void RecomputeStateInfos(JoustPlugin& plugin) {
+  JoustPluginState& state = plugin.state();
+  const int64_t now = plugin.ServerNow();
+  for (int64_t id : state.changes->stateInfoDirty) {
+    const auto tournament = state.tournaments.find(id);
+    if (tournament == state.tournaments.end()) {
+      state.stateInfos.erase(id);
+      continue;
+    }
+    state.stateInfos[id] = ComputeStateInfo(tournament->second, PlayerRoster(state, id),
+                                            PlayerBracket(state, id), now, state.summonerId);
+  }
+}
+
+// Marks a tournament for its next state change and runs the pass.
+void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
+  JoustPluginState& state = plugin.state();
+  JoustChangeSet& changes = *state.changes;
+  changes.stateInfoDirty.Insert(tournamentId);
+  const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, tournamentId);
+  if (const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId)) {
+    changes.rostersChanged.Insert({tournamentId, std::to_string(roster->id)});
+  }
+  if (const auto pending = state.pendingRosterByTournament.find(tournamentId);
+      pending != state.pendingRosterByTournament.end()) {
+    changes.rostersChanged.Insert({tournamentId, pending->second.invitationId});
+  }
+  (void)standing;
+  changes.restrictionChanged = true;
+  changes.playerChanged = true;
+  plugin.RunPublicationPass();
+}
+
+// Drops the invitations of a tournament; true when there were any.
+bool ClearInvitations(JoustPluginState& state, int64_t tournamentId) {
+  const auto invitations = state.invitationsByTournament.find(tournamentId);
+  if (invitations == state.invitationsByTournament.end()) return false;
+  const bool had = !invitations->second.empty();
+  invitations->second.clear();
+  if (had) state.changes->invitationsChanged.Insert(tournamentId);
+  return true;
+}
+
+void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& info, int64_t now) {
+  const std::string name = StateChangeTimerName(info.tournamentId);
+  const double delay = static_cast<double>(info.nextStateChangeTime - now) * 0.001;
+  if (info.nextStateChangeTime != -1 && delay > 0) {
+    const int64_t id = info.tournamentId;
+    plugin.timers().SetTimer(name, delay, [&plugin, id] { OnStateChangeTimer(plugin, id); });
+  } else {
+    plugin.timers().KillTimer(name);
+  }
+}
+
+void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateInfo& info,
+                               int64_t now) {
+  JoustPluginState& state = plugin.state();
+  const int64_t id = info.tournamentId;
+  const auto tournament = state.tournaments.find(id);
+  const int64_t deadline =
+      tournament == state.tournaments.end() ? 0 : tournament->second.rosterCreateDeadline;
+  const std::string name = RosterCreationDeadlineTimerName(id);
+  const bool expired = info.state == Api::TournamentState::kResults || deadline <= now;
+  if (expired && state.invitationsByTournament.count(id) != 0) {
+    ClearInvitations(state, id);
+    return;
+  }
+  if (info.nextStateChangeTime != -1 && deadline < info.nextStateChangeTime) {
+    // Its firing does not mark the tournament dirty, so it repeats at this
+    // interval until a later pass for the tournament sets or kills it.
+    plugin.timers().SetTimer(name, static_cast<double>(deadline - now) * 0.001, [&plugin, id] {
+      if (ClearInvitations(plugin.state(), id)) plugin.RunPublicationPass();
+    });
+  } else {
+    plugin.timers().KillTimer(name);
+  }
+}
+
+// The JSON form of a failure: its code and its message.
+BindingProperty FailureValue(const Failure& failure) {
+  BindingProperty value;
+  value.MutableMember("errorCode") = failure.ErrorCode();
+  value.MutableMember("message") = failure.Message();
+  return value;
+}
+
+// Publishes `result` at `uri`: its value, or the failure's JSON form so that
+// a reader sees why.
+template <typename T>
+void PublishResult(JoustPlugin& plugin, const std::string& uri,
+                   const MaybeType<Failure, T>& result) {
+  if (result.ok()) {
+    plugin.events().PublishUpdate(uri, *result);
+  } else {
+    plugin.events().PublishUpdate(uri, FailureValue(result.failure()));
+  }
+}
+
+}  // namespace
+
+std::string StateChangeTimerName(int64_t tournamentId) {
+  return FormatMessage("joust_tournament_state_change_%1", tournamentId);
+}
+
+std::string RosterCreationDeadlineTimerName(int64_t tournamentId) {
+  return FormatMessage("joust_tournament_roster_creation_deadline_timer_%1", tournamentId);
+}
+
+void JoustPlugin::RunPublicationPass() {
+  ResourceEvents& events = this->events();
+  JoustPluginState& state = *state_;
+  const int64_t now = ServerNow();
+  events.PublishUpdate("/kiv-joust/v1/time", now);
+  RecomputeStateInfos(*this);
+
+  JoustChangeSet& changes = *state.changes;
+  if (changes.visibleChanged) events.PublishUpdate("/kiv-joust/v1/visible", Visible(state));
+  if (changes.enabledChanged) events.PublishUpdate("/kiv-joust/v1/enabled", Enabled(state));
+  if (changes.readyChanged) events.PublishUpdate("/kiv-joust/v1/ready", Ready(state));
+  if (changes.iconConfigChanged) events.PublishUpdate("/kiv-joust/v1/iconconfig", state.iconConfig);
+  if (changes.checkinAllowedChanged) {
+    events.PublishUpdate("/kiv-joust/v1/checkin-allowed", state.checkinAllowed);
+  }
+  if (changes.restrictionChanged) RestrictionStep(*this);
+
+  for (int64_t id : changes.tournamentsChanged) {
+    const std::string uri = FormatMessage("/kiv-joust/v1/tournament/%1", id);
+    auto tournament = ReadTournament(*this, id);
+    if (tournament.ok()) {
+      events.PublishUpdate(uri, *tournament);
+    } else {
+      events.PublishDelete(uri);
+    }
+  }
+  if (!changes.stateInfoDirty.Empty()) {
+    events.PublishUpdate("/kiv-joust/v1/tournamentIds", ReadTournamentIds(state));
+    events.PublishUpdate("/kiv-joust/v1/tournament-summary", ReadTournamentSummaries(state));
+    events.PublishUpdate("/kiv-joust/v1/tournament-state-info", ReadAllStateInfos(state));
+    for (int64_t id : changes.stateInfoDirty) {
+      const std::string uri = FormatMessage("/kiv-joust/v1/tournament/%1/stateInfo", id);
+      const auto info = state.stateInfos.find(id);
+      if (info == state.stateInfos.end()) {
+        events.PublishDelete(uri);
+        continue;
+      }
+      const Api::TournamentStateInfo current = info->second;
+      events.PublishUpdate(uri, current);
+      ArmRosterCreationDeadline(*this, current, now);
+      ArmStateChangeTimer(*this, current, now);
+    }
+  }
+  for (int64_t id : changes.playerDataChanged) {
+    events.PublishUpdate(FormatMessage("/kiv-joust/v1/tournament/%1/player", id),
+                         ReadPlayerTournamentData(state, id));
+  }
+  for (const auto& [id, rosterId] : changes.rostersChanged) {
+    const std::string uri = FormatMessage("/kiv-joust/v1/tournament/%1/roster/%2", id, rosterId);
+    auto roster = ReadRoster(*this, id, rosterId);
+    if (roster.ok()) {
+      events.PublishUpdate(uri, *roster);
+    } else {
+      events.PublishDelete(uri);
+    }
+    // The player's own roster only: invitations and substitute invitations
+    // are published at their tournament's roster paths alone.
+    const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, id);
+    if (roster.ok() && standing.rosterId == rosterId) {
+      events.PublishUpdate("/kiv-joust/v1/player/roster", *roster);
+    } else if (!roster.ok() && standing.rosterId.empty()) {
+      events.PublishDelete("/kiv-joust/v1/player/roster");
+    }
+  }
+  if (!changes.invitationsChanged.Empty()) {
+    for (int64_t id : changes.invitationsChanged) {
+      events.PublishUpdate(FormatMessage("/kiv-joust/v1/tournament/%1/invitations", id),
+                           ReadInvitations(state, id));
+    }
+    events.PublishUpdate("/kiv-joust/v1/invitations", ReadAllInvitations(state));
+  }
+  for (const auto& [id, bracketId] : changes.bracketsChanged) {
+    PublishResult(*this, FormatMessage("/kiv-joust/v1/tournament/%1/bracket/%2", id, bracketId),
+                  ReadBracket(*this, id, bracketId));
+  }
+  if (changes.gameEndChanged) events.PublishUpdate("/kiv-joust/v1/gameEnd", state.gameEnd);
+  if (changes.eogPlayerUpdateChanged) {
+    events.PublishUpdate("/kiv-joust/v1/eogPlayerUpdate", state.eogPlayerUpdate);
+  }
+  if (changes.playerChanged) events.PublishUpdate("/kiv-joust/v1/player", state.tickets);
+  if (changes.historyChanged) events.PublishUpdate("/kiv-joust/v1/player/history", state.history);
+  if (changes.rewardsChanged) events.PublishUpdate("/kiv-joust/v1/rewards", state.rewards);
+  if (changes.notificationsChanged) {
+    events.PublishUpdate("/kiv-joust/v1/notifications", NotificationPrompt(*this));
+  }
+  state.changes->Clear();
+
+  while (!state_->notificationQueue.empty()) {
+    Api::PlayerNotificationData queued = std::move(state_->notificationQueue.front());
+    state_->notificationQueue.pop_front();
+    FillNotificationTexts(*this, queued);
+    (void)requests().Send<void>(KIV_METHOD_POST, kPlayerNotificationsUri, queued.notification);
+  }
+}
+
+}  // namespace kiv::joust

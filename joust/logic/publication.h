@@ -1,0 +1,22 @@
+// publication.h: the timers of the publication pass (JoustPlugin's
+// RunPublicationPass is the pass itself, see joust_plugin.h).
+//
+// Two named timers per tournament wake the plugin: the state-change timer
+// ("joust_tournament_state_change_%1") at the state info's next change, and
+// the roster-creation deadline timer
+// ("joust_tournament_roster_creation_deadline_timer_%1") before that, when the
+// deadline comes first. Both are named timers of the runtime: setting one
+// again replaces its schedule.
+//
+// Not for: computing state (state_machine.h).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace kiv::joust {
+
+std::string StateChangeTimerName(int64_t tournamentId);
+std::string RosterCreationDeadlineTimerName(int64_t tournamentId);
+
+}  // namespace kiv::joust

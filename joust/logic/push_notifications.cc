@@ -1,0 +1,494 @@
+#include "joust/logic/push_notifications.h"
+
+#include <algorithm>
+#include <initializer_list>
+#include <string>
+
+#include "joust/backend/backend_methods.h"
+#include "joust/logic/cache.h"
+#include "joust/logic/joust_plugin.h"
+#include "joust/logic/match_flow.h"
+#include "joust/logic/state_machine.h"
+#include "sdk/codec/json_reader.h"
+#include "sdk/log/log_groups.h"
+#include "sdk/log/log_level.h"
+#include "sdk/log/logger.h"
+#include "sdk/value/conversion_status.h"
+
+namespace kiv::joust {
+namespace {
+
+using ZMS::NotifyReason;
+using ZMS::RosterNotifyReason;
+using Reasons = std::initializer_list<NotifyReason>;
+using RosterReasons = std::initializer_list<RosterNotifyReason>;
+
+template <typename E>
+bool In(E value, std::initializer_list<E> table) {
+  return std::find(table.begin(), table.end(), value) != table.end();
+}
+
+// The reason tables of pending-roster notifications.
+constexpr Reasons kCaptainReasons = {NotifyReason::kSuggestion,    NotifyReason::kDismiss,
+                                     NotifyReason::kDeclineInvite, NotifyReason::kAcceptInvite,
+                                     NotifyReason::kAcceptTicket,  NotifyReason::kDeclineTicket,
+                                     NotifyReason::kLeave,         NotifyReason::kOwnerTransfer};
+constexpr Reasons kMemberReasons = {NotifyReason::kDeclineSuggestion,
+                                    NotifyReason::kAcceptSuggestion,
+                                    NotifyReason::kAcceptTicket,
+                                    NotifyReason::kDeclineTicket,
+                                    NotifyReason::kOwnerClose,
+                                    NotifyReason::kDismiss,
+                                    NotifyReason::kRevokeInvite,
+                                    NotifyReason::kKick,
+                                    NotifyReason::kLeave,
+                                    NotifyReason::kCaptainLeave};
+constexpr Reasons kInviteeReasons = {NotifyReason::kInvite, NotifyReason::kResentInvite};
+constexpr Reasons kPromptReasons = {NotifyReason::kOwnerClose, NotifyReason::kDismiss,
+                                    NotifyReason::kOwnerTransfer, NotifyReason::kKick};
+// Reasons that update the pending roster and notify it as kept.
+constexpr Reasons kUpdateReasons = {NotifyReason::kSuggestion,
+                                    NotifyReason::kDeclineSuggestion,
+                                    NotifyReason::kAcceptSuggestion,
+                                    NotifyReason::kRevokeSuggestion,
+                                    NotifyReason::kReady,
+                                    NotifyReason::kUnready,
+                                    NotifyReason::kOwnerTransfer,
+                                    NotifyReason::kChangeLogo,
+                                    NotifyReason::kChangeName,
+                                    NotifyReason::kChangeShortname,
+                                    NotifyReason::kChangePosition,
+                                    NotifyReason::kChangeNametaglogo,
+                                    NotifyReason::kInvite,
+                                    NotifyReason::kResentInvite,
+                                    NotifyReason::kAcceptInvite,
+                                    NotifyReason::kSetTicket,
+                                    NotifyReason::kOfferTicket,
+                                    NotifyReason::kRevokedTicket};
+constexpr Reasons kRemovingReasons = {NotifyReason::kDeclineInvite, NotifyReason::kRevokeInvite,
+                                      NotifyReason::kLeave, NotifyReason::kCaptainLeave,
+                                      NotifyReason::kKick};
+// The roster notifications that become the prompt.
+constexpr RosterReasons kRosterPromptReasons = {
+    RosterNotifyReason::kQueueDodge, RosterNotifyReason::kWithdraw, RosterNotifyReason::kSubReclaim,
+    RosterNotifyReason::kSubRevoke};
+
+template <typename Record>
+bool Decode(const ZMS::ZMSMessage& message, Record& record) {
+  const BindingProperty value = ReadJson(message.payload);
+  ConversionStatus status;
+  if (value.IsValid()) FromValue(value, "<value>", record, status);
+  if (value.IsValid() && status.IsValid()) return true;
+  Log(kLogWarn, kGroupDbg, "Error parsing ZMS message payload as notification");
+  return false;
+}
+
+std::string TournamentName(const JoustPluginState& state, int64_t tournamentId) {
+  const auto tournament = state.tournaments.find(tournamentId);
+  return tournament == state.tournaments.end() ? std::string() : tournament->second.nameLocKey;
+}
+
+void EnsureTournamentCached(JoustPlugin& plugin, int64_t tournamentId) {
+  if (plugin.state().tournaments.count(tournamentId) == 0) (void)RefreshPlayerInfo(plugin);
+}
+
+// The player's own pending roster in the tournament, when it is `invitationId`.
+bool IsMine(const JoustPluginState& state, int64_t tournamentId, const std::string& invitationId) {
+  const auto own = state.pendingRosterByTournament.find(tournamentId);
+  return own != state.pendingRosterByTournament.end() && own->second.invitationId == invitationId;
+}
+
+void DropInvitation(JoustPluginState& state, int64_t tournamentId,
+                    const std::string& invitationId) {
+  const auto invitations = state.invitationsByTournament.find(tournamentId);
+  if (invitations == state.invitationsByTournament.end()) return;
+  std::erase_if(invitations->second, [&](const LCDS::PendingRosterDTO& invitation) {
+    return invitation.invitationId == invitationId;
+  });
+}
+
+void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRosterDTO& roster) {
+  const int64_t id = roster.tournamentId;
+  if (mine) {
+    SetPendingRoster(state, id, roster);
+    return;
+  }
+  std::vector<LCDS::PendingRosterDTO>& invitations = state.invitationsByTournament[id];
+  const auto same = std::find_if(
+      invitations.begin(), invitations.end(),
+      [&](const auto& invitation) { return invitation.invitationId == roster.invitationId; });
+  if (same != invitations.end()) {
+    *same = roster;
+  } else {
+    invitations.push_back(roster);
+  }
+  state.changes->invitationsChanged.Insert(id);
+  state.changes->rostersChanged.Insert({id, roster.invitationId});
+}
+
+void RemovePending(JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
+  const int64_t id = roster.tournamentId;
+  if (IsMine(state, id, roster.invitationId)) {
+    state.pendingRosterByTournament.erase(id);
+    state.changes->rostersChanged.Insert({id, roster.invitationId});
+    state.playerTournamentData[id] = Api::PlayerTournamentData{};
+    state.changes->playerDataChanged.Insert(id);
+    state.changes->stateInfoDirty.Insert(id);
+  }
+  DropInvitation(state, id, roster.invitationId);
+  state.changes->invitationsChanged.Insert(id);
+}
+
+// Still in the roster: a member not gone, or an invitee not declined.
+bool StillListed(const LCDS::PendingRosterDTO& roster, uint64_t playerId) {
+  for (const auto& member : roster.members) {
+    if (member.playerId != playerId) continue;
+    return member.memberState != LCDS::PendingRosterMemberState::kLeft &&
+           member.memberState != LCDS::PendingRosterMemberState::kKick;
+  }
+  for (const auto& invitee : roster.invitees) {
+    if (invitee.inviteeId != playerId) continue;
+    return invitee.inviteeState != LCDS::PendingRosterInviteeState::kDeclined &&
+           invitee.inviteeState != LCDS::PendingRosterInviteeState::kRevoked;
+  }
+  return false;
+}
+
+void Deliver(JoustPluginState& state, Api::PlayerNotificationData data, bool prompt) {
+  if (prompt) {
+    state.notificationPrompt = std::move(data);
+    state.changes->notificationsChanged = true;
+  } else {
+    state.notificationQueue.push_back(std::move(data));
+  }
+}
+
+void NotifyPending(JoustPluginState& state, const ZMS::PendingRosterNotification& notification,
+                   bool mine, bool removed) {
+  const LCDS::PendingRosterDTO& roster = notification.pendingRoster;
+  const NotifyReason reason = notification.notifyReason;
+  const Reasons table =
+      mine ? (roster.captainId == state.summonerId ? kCaptainReasons : kMemberReasons)
+           : kInviteeReasons;
+  if (!In(reason, table)) return;
+  if (reason == NotifyReason::kOwnerTransfer && roster.captainId != state.summonerId) return;
+  if ((reason == NotifyReason::kLeave || reason == NotifyReason::kCaptainLeave) && removed) return;
+  Api::PlayerNotificationData data;
+  data.notifyReason = reason;
+  data.rosterNotifyReason = RosterNotifyReason::kNoReason;
+  data.sourceSummonerId = notification.sourcePlayerId;
+  data.targetSummonerId = notification.targetPlayerId;
+  Api::PlayerNotification& shown = data.notification;
+  shown.source = "joust";
+  shown.type = "notification";
+  shown.data = {{"tournamentId", std::to_string(roster.tournamentId)},
+                {"rosterId", roster.invitationId},
+                {"name", roster.name},
+                {"shortName", roster.shortName},
+                {"iconId", std::to_string(roster.logo)},
+                {"iconColorId", std::to_string(roster.logoColor)},
+                {"tournamentName", TournamentName(state, roster.tournamentId)},
+                {"rosterName", roster.name},
+                {"isPlayerRemoved", removed ? "true" : "false"}};
+  Deliver(state, std::move(data), In(reason, kPromptReasons));
+}
+
+void ProcessPending(JoustPlugin& plugin, const ZMS::PendingRosterNotification& notification) {
+  const LCDS::PendingRosterDTO& roster = notification.pendingRoster;
+  EnsureTournamentCached(plugin, roster.tournamentId);
+  JoustPluginState& state = plugin.state();
+  if (PlayerRoster(state, roster.tournamentId)) return;
+  const bool mine = IsMine(state, roster.tournamentId, roster.invitationId);
+  const NotifyReason reason = notification.notifyReason;
+  if (In(reason, kUpdateReasons)) {
+    UpdatePending(state, mine, roster);
+    NotifyPending(state, notification, mine, false);
+  } else if (reason == NotifyReason::kOwnerClose || reason == NotifyReason::kDismiss) {
+    RemovePending(state, roster);
+    NotifyPending(state, notification, mine, true);
+  } else if (In(reason, kRemovingReasons)) {
+    if (StillListed(roster, state.summonerId)) {
+      UpdatePending(state, mine, roster);
+      NotifyPending(state, notification, mine, false);
+    } else {
+      RemovePending(state, roster);
+      NotifyPending(state, notification, mine, true);
+    }
+  } else if (reason == NotifyReason::kDeclineTicket || reason == NotifyReason::kAcceptTicket) {
+    UpdatePending(state, mine, roster);
+    if (notification.targetPlayerId == state.summonerId) {
+      NotifyPending(state, notification, mine, false);
+    }
+  }
+}
+
+// The player's substitution entry in `roster`, by the player's id, in the
+// entry of phase `phaseId` and else in the dynamic state, counting only
+// substitutions that stand.
+const LCDS::PhaseRosterSubDTO* PlayerSubstitution(const LCDS::RosterDTO& roster, int64_t phaseId,
+                                                  uint64_t playerId) {
+  auto stands = [&](const LCDS::PhaseRosterSubDTO& sub) {
+    return sub.playerId == playerId && sub.subState != LCDS::SubState::kSuggested &&
+           sub.subState != LCDS::SubState::kDeclined && sub.subState != LCDS::SubState::kRevoked;
+  };
+  for (const LCDS::PhaseRosterDTO& phase : roster.phases) {
+    if (phase.phaseId != phaseId) continue;
+    for (const auto& sub : phase.phaseRosterSubs) {
+      if (stands(sub)) return &sub;
+    }
+  }
+  for (const auto& sub : roster.dynamicState.phaseRosterSubs) {
+    if (stands(sub)) return &sub;
+  }
+  return nullptr;
+}
+
+const LCDS::BracketMatch* FindMatch(const LCDS::Bracket& bracket, int64_t matchId) {
+  for (const auto* list : {&bracket.matches, &bracket.loserBracketMatches}) {
+    for (const LCDS::BracketMatch& match : *list) {
+      if (match.id == matchId) return &match;
+    }
+  }
+  return nullptr;
+}
+
+// "isWinner" looks at the roster's latest completed match: the matches are
+// kept highest round first, the winners' bracket before the losers'.
+bool WonLatestMatch(const LCDS::Bracket& bracket, int64_t rosterId) {
+  for (const auto* list : {&bracket.matches, &bracket.loserBracketMatches}) {
+    for (const LCDS::BracketMatch& match : *list) {
+      if ((match.rosterId1 == rosterId || match.rosterId2 == rosterId) &&
+          match.status == LCDS::ClientBracketMatchStatus::kCompleted) {
+        return match.winnerId == rosterId;
+      }
+    }
+  }
+  return false;
+}
+
+void NotifyRoster(JoustPluginState& state, RosterNotifyReason reason, const LCDS::RosterDTO& roster,
+                  const LCDS::Bracket* bracket, const LCDS::PhaseRosterSubDTO* sub) {
+  std::vector<RosterNotifyReason> table;
+  if (sub && sub->subState == LCDS::SubState::kPending) {
+    table = {RosterNotifyReason::kSubInvite};
+  } else {
+    table = {RosterNotifyReason::kRegistered,
+             RosterNotifyReason::kPhaseCheckin,
+             RosterNotifyReason::kQueueDodge,
+             RosterNotifyReason::kByeAutoWin,
+             RosterNotifyReason::kRestrictionAutoWin,
+             RosterNotifyReason::kGameStartedError,
+             RosterNotifyReason::kWithdraw,
+             RosterNotifyReason::kRosterAcceptTicket,
+             RosterNotifyReason::kRosterDeclineTicket,
+             RosterNotifyReason::kSubAccept,
+             RosterNotifyReason::kSubDecline};
+    if (sub) {
+      table.push_back(RosterNotifyReason::kSubReclaim);
+      table.push_back(RosterNotifyReason::kSubRevoke);
+    }
+  }
+  if (std::find(table.begin(), table.end(), reason) == table.end()) return;
+  const int64_t tournamentId = roster.tournamentId;
+  if (reason == RosterNotifyReason::kWithdraw &&
+      std::to_string(roster.id) != ReadPlayerTournamentData(state, tournamentId).rosterId) {
+    return;
+  }
+  Api::PlayerNotificationData data;
+  data.notifyReason = NotifyReason::kNoReason;
+  data.rosterNotifyReason = reason;
+  Api::PlayerNotification& shown = data.notification;
+  shown.source = "joust";
+  shown.type = "notification";
+  shown.data = {{"tournamentId", std::to_string(tournamentId)},
+                {"rosterId", std::to_string(roster.id)},
+                {"name", roster.name},
+                {"shortName", roster.shortName},
+                {"tournamentName", TournamentName(state, tournamentId)},
+                {"rosterName", roster.name}};
+  if (bracket) {
+    if (const LCDS::BracketMatch* open = OpenMatch(*bracket, roster.id)) {
+      shown.data["isStillCompeting"] = "true";
+      if (open->loserBracket) shown.data["isLoserMatch"] = "true";
+    } else if (BracketComplete(*bracket)) {
+      shown.data["isBracketComplete"] = "true";
+      const auto info = state.stateInfos.find(tournamentId);
+      const bool over = info == state.stateInfos.end() || info->second.nextPhaseId == -1;
+      shown.data["isTournamentOver"] = over ? "true" : "false";
+    }
+    shown.data["isWinner"] = WonLatestMatch(*bracket, roster.id) ? "true" : "false";
+  }
+  Deliver(state, std::move(data), In(reason, kRosterPromptReasons));
+}
+
+void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
+                       RosterNotifyReason reason) {
+  const int64_t id = roster.tournamentId;
+  EnsureTournamentCached(plugin, id);
+  JoustPluginState& state = plugin.state();
+  const auto info = state.stateInfos.find(id);
+  const int64_t phase = info == state.stateInfos.end() ? -1 : info->second.currentPhaseId;
+  const LCDS::PhaseRosterSubDTO* sub = PlayerSubstitution(roster, phase, state.summonerId);
+  if (reason == RosterNotifyReason::kSubInvite && sub) {
+    std::vector<LCDS::RosterDTO>& invitations = state.subInvitationsByTournament[id];
+    const auto same =
+        std::find_if(invitations.begin(), invitations.end(),
+                     [&](const LCDS::RosterDTO& invitation) { return invitation.id == roster.id; });
+    if (same == invitations.end()) {
+      invitations.push_back(roster);
+    } else if (roster.version > same->version) {
+      *same = roster;
+    }
+    state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
+    return;
+  }
+  if (const auto home = state.homeRosterByTournament.find(id);
+      home != state.homeRosterByTournament.end() && home->second == roster.id) {
+    const auto cached = state.rosters.find({id, roster.id});
+    if (cached == state.rosters.end() || roster.version > cached->second.version) {
+      state.rosters[{id, roster.id}] = roster;
+      state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
+    }
+    return;
+  }
+  if (reason == RosterNotifyReason::kRegistered) {
+    if (const auto pending = state.pendingRosterByTournament.find(id);
+        pending != state.pendingRosterByTournament.end()) {
+      state.changes->rostersChanged.Insert({id, pending->second.invitationId});
+      state.pendingRosterByTournament.erase(pending);
+    }
+    if (const auto invitations = state.invitationsByTournament.find(id);
+        invitations != state.invitationsByTournament.end() && !invitations->second.empty()) {
+      invitations->second.clear();
+      state.changes->invitationsChanged.Insert(id);
+    }
+  } else if (reason == RosterNotifyReason::kPhaseCheckin) {
+    const int64_t bracketId = ReadPlayerTournamentData(state, id).bracketId;
+    if (bracketId != -1 && state.brackets.erase(bracketId) != 0) {
+      state.changes->bracketsChanged.Insert({id, bracketId});
+    }
+  }
+  SetRoster(state, id, roster.id, roster);
+  NotifyRoster(state, reason, roster, nullptr, sub);
+}
+
+// The dynamic state goes to the cached roster it belongs to: the player's
+// home roster, a substitute invitation, or the player's roster, each only
+// when its version is newer.
+void ProcessDynamicState(JoustPlugin& plugin, const LCDS::RosterDynamicStateDTO& dynamic) {
+  JoustPluginState& state = plugin.state();
+  if (SetRosterDynamicState(state, dynamic)) return;
+  const auto subs = state.subInvitationsByTournament.find(dynamic.tournamentId);
+  if (subs == state.subInvitationsByTournament.end()) return;
+  for (LCDS::RosterDTO& sub : subs->second) {
+    if (sub.id != dynamic.rosterId || sub.dynamicState.version >= dynamic.version) continue;
+    sub.dynamicState = dynamic;
+    state.changes->rostersChanged.Insert({dynamic.tournamentId, std::to_string(sub.id)});
+  }
+}
+
+void ProcessWithdraw(JoustPlugin& plugin, const ZMS::RosterWithdrawNotification& notification) {
+  JoustPluginState& state = plugin.state();
+  const auto cached = state.rosters.find({notification.tournamentId, notification.rosterId});
+  if (cached == state.rosters.end() ||
+      cached->second.dynamicState.version >= notification.version) {
+    return;
+  }
+  cached->second.dynamicState.withdraw = notification.withdraw;
+  state.changes->rostersChanged.Insert(
+      {notification.tournamentId, std::to_string(notification.rosterId)});
+  state.changes->stateInfoDirty.Insert(notification.tournamentId);
+}
+
+void FetchBracket(JoustPlugin& plugin, const ZMS::BracketReadyNotification& notification) {
+  auto bracket = plugin.backend().Call<kGetRosterBracket>(notification.bracketId);
+  if (bracket.ok())
+    SetBracket(plugin.state(), notification.tournamentId, std::move(bracket).take());
+}
+
+}  // namespace
+
+bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification& notification,
+                  const LCDS::Bracket& bracket) {
+  JoustPluginState& state = plugin.state();
+  const int64_t id = notification.tournamentId;
+  SetBracket(state, id, bracket);
+  const auto standing = state.playerTournamentData.find(id);
+  if (standing == state.playerTournamentData.end() || standing->second.rosterId.empty()) {
+    return false;
+  }
+  const LCDS::RosterDTO* roster = PlayerRoster(state, id);
+  if (!roster) return false;
+  state.changes->rostersChanged.Insert({id, standing->second.rosterId});
+  state.changes->stateInfoDirty.Insert(id);
+  auto plays = [&](const LCDS::BracketMatch& match) {
+    return match.rosterId1 == roster->id || match.rosterId2 == roster->id;
+  };
+  const bool inLoser =
+      std::any_of(bracket.loserBracketMatches.begin(), bracket.loserBracketMatches.end(), plays);
+  const bool notify =
+      (notification.notifyReason == RosterNotifyReason::kWinnerRoundComplete && !inLoser) ||
+      (notification.notifyReason == RosterNotifyReason::kLoserRoundComplete && inLoser);
+  const LCDS::BracketMatch* match = FindMatch(bracket, notification.currentMatchId);
+  const bool playedIn = match && plays(*match);
+  if (notify || playedIn) {
+    NotifyRoster(state, notification.notifyReason, *roster, &bracket,
+                 ActiveSubstitutionReplacing(*roster, bracket.phaseId, state.summonerId));
+  }
+  state.gameEnd = Api::TournamentGameEnd{notification.tournamentId, bracket.id};
+  state.changes->gameEndChanged = true;
+  return playedIn;
+}
+
+void OnPushMessage(JoustPlugin& plugin, std::string_view topic,
+                   const TypedResourceEvent<ZMS::ZMSMessage>& event) {
+  if (!plugin.state().loggedIn || event.eventType != PluginResourceEventType::kCreate) return;
+  const ZMS::ZMSMessage& message = event.data;
+  if (topic == "pending-roster") {
+    // A reason without a name (27 and beyond) does not convert: the message
+    // is dropped at decoding, before any reason rule.
+    ZMS::PendingRosterNotification notification;
+    if (!Decode(message, notification)) return;
+    ProcessPending(plugin, notification);
+  } else if (topic == "roster") {
+    ZMS::RegisteredRosterNotification notification;
+    if (!Decode(message, notification)) return;
+    ProcessRegistered(plugin, notification.roster, notification.notifyReason);
+  } else if (topic == "roster-dynamic") {
+    ZMS::RosterDynamicStateNotification notification;
+    if (!Decode(message, notification)) return;
+    ProcessDynamicState(plugin, notification.rosterDynamicState);
+  } else if (topic == "roster-player") {
+    ZMS::RosterPlayerNotification notification;
+    if (!Decode(message, notification)) return;
+    plugin.state().tickets.tickets = notification.player.tickets;
+    plugin.state().changes->playerChanged = true;
+    ProcessRegistered(plugin, notification.roster, notification.notifyReason);
+  } else if (topic == "roster-withdraw") {
+    ZMS::RosterWithdrawNotification notification;
+    if (!Decode(message, notification)) return;
+    ProcessWithdraw(plugin, notification);
+  } else if (topic == "bracket-ready") {
+    ZMS::BracketReadyNotification notification;
+    if (!Decode(message, notification)) return;
+    FetchBracket(plugin, notification);
+  } else if (topic == "eog-bracket-update") {
+    ZMS::TournamentGameEndNotification notification;
+    if (!Decode(message, notification)) return;
+    ProcessGameEnd(plugin, notification);
+  } else if (topic == "eog-player-update") {
+    ZMS::EogPlayerUpdateDTO update;
+    if (!Decode(message, update)) return;
+    plugin.state().eogPlayerUpdate = std::move(update);
+    plugin.state().changes->eogPlayerUpdateChanged = true;
+  } else if (topic == "no-show-ping") {
+    ZMS::NoShowPingDTO ping;
+    if (!Decode(message, ping)) return;
+    AcknowledgeNoShow(plugin, ping);
+  } else {
+    return;
+  }
+  plugin.RunPublicationPass();
+}
+
+}  // namespace kiv::joust

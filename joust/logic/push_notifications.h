@@ -1,0 +1,49 @@
+// push_notifications.h: the tournament service's pushes, nine topics under
+// "/zanth-messaging-service/v1/message/joust/v1/notifications/": each message
+// decoded, applied to the cache through its guarded writes, and turned into
+// player notifications (a prompt at "/kiv-joust/v1/notifications", or a
+// notification queued for the player-notifications plugin).
+//
+// Decoding: messages are taken only while logged in and only as Create
+// events; a payload that is not JSON of the topic's record is logged once
+// ("Error parsing ZMS message payload as notification", level 1) and
+// dropped, so nothing of it reaches the cache. A roster notification for a
+// tournament not cached reloads the player's information first.
+//
+// Not for: the ready check and no-show acknowledgement themselves
+// (match_flow.h).
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string_view>
+
+#include "joust/model/lcds/bracket.h"
+#include "joust/model/lcds/roster.h"
+#include "joust/model/zms/notifications.h"
+#include "sdk/runtime/resource_events.h"
+
+namespace kiv::joust {
+
+class JoustPlugin;
+
+/// The topic names, in the order of the plugin's subscriptions.
+inline constexpr std::string_view kPushTopics[] = {
+    "pending-roster",  "roster",        "roster-dynamic",     "roster-player",
+    "roster-withdraw", "bracket-ready", "eog-bracket-update", "eog-player-update",
+    "no-show-ping"};
+inline constexpr char kPushTopicPrefix[] =
+    "/zanth-messaging-service/v1/message/joust/v1/notifications/";
+
+/// One message of `topic` (a name of kPushTopics).
+void OnPushMessage(JoustPlugin& plugin, std::string_view topic,
+                   const TypedResourceEvent<ZMS::ZMSMessage>& event);
+
+/// The game-end cache update of an end-of-game bracket update with its
+/// fetched bracket: stores the bracket, marks the player's roster, builds the
+/// roster notification when the player's roster played or the round result
+/// concerns it, records the game end. True when the player's game ended.
+bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification& notification,
+                  const LCDS::Bracket& bracket);
+
+}  // namespace kiv::joust

@@ -1,0 +1,60 @@
+// state_machine.h: where a tournament stands for the player, computed from
+// the cache and the clock: its TournamentStateInfo ("IDLE", "LOCK_IN",
+// "SCOUTING", "IN_GAME", "RESULTS"), its current and next phase, when the
+// state will next change, and the periods that remain.
+//
+// Everything here is a pure function of its inputs: the state is never
+// patched in place, so a state computed after any sequence of cache changes
+// equals one computed from scratch on the final cache.
+//
+// Not for: the timers and publications that follow a computation
+// (publication.h).
+//
+//   const Api::TournamentStateInfo info = ComputeStateInfo(
+//       tournament, PlayerRoster(state, id), PlayerBracket(state, id), now, state.summonerId);
+#pragma once
+
+#include <cstdint>
+#include <string_view>
+
+#include "joust/model/api/tournament.h"
+#include "joust/model/lcds/bracket.h"
+#include "joust/model/lcds/roster.h"
+#include "joust/model/lcds/tournament.h"
+
+namespace kiv::joust {
+
+class JoustPluginState;
+
+/// The player's registered roster in tournament `tournamentId`: the one its
+/// standing's roster id (a whole decimal number) names, or null.
+const LCDS::RosterDTO* PlayerRoster(const JoustPluginState& state, int64_t tournamentId);
+/// The bracket of the player's standing in the tournament, or null.
+const LCDS::Bracket* PlayerBracket(const JoustPluginState& state, int64_t tournamentId);
+
+/// `text` as a whole signed decimal number (leading white space and a sign
+/// allowed, as the C library reads decimals), or false.
+bool ParseRosterId(std::string_view text, int64_t& id);
+
+/// The substitution that replaces `playerId` in phase `phaseId` of `roster`
+/// (an entry whose subState is none of "SUGGESTED", "DECLINED", "REVOKED"):
+/// first in the roster's entry for the phase, else in its dynamic state.
+/// Null when there is none.
+const LCDS::PhaseRosterSubDTO* ActiveSubstitutionReplacing(const LCDS::RosterDTO& roster,
+                                                           int64_t phaseId, uint64_t playerId);
+
+/// The first match of `bracket` (winners' matches, then losers') in which
+/// `rosterId` plays and that is not completed, or null.
+const LCDS::BracketMatch* OpenMatch(const LCDS::Bracket& bracket, int64_t rosterId);
+
+/// Every match of the bracket, in both lists, is completed (true for none).
+bool BracketComplete(const LCDS::Bracket& bracket);
+
+/// The state of `tournament` for player `summonerId` at server time `now`,
+/// with the player's roster and bracket (each may be null).
+Api::TournamentStateInfo ComputeStateInfo(const LCDS::TournamentDTO& tournament,
+                                          const LCDS::RosterDTO* roster,
+                                          const LCDS::Bracket* bracket, int64_t now,
+                                          uint64_t summonerId);
+
+}  // namespace kiv::joust
