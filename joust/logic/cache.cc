@@ -150,17 +150,50 @@ void SetPendingRoster(JoustPluginState& state, int64_t tournamentId,
   changes.playerChanged = true;
 }
 
-bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicStateDTO& dynamic) {
-  const auto cached = state.rosters.find({dynamic.tournamentId, dynamic.rosterId});
-  if (cached == state.rosters.end() || cached->second.dynamicState.version >= dynamic.version) {
-    return false;
+void RemovePendingRoster(JoustPluginState& state, int64_t tournamentId,
+                         const std::string& invitationId) {
+  JoustChangeSet& changes = *state.changes;
+  if (const auto own = state.pendingRosterByTournament.find(tournamentId);
+      own != state.pendingRosterByTournament.end() && own->second.invitationId == invitationId) {
+    state.pendingRosterByTournament.erase(own);
+    changes.rostersChanged.Insert({tournamentId, invitationId});
+    state.playerTournamentData[tournamentId] = Api::PlayerTournamentData{};
+    changes.playerDataChanged.Insert(tournamentId);
+    changes.stateInfoDirty.Insert(tournamentId);
   }
-  LCDS::RosterDTO roster = cached->second;
-  roster.dynamicState = dynamic;
-  // The roster's own version stays: the dynamic state carries its own.
-  state.rosters[{dynamic.tournamentId, dynamic.rosterId}] = std::move(roster);
-  MarkRosterWrite(state, dynamic.tournamentId, dynamic.rosterId);
-  return true;
+  DropInvitation(state, tournamentId, invitationId);
+}
+
+void DropInvitation(JoustPluginState& state, int64_t tournamentId,
+                    const std::string& invitationId) {
+  const auto invitations = state.invitationsByTournament.find(tournamentId);
+  if (invitations == state.invitationsByTournament.end()) return;
+  if (std::erase_if(invitations->second, [&](const LCDS::PendingRosterDTO& invitation) {
+        return invitation.invitationId == invitationId;
+      }) != 0) {
+    state.changes->invitationsChanged.Insert(tournamentId);
+  }
+}
+
+bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicStateDTO& dynamic) {
+  if (const auto cached = state.rosters.find({dynamic.tournamentId, dynamic.rosterId});
+      cached != state.rosters.end()) {
+    if (cached->second.dynamicState.version >= dynamic.version) return false;
+    // The roster's own version stays: the dynamic state carries its own.
+    cached->second.dynamicState = dynamic;
+    MarkRosterWrite(state, dynamic.tournamentId, dynamic.rosterId);
+    return true;
+  }
+  const auto subs = state.subInvitationsByTournament.find(dynamic.tournamentId);
+  if (subs == state.subInvitationsByTournament.end()) return false;
+  bool replaced = false;
+  for (LCDS::RosterDTO& sub : subs->second) {
+    if (sub.id != dynamic.rosterId || sub.dynamicState.version >= dynamic.version) continue;
+    sub.dynamicState = dynamic;
+    state.changes->rostersChanged.Insert({dynamic.tournamentId, std::to_string(sub.id)});
+    replaced = true;
+  }
+  return replaced;
 }
 
 void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInfoDTO>& infos,

@@ -47,8 +47,17 @@ void SetBracket(JoustPluginState& state, int64_t tournamentId, LCDS::Bracket bra
 /// Stores the player's own pending roster; an invitation to it is dropped.
 void SetPendingRoster(JoustPluginState& state, int64_t tournamentId,
                       const LCDS::PendingRosterDTO& roster);
-/// Replaces the dynamic state of the cached registered roster it belongs to
-/// when its version is newer; true when it did.
+/// The player leaves the pending roster `invitationId` of the tournament:
+/// when it is the player's own, it is dropped and the standing goes back to
+/// "NO_ROSTER"; an invitation with that id is dropped in every case.
+void RemovePendingRoster(JoustPluginState& state, int64_t tournamentId,
+                         const std::string& invitationId);
+/// Drops the invitation `invitationId` of the tournament, if cached.
+void DropInvitation(JoustPluginState& state, int64_t tournamentId, const std::string& invitationId);
+/// Replaces the dynamic state of the cached roster it belongs to (the
+/// player's or home roster, else a substitute invitation) when its version is
+/// newer; true when it did. Roster commands and the dynamic-state topic both
+/// write through here.
 bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicStateDTO& dynamic);
 
 /// Replaces the cache with the backend's minimal information (the

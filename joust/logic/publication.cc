@@ -6,6 +6,7 @@
 #include "joust/logic/gameflow_presence.h"
 #include "joust/logic/joust_plugin.h"
 #include "joust/logic/player_notifications.h"
+#include "joust/logic/resource_paths.h"
 #include "joust/logic/state_machine.h"
 #include "sdk/value/format_message.h"
 
@@ -140,7 +141,7 @@ void JoustPlugin::RunPublicationPass() {
   if (changes.restrictionChanged) RestrictionStep(*this);
 
   for (int64_t id : changes.tournamentsChanged) {
-    const std::string uri = FormatMessage("/kiv-joust/v1/tournament/%1", id);
+    const std::string uri = FormatMessage(kTournamentPath, id);
     auto tournament = ReadTournament(*this, id);
     if (tournament.ok()) {
       events.PublishUpdate(uri, *tournament);
@@ -153,7 +154,7 @@ void JoustPlugin::RunPublicationPass() {
     events.PublishUpdate("/kiv-joust/v1/tournament-summary", ReadTournamentSummaries(state));
     events.PublishUpdate("/kiv-joust/v1/tournament-state-info", ReadAllStateInfos(state));
     for (int64_t id : changes.stateInfoDirty) {
-      const std::string uri = FormatMessage("/kiv-joust/v1/tournament/%1/stateInfo", id);
+      const std::string uri = FormatMessage(kTournamentStateInfoPath, id);
       const auto info = state.stateInfos.find(id);
       if (info == state.stateInfos.end()) {
         events.PublishDelete(uri);
@@ -166,11 +167,11 @@ void JoustPlugin::RunPublicationPass() {
     }
   }
   for (int64_t id : changes.playerDataChanged) {
-    events.PublishUpdate(FormatMessage("/kiv-joust/v1/tournament/%1/player", id),
+    events.PublishUpdate(FormatMessage(kTournamentPlayerPath, id),
                          ReadPlayerTournamentData(state, id));
   }
   for (const auto& [id, rosterId] : changes.rostersChanged) {
-    const std::string uri = FormatMessage("/kiv-joust/v1/tournament/%1/roster/%2", id, rosterId);
+    const std::string uri = FormatMessage(kTournamentRosterPath, id, rosterId);
     auto roster = ReadRoster(*this, id, rosterId);
     if (roster.ok()) {
       events.PublishUpdate(uri, *roster);
@@ -188,13 +189,13 @@ void JoustPlugin::RunPublicationPass() {
   }
   if (!changes.invitationsChanged.Empty()) {
     for (int64_t id : changes.invitationsChanged) {
-      events.PublishUpdate(FormatMessage("/kiv-joust/v1/tournament/%1/invitations", id),
+      events.PublishUpdate(FormatMessage(kTournamentInvitationsPath, id),
                            ReadInvitations(state, id));
     }
     events.PublishUpdate("/kiv-joust/v1/invitations", ReadAllInvitations(state));
   }
   for (const auto& [id, bracketId] : changes.bracketsChanged) {
-    PublishResult(*this, FormatMessage("/kiv-joust/v1/tournament/%1/bracket/%2", id, bracketId),
+    PublishResult(*this, FormatMessage(kTournamentBracketPath, id, bracketId),
                   ReadBracket(*this, id, bracketId));
   }
   if (changes.gameEndChanged) events.PublishUpdate("/kiv-joust/v1/gameEnd", state.gameEnd);

@@ -98,15 +98,6 @@ bool IsMine(const JoustPluginState& state, int64_t tournamentId, const std::stri
   return own != state.pendingRosterByTournament.end() && own->second.invitationId == invitationId;
 }
 
-void DropInvitation(JoustPluginState& state, int64_t tournamentId,
-                    const std::string& invitationId) {
-  const auto invitations = state.invitationsByTournament.find(tournamentId);
-  if (invitations == state.invitationsByTournament.end()) return;
-  std::erase_if(invitations->second, [&](const LCDS::PendingRosterDTO& invitation) {
-    return invitation.invitationId == invitationId;
-  });
-}
-
 void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRosterDTO& roster) {
   const int64_t id = roster.tournamentId;
   if (mine) {
@@ -127,16 +118,8 @@ void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRoster
 }
 
 void RemovePending(JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
-  const int64_t id = roster.tournamentId;
-  if (IsMine(state, id, roster.invitationId)) {
-    state.pendingRosterByTournament.erase(id);
-    state.changes->rostersChanged.Insert({id, roster.invitationId});
-    state.playerTournamentData[id] = Api::PlayerTournamentData{};
-    state.changes->playerDataChanged.Insert(id);
-    state.changes->stateInfoDirty.Insert(id);
-  }
-  DropInvitation(state, id, roster.invitationId);
-  state.changes->invitationsChanged.Insert(id);
+  RemovePendingRoster(state, roster.tournamentId, roster.invitationId);
+  state.changes->invitationsChanged.Insert(roster.tournamentId);
 }
 
 // Still in the roster: a member not gone, or an invitee not declined.
@@ -372,19 +355,8 @@ void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
   NotifyRoster(state, reason, roster, nullptr, sub);
 }
 
-// The dynamic state goes to the cached roster it belongs to: the player's
-// home roster, a substitute invitation, or the player's roster, each only
-// when its version is newer.
 void ProcessDynamicState(JoustPlugin& plugin, const LCDS::RosterDynamicStateDTO& dynamic) {
-  JoustPluginState& state = plugin.state();
-  if (SetRosterDynamicState(state, dynamic)) return;
-  const auto subs = state.subInvitationsByTournament.find(dynamic.tournamentId);
-  if (subs == state.subInvitationsByTournament.end()) return;
-  for (LCDS::RosterDTO& sub : subs->second) {
-    if (sub.id != dynamic.rosterId || sub.dynamicState.version >= dynamic.version) continue;
-    sub.dynamicState = dynamic;
-    state.changes->rostersChanged.Insert({dynamic.tournamentId, std::to_string(sub.id)});
-  }
+  (void)SetRosterDynamicState(plugin.state(), dynamic);
 }
 
 void ProcessWithdraw(JoustPlugin& plugin, const ZMS::RosterWithdrawNotification& notification) {

@@ -1,6 +1,8 @@
 #include "joust/logic/rest_builders.h"
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "joust/logic/state_machine.h"
@@ -236,6 +238,46 @@ Api::RosterStats BuildRosterStats(const LCDS::RosterStatsDTO& stats) {
   }
   for (const auto& [player, aggregated] : stats.stats.playerStats) {
     rest.playerStats[player] = {aggregated.rawStatsSum, aggregated.rawStatsMax};
+  }
+  return rest;
+}
+
+Api::Roster BuildPublicRoster(const LCDS::PublicRosterDTO& roster, int64_t tournamentId) {
+  Api::Roster rest;
+  rest.tournamentId = tournamentId;
+  rest.id = std::to_string(roster.id);
+  rest.name = roster.name;
+  rest.shortName = roster.shortName;
+  rest.iconId = roster.logo;
+  rest.iconColorId = roster.logoColor;
+  rest.isRegistered = true;
+  rest.members.reserve(roster.memberIds.size());
+  for (const uint64_t memberId : roster.memberIds) {
+    rest.members.push_back({.summonerId = memberId, .state = Api::RosterMemberState::kNotReady});
+  }
+  return rest;
+}
+
+Api::RankedScoutingMember BuildScoutingMember(const LCDS::RankedScoutingMemberDTO& member) {
+  Api::RankedScoutingMember rest;
+  rest.playerId = member.playerId;
+  rest.championScoutingData.reserve(member.championScoutingData.size());
+  for (const LCDS::RankedScoutingTopChampionDTO& champion : member.championScoutingData) {
+    Api::RankedScoutingTopChampion& out = rest.championScoutingData.emplace_back();
+    out.championId = champion.championId;
+    out.rank = champion.rank;
+    out.winCount = champion.winCount;
+    out.gameCount = champion.gameCount;
+    out.winRate =
+        champion.gameCount > 0
+            ? static_cast<int32_t>(std::lround(100.0 * champion.winCount / champion.gameCount))
+            : 0;
+    char kda[32];
+    std::snprintf(kda, sizeof kda, "%.2f", static_cast<double>(champion.kda));
+    out.kda = kda;
+    out.kdaClassification = champion.kda < 2.0f   ? Api::KdaClassification::kLow
+                            : champion.kda < 3.5f ? Api::KdaClassification::kAverage
+                                                  : Api::KdaClassification::kHigh;
   }
   return rest;
 }

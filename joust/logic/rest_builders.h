@@ -39,11 +39,18 @@ struct RosterContext {
 Api::Roster BuildRegisteredRoster(const LCDS::RosterDTO& roster, const RosterContext& context);
 /// A pending roster: the player's own or an invitation.
 Api::Roster BuildPendingRoster(const LCDS::PendingRosterDTO& roster);
+/// Another roster as the backend shows it to everyone: its names, icon and
+/// members. It carries no readiness, so every member is "NOT_READY".
+Api::Roster BuildPublicRoster(const LCDS::PublicRosterDTO& roster, int64_t tournamentId);
 /// The REST bracket of `bracket`; `period` is the period of its phase (0
 /// when unknown).
 Api::Bracket BuildBracket(const LCDS::Bracket& bracket, int32_t period);
 /// The statistics of one roster, as the history and the statistics endpoint
 /// show them.
 Api::RosterStats BuildRosterStats(const LCDS::RosterStatsDTO& stats);
+/// A scouted player: per champion "winRate" is the rounded percentage of
+/// games won (0 without games), "kda" the ratio with two decimals, and
+/// "kdaClassification" LOW below 2.0, AVERAGE below 3.5, HIGH from 3.5.
+Api::RankedScoutingMember BuildScoutingMember(const LCDS::RankedScoutingMemberDTO& member);
 
 }  // namespace kiv::joust

@@ -23,6 +23,11 @@ Router& Router::WithCustomMethod(std::string name) {
   return *this;
 }
 
+Router& Router::WithDescription(std::string text) {
+  pendingDescription_ = std::move(text);
+  return *this;
+}
+
 MaybeType<Failure, Endpoint*> Router::RegisterBuiltin(std::string name, std::string description) {
   return Add(0, "", {}, TypeReference{}, nullptr, {"$builtin"}, std::move(name),
              std::move(description), true);

@@ -54,6 +54,8 @@ class Router {
 
   /// For the custom method code 8: the method's name of the next Register.
   Router& WithCustomMethod(std::string name);
+  /// The one-line help text of the next Register's function.
+  Router& WithDescription(std::string text);
 
   const std::deque<std::unique_ptr<Endpoint>>& endpoints() const { return endpoints_; }
   TypeRegistry& registry() const { return registry_; }
@@ -69,6 +71,7 @@ class Router {
   std::vector<std::string> nameSpace_;
   std::vector<std::string> tags_;
   std::string pendingCustomMethod_;
+  std::string pendingDescription_;
   std::deque<std::unique_ptr<Endpoint>> endpoints_;
 };
 
@@ -93,7 +96,7 @@ MaybeType<Failure, Endpoint*> Router::Register(uint32_t method, std::string_view
     resultType = TypeReferenceOf<Result>();
   }
   return Add(method, urlTemplate, std::move(arguments), resultType, std::move(invoke), nameSpace_,
-             "", "", false);
+             "", std::exchange(pendingDescription_, {}), false);
 }
 
 }  // namespace kiv

@@ -1,0 +1,90 @@
+// endpoint_table.h: EndpointTable, what the plugin's list of endpoints is
+// written with: one call per row, with the method, the path, a one-line help
+// text, the handler and its parameters, so that the list reads as a table.
+//
+// A path may be positional ("/kiv-joust/v1/tournament/%1/roster/%2", the form
+// the publication pass formats its event URLs from): "%N" becomes the route
+// segment of the N-th path parameter, here "{tournamentId}" and "{rosterId}".
+// Handlers take the plugin first, then one argument per parameter, and return
+// MaybeType<Failure, R>.
+//
+// Not for: binding or serving requests (sdk/rest does both).
+//
+//   EndpointTable table(plugin);
+//   table.Get(kTournamentPath, "One tournament", GetTournament,
+//             InPath<int64_t>("tournamentId"));
+#pragma once
+
+#include <array>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "joust/logic/joust_plugin.h"
+#include "kiv_plugin_abi.h"
+#include "sdk/rest/endpoint.h"
+
+namespace kiv::joust {
+
+template <typename T>
+constexpr Param<T> InPath(std::string_view name) {
+  return Param<T>(name, kPathLocation);
+}
+template <typename T>
+constexpr Param<T> InQuery(std::string_view name) {
+  return Param<T>(name, kQueryLocation);
+}
+template <typename T>
+constexpr Param<T> InBody(std::string_view name) {
+  return Param<T>(name, kBodyLocation);
+}
+
+/// `path` with each "%N" replaced by "{name}" of the N-th entry of
+/// `pathParameters`; other text is kept as it is.
+std::string RouteTemplateOf(std::string_view path,
+                            std::span<const std::string_view> pathParameters);
+
+class EndpointTable {
+ public:
+  /// `plugin` is borrowed; its router receives the endpoints in call order.
+  explicit EndpointTable(JoustPlugin& plugin) : plugin_(plugin) {}
+
+  template <typename Handler, typename... Ts>
+  void Get(std::string_view path, std::string_view help, Handler handler, Param<Ts>... params) {
+    Add(KIV_METHOD_GET, path, help, handler, params...);
+  }
+  template <typename Handler, typename... Ts>
+  void Post(std::string_view path, std::string_view help, Handler handler, Param<Ts>... params) {
+    Add(KIV_METHOD_POST, path, help, handler, params...);
+  }
+
+ private:
+  template <typename Handler, typename... Ts>
+  void Add(uint32_t method, std::string_view path, std::string_view help, Handler handler,
+           Param<Ts>... params);
+  /// A row the router refuses is a fault of the table itself: it stops the
+  /// load with the router's message.
+  [[noreturn]] static void Refused(const Failure& failure);
+
+  JoustPlugin& plugin_;
+};
+
+template <typename Handler, typename... Ts>
+void EndpointTable::Add(uint32_t method, std::string_view path, std::string_view help,
+                        Handler handler, Param<Ts>... params) {
+  std::array<std::string_view, sizeof...(Ts)> pathNames{};
+  size_t pathCount = 0;
+  ((params.location == kPathLocation ? (void)(pathNames[pathCount++] = params.name) : (void)0),
+   ...);
+  const std::string route =
+      RouteTemplateOf(path, std::span<const std::string_view>(pathNames.data(), pathCount));
+  Router& router = plugin_.router();
+  router.WithDescription(std::string(help));
+  auto registered = router.Register(
+      method, route,
+      [&plugin = plugin_, handler](Ts&... arguments) { return handler(plugin, arguments...); },
+      params...);
+  if (!registered.ok()) Refused(registered.failure());
+}
+
+}  // namespace kiv::joust

@@ -1,0 +1,170 @@
+// The roster commands of a registered roster, those that exist in both forms,
+// and lock-in and unlock-in with their game flow side.
+#include "joust/api/roster_commands.h"
+
+#include "joust/api/command_runners.h"
+#include "joust/logic/gameflow_presence.h"
+
+namespace kiv::joust {
+namespace {
+
+/// Offers carry one ticket each.
+constexpr int32_t kTicketsPerOffer = 1;
+
+bool Eliminated(const JoustPluginState& state, int64_t tournamentId) {
+  const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId);
+  return roster && (roster->eliminated || ReadPlayerTournamentData(state, tournamentId).state ==
+                                              Api::PlayerState::kEliminated);
+}
+
+bool HasRoster(const JoustPluginState& state, int64_t tournamentId) {
+  return PlayerRoster(state, tournamentId) || PendingRosterOf(state, tournamentId);
+}
+
+/// The backend side of lock-in at `phaseId`, in the roster's form.
+CommandResult CheckInRoster(JoustPlugin& plugin, int64_t tournamentId, int64_t phaseId) {
+  if (PlayerRoster(plugin.state(), tournamentId)) {
+    return RunOnRegisteredRoster<kMemberPhaseCheckin>(plugin, tournamentId, phaseId);
+  }
+  return RunOnPendingRoster<kSetMemberPhaseReady>(plugin, tournamentId, phaseId);
+}
+
+CommandResult CheckOutRoster(JoustPlugin& plugin, int64_t tournamentId, int64_t phaseId) {
+  if (PlayerRoster(plugin.state(), tournamentId)) {
+    return RunOnRegisteredRoster<kMemberPhaseCheckout>(plugin, tournamentId, phaseId);
+  }
+  return RunOnPendingRoster<kSetMemberStateNotReady>(plugin, tournamentId);
+}
+
+template <const auto& kMethod>
+CommandResult RunOnCurrentBracket(JoustPlugin& plugin, int64_t tournamentId) {
+  const LCDS::Bracket* bracket = PlayerBracket(plugin.state(), tournamentId);
+  if (!bracket) return AnswerError(404, "INVALID_BRACKET");
+  return RunOnRegisteredRoster<kMethod>(plugin, tournamentId, bracket->id);
+}
+
+/// The roster id of a substitute answer; false for one that names no roster.
+bool InvitingRoster(const std::string& text, int64_t& rosterId) {
+  return ParseRosterId(text, rosterId) && rosterId >= 0;
+}
+
+}  // namespace
+
+CommandResult LockIn(JoustPlugin& plugin, int64_t tournamentId) {
+  if (!plugin.state().checkinAllowed) return AnswerError(400, "GAMEFLOW_UNAVAILABLE");
+  if (Eliminated(plugin.state(), tournamentId)) return AnswerError(400, "ROSTER_ELIMINATED");
+  auto phase = LockInPhase(plugin, tournamentId);
+  if (!phase.ok()) return AnswerFailure(std::move(phase).takeFailure());
+  // Without a roster the game flow is not asked to check in at all.
+  if (!HasRoster(plugin.state(), tournamentId)) return AnswerError(404, "INVALID_ROSTER");
+  if (auto checkedIn = CheckInWithGameflow(plugin); !checkedIn.ok()) {
+    return AnswerFailure(std::move(checkedIn).takeFailure());
+  }
+  CommandResult outcome = CheckInRoster(plugin, tournamentId, *phase);
+  if (outcome.ok()) {
+    PostGameflowEvent(plugin, kCheckedInEvent);
+    plugin.state().changes->restrictionChanged = true;
+  } else {
+    PostGameflowEvent(plugin, kFailedCheckinEvent);
+  }
+  plugin.RunPublicationPass();
+  return outcome;
+}
+
+CommandResult UnlockIn(JoustPlugin& plugin, int64_t tournamentId) {
+  if (Eliminated(plugin.state(), tournamentId)) return AnswerError(400, "ROSTER_ELIMINATED");
+  auto phase = CurrentPhase(plugin, tournamentId);
+  if (!phase.ok()) return AnswerFailure(std::move(phase).takeFailure());
+  CommandResult outcome = CheckOutRoster(plugin, tournamentId, *phase);
+  if (outcome.ok()) PostGameflowEvent(plugin, kCheckedOutEvent);
+  plugin.RunPublicationPass();
+  return outcome;
+}
+
+CommandResult SetBid(JoustPlugin& plugin, int64_t tournamentId,
+                     const Api::SetTicketRequest& request) {
+  return RunOnPlayersRoster<kSetTicket, kSetRosterPhaseTicket>(plugin, tournamentId,
+                                                               request.ticketAmount);
+}
+
+CommandResult SetPosition(JoustPlugin& plugin, int64_t tournamentId,
+                          const Api::SetPositionRequest& request) {
+  return RunOnPlayersRoster<kSetPosition, kSetRosterPosition>(plugin, tournamentId,
+                                                              request.position);
+}
+
+CommandResult AcceptBidOffer(JoustPlugin& plugin, int64_t tournamentId, uint64_t summonerId) {
+  return RunOnPlayersRoster<kAcceptTicketOffer, kAcceptRosterTicketOffer>(plugin, tournamentId,
+                                                                          summonerId);
+}
+
+CommandResult DeclineBidOffer(JoustPlugin& plugin, int64_t tournamentId, uint64_t summonerId) {
+  return RunOnPlayersRoster<kDeclineTicketOffer, kDeclineRosterTicketOffer>(plugin, tournamentId,
+                                                                            summonerId);
+}
+
+CommandResult OfferBid(JoustPlugin& plugin, int64_t tournamentId, uint64_t summonerId) {
+  return RunOnPlayersRoster<kOfferTicket, kOfferRosterTicket>(plugin, tournamentId, summonerId,
+                                                              kTicketsPerOffer);
+}
+
+CommandResult RevokeBidOffer(JoustPlugin& plugin, int64_t tournamentId, uint64_t summonerId) {
+  return RunOnPlayersRoster<kRevokeTicketOffer, kRevokeRosterTicketOffer>(plugin, tournamentId,
+                                                                          summonerId);
+}
+
+CommandResult VoteWithdraw(JoustPlugin& plugin, int64_t tournamentId) {
+  return RunOnCurrentBracket<kVoteMemberWithdraw>(plugin, tournamentId);
+}
+
+CommandResult VoteUnwithdraw(JoustPlugin& plugin, int64_t tournamentId) {
+  return RunOnCurrentBracket<kVoteMemberUnWithdraw>(plugin, tournamentId);
+}
+
+CommandResult CancelWithdraw(JoustPlugin& plugin, int64_t tournamentId) {
+  return RunOnCurrentBracket<kCancelRosterWithdraw>(plugin, tournamentId);
+}
+
+CommandResult InviteSubstitute(JoustPlugin& plugin, int64_t tournamentId,
+                               const Api::InviteSubRequest& request) {
+  return RunOnRegisteredRoster<kInviteSub>(
+      plugin, tournamentId, std::nullopt, request.substituteSummonerId, request.replacedSummonerId);
+}
+
+CommandResult AcceptSubstitute(JoustPlugin& plugin, int64_t tournamentId,
+                               const std::string& rosterId) {
+  int64_t roster = 0;
+  if (!InvitingRoster(rosterId, roster)) return AnswerError(400, "INVALID_ROSTER");
+  const int64_t phaseId = CurrentPhaseId(plugin, tournamentId);
+  if (phaseId == -1) return AnswerError(404, "INVALID_PHASE");
+  auto dynamic = plugin.backend().Call<kAcceptSub>(roster, phaseId);
+  if (!dynamic.ok()) return AnswerFailure(std::move(dynamic).takeFailure());
+  (void)SetRosterDynamicState(plugin.state(), *dynamic);
+  plugin.RunPublicationPass();
+  // The player now plays for that roster: reload so that it is cached as the
+  // player's (the reload publishes what changed).
+  (void)RefreshPlayerInfo(plugin);
+  return Ok();
+}
+
+CommandResult DeclineSubstitute(JoustPlugin& plugin, int64_t tournamentId,
+                                const std::string& rosterId) {
+  int64_t roster = 0;
+  if (!InvitingRoster(rosterId, roster)) return AnswerError(400, "INVALID_ROSTER");
+  const int64_t phaseId = CurrentPhaseId(plugin, tournamentId);
+  if (phaseId == -1) return AnswerError(404, "INVALID_PHASE");
+  auto declined = plugin.backend().Call<kDeclineSub>(roster, phaseId);
+  if (!declined.ok()) return AnswerFailure(std::move(declined).takeFailure());
+  plugin.RunPublicationPass();
+  return Ok();
+}
+
+CommandResult RevokeSubstitute(JoustPlugin& plugin, int64_t tournamentId, uint64_t summonerId) {
+  return RunOnRegisteredRoster<kRevokeSub>(plugin, tournamentId, std::nullopt, summonerId);
+}
+
+CommandResult ReclaimPosition(JoustPlugin& plugin, int64_t tournamentId) {
+  return RunOnRegisteredRoster<kReclaimSubbedPosition>(plugin, tournamentId, std::nullopt);
+}
+
+}  // namespace kiv::joust
