@@ -2,6 +2,7 @@
 // each against a populated cache and a scripted service, and every path or
 // query parameter once with a value the binding refuses.
 #include <gmock/gmock.h>
+#include <rapidjson/document.h>
 
 #include "tests/plugin/joust_samples.h"
 
@@ -276,6 +277,51 @@ TEST_F(JoustEndpoints, EveryPathAndQueryParameterIsCheckedBeforeTheHandler) {
     EXPECT_EQ(Text(response), row.message);
   }
   EXPECT_EQ(service_.calls().size(), callsBefore);
+}
+
+// The host's API description lists the table's endpoints in its order, each
+// reached by its row's URL; help lists them with a description and with
+// every path parameter of their route.
+TEST_F(JoustEndpoints, DescriptionAndHelpListTheTableInOrder) {
+  rapidjson::Document help;
+  help.Parse(Text(host_->CallBuiltin("Help")).c_str());
+  std::vector<const rapidjson::Value*> helped;
+  for (const rapidjson::Value& function : help["functions"].GetArray()) {
+    if (std::string_view(function["nameSpace"].GetString()) == "KivJoust") {
+      helped.push_back(&function);
+    }
+  }
+  const ApiDescription& api = *host_->record().api;
+  std::vector<const ApiFunction*> described;
+  for (uint32_t i = 0; i < api.functionCount; ++i) {
+    if (std::string_view(api.functions[i].nameSpace) == "KivJoust") {
+      described.push_back(&api.functions[i]);
+    }
+  }
+  ASSERT_EQ(described.size(), std::size(kEndpoints));
+  ASSERT_EQ(helped.size(), std::size(kEndpoints));
+  for (size_t i = 0; i < described.size(); ++i) {
+    const EndpointCase& row = kEndpoints[i];
+    const ApiFunction& function = *described[i];
+    SCOPED_TRACE(function.urlTemplate);
+    EXPECT_EQ(function.method, row.method);
+    const std::string_view url = row.url;
+    EXPECT_EQ(host_->FindEndpoint(row.method, "", url.substr(0, url.find('?'))), &function);
+
+    const rapidjson::Value& entry = *helped[i];
+    EXPECT_STREQ(entry["name"].GetString(), function.name);
+    EXPECT_GT(entry["description"].GetStringLength(), 10u);
+    std::vector<std::string> arguments;
+    for (const rapidjson::Value& argument : entry["arguments"].GetArray()) {
+      arguments.push_back(argument["name"].GetString());
+    }
+    const std::string route = function.urlTemplate;
+    for (size_t open = route.find('{'); open != std::string::npos;
+         open = route.find('{', open + 1)) {
+      EXPECT_THAT(arguments,
+                  ::testing::Contains(route.substr(open + 1, route.find('}', open) - open - 1)));
+    }
+  }
 }
 
 }  // namespace
