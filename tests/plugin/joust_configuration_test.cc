@@ -5,7 +5,7 @@
 
 #include <tuple>
 
-#include "tests/plugin/joust_samples.h"
+#include "tests/plugin/joust_world.h"
 
 namespace kiv::testing {
 namespace {

@@ -4,7 +4,7 @@
 #include <gmock/gmock.h>
 #include <rapidjson/document.h>
 
-#include "tests/plugin/joust_samples.h"
+#include "tests/plugin/joust_world.h"
 
 namespace kiv::testing {
 namespace {

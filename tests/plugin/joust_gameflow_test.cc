@@ -3,7 +3,7 @@
 // presence follow the tournament through lock-in, scouting and a game.
 #include <gmock/gmock.h>
 
-#include "tests/plugin/joust_samples.h"
+#include "tests/plugin/joust_world.h"
 
 namespace kiv::testing {
 namespace {

@@ -3,7 +3,7 @@
 // each change published once.
 #include <gmock/gmock.h>
 
-#include "tests/plugin/joust_samples.h"
+#include "tests/plugin/joust_world.h"
 
 namespace kiv::testing {
 namespace {

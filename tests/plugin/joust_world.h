@@ -15,9 +15,7 @@
 #include "host/host_clock.h"
 #include "host/host_value_json.h"
 #include "host/plugin_host.h"
-#include "joust/model/lcds/tournament.h"
-#include "sdk/codec/json_writer.h"
-#include "sdk/value/native/convert.h"
+#include "tests/plugin/joust_records.h"
 
 namespace kiv::testing {
 
@@ -30,15 +28,6 @@ using host::ScriptedBackendService;
 using host::ServiceReply;
 
 inline constexpr int64_t kSecondNs = 1'000'000'000;
-
-/// The JSON text of a native record.
-template <typename T>
-std::string JsonOfRecord(const T& record) {
-  BindingProperty value;
-  BindingProperty status;
-  ToValue(record, value, status);
-  return WriteJson(value);
-}
 
 /// Resources of other plugins with settable bodies: a GET answers the body
 /// (404 when none), every POST and PUT is recorded; Set announces a change.

@@ -1,8 +1,9 @@
-// joust_samples.h: sample tournament records for tests of the real plugin,
+// joust_records.h: sample tournament records for tests of the real plugin,
 // around one player (kPlayer) and one server moment (kNow): a cup whose one
 // phase registers from kNow + 10 min and starts at kNow + 20 min, the
 // player's registered roster in it, a pending roster, a bracket, and the
-// backend's answers that carry them.
+// backend's answers that carry them. Free of the test framework, so that
+// benchmarks build the same records.
 #pragma once
 
 #include <cstdint>
@@ -13,9 +14,21 @@
 #include "joust/model/lcds/pending_roster.h"
 #include "joust/model/lcds/roster.h"
 #include "joust/model/lcds/tournament.h"
-#include "tests/plugin/joust_world.h"
+#include "sdk/codec/json_writer.h"
+#include "sdk/value/native/convert.h"
 
-namespace kiv::testing::samples {
+namespace kiv::testing {
+
+/// The JSON text of a native record.
+template <typename T>
+std::string JsonOfRecord(const T& record) {
+  BindingProperty value;
+  BindingProperty status;
+  ToValue(record, value, status);
+  return WriteJson(value);
+}
+
+namespace samples {
 
 inline constexpr int64_t kNow = 1'800'000'000'000;  // server milliseconds
 inline constexpr int64_t kMinute = 60'000;
@@ -107,4 +120,5 @@ inline std::string PlayerInfo(const std::vector<LCDS::TournamentInfoDTO>& infos,
   return JsonOfRecord(player);
 }
 
-}  // namespace kiv::testing::samples
+}  // namespace samples
+}  // namespace kiv::testing
