@@ -56,7 +56,7 @@ PluginHost::PluginHost(ConstructionKey) {
       &ScheduleCallback, &PumpOnce,  &BeginWait,     &EndWait,          &WriteLog};
   table_.host = this;
   context_ = HostContext{&table_.api, &gPluginHandleTag};
-  login_ = &InstallStandardNeighbours(neighbours_, *this);
+  standard_ = std::make_unique<StandardNeighbours>(InstallStandardNeighbours(neighbours_, *this));
 }
 
 std::unique_ptr<PluginHost> PluginHost::Detached() {
