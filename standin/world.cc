@@ -1,0 +1,128 @@
+#include "standin/world.h"
+
+#include <algorithm>
+
+namespace kiv::standin {
+
+using LCDS::PendingRosterMemberState;
+using LCDS::SubState;
+
+PlayerState* World::FindPlayer(uint64_t id) {
+  const auto found = players.find(id);
+  return found == players.end() ? nullptr : &found->second;
+}
+
+TournamentState* World::FindTournament(int64_t id) {
+  const auto found = tournaments.find(id);
+  return found == tournaments.end() ? nullptr : &found->second;
+}
+
+LCDS::PendingRosterDTO* World::FindPending(const std::string& invitationId) {
+  const auto found = pending.find(invitationId);
+  return found == pending.end() ? nullptr : &found->second;
+}
+
+LCDS::RosterDTO* World::FindRoster(int64_t id) {
+  const auto found = rosters.find(id);
+  return found == rosters.end() ? nullptr : &found->second;
+}
+
+const LCDS::TournamentPhaseDTO* World::FindPhase(int64_t tournamentId, int64_t phaseId) const {
+  const auto found = tournaments.find(tournamentId);
+  if (found == tournaments.end()) return nullptr;
+  for (const auto& phase : found->second.dto.phases) {
+    if (phase.id == phaseId) return &phase;
+  }
+  return nullptr;
+}
+
+LCDS::PendingRosterDTO* World::PendingOf(int64_t tournamentId, uint64_t player) {
+  for (auto& [id, roster] : pending) {
+    if (roster.tournamentId != tournamentId) continue;
+    for (const auto* member : ActiveMembers(roster)) {
+      if (member->playerId == player) return &roster;
+    }
+  }
+  return nullptr;
+}
+
+LCDS::RosterDTO* World::RosterOf(int64_t tournamentId, uint64_t player) {
+  for (auto& [id, roster] : rosters) {
+    if (roster.tournamentId != tournamentId) continue;
+    for (const auto& member : roster.members) {
+      if (member.playerId == player) return &roster;
+    }
+  }
+  return nullptr;
+}
+
+DoubleElimination* World::BracketOfPhase(int64_t tournamentId, int64_t phaseId) {
+  TournamentState* tournament = FindTournament(tournamentId);
+  if (!tournament) return nullptr;
+  const auto found = tournament->bracketOfPhase.find(phaseId);
+  if (found == tournament->bracketOfPhase.end()) return nullptr;
+  const auto bracket = brackets.find(found->second);
+  return bracket == brackets.end() ? nullptr : &bracket->second;
+}
+
+LCDS::RosterDTO World::RosterView(const LCDS::RosterDTO& roster) {
+  LCDS::RosterDTO view = roster;
+  for (auto& phase : view.phases) {
+    if (const DoubleElimination* bracket = BracketOfPhase(roster.tournamentId, phase.phaseId)) {
+      phase.bracketDTO = bracket->bracket();
+    }
+  }
+  return view;
+}
+
+std::vector<uint64_t> World::PlayersOf(const LCDS::RosterDTO& roster) const {
+  std::vector<uint64_t> ids;
+  for (const auto& member : roster.members) ids.push_back(member.playerId);
+  for (const auto& sub : roster.dynamicState.phaseRosterSubs) {
+    if (IsActiveSub(sub) && std::find(ids.begin(), ids.end(), sub.playerId) == ids.end()) {
+      ids.push_back(sub.playerId);
+    }
+  }
+  return ids;
+}
+
+std::vector<uint64_t> World::PlayersOf(const LCDS::PendingRosterDTO& roster) const {
+  std::vector<uint64_t> ids;
+  for (const auto* member : ActiveMembers(roster)) ids.push_back(member->playerId);
+  return ids;
+}
+
+std::vector<const LCDS::PendingRosterMemberDTO*> ActiveMembers(
+    const LCDS::PendingRosterDTO& roster) {
+  std::vector<const LCDS::PendingRosterMemberDTO*> members;
+  for (const auto& member : roster.members) {
+    if (member.memberState != PendingRosterMemberState::kLeft &&
+        member.memberState != PendingRosterMemberState::kKick) {
+      members.push_back(&member);
+    }
+  }
+  return members;
+}
+
+bool IsActiveSub(const LCDS::PhaseRosterSubDTO& sub) {
+  return sub.subState == SubState::kNotReady || sub.subState == SubState::kForcedNotReady ||
+         sub.subState == SubState::kReady;
+}
+
+LCDS::PhaseRosterSubDTO* FindSub(LCDS::RosterDTO& roster, uint64_t player) {
+  for (auto& sub : roster.dynamicState.phaseRosterSubs) {
+    if (sub.playerId == player && (IsActiveSub(sub) || sub.subState == SubState::kPending)) {
+      return &sub;
+    }
+  }
+  return nullptr;
+}
+
+void BumpPending(LCDS::PendingRosterDTO& roster) { ++roster.version; }
+
+void BumpRoster(LCDS::RosterDTO& roster) {
+  ++roster.version;
+  ++roster.dynamicState.version;
+}
+
+}  // namespace kiv::standin
