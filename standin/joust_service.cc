@@ -30,7 +30,9 @@ constexpr ArgSpec kPositionArg{"position", K::kPosition, "INVALID_POSITION"};
 
 constexpr std::array<MethodRow, 50> kMethods = {{
     // Pending rosters.
-    {"createPendingRoster", {{"tournamentId", K::kSigned, "INVALID_TOURNAMENT"}, kRosterName, kShortName}, &CreatePendingRoster},
+    {"createPendingRoster",
+     {{"tournamentId", K::kSigned, "INVALID_TOURNAMENT"}, kRosterName, kShortName},
+     &CreatePendingRoster},
     {"accept", {kInvitation}, &AcceptInvitation},
     {"decline", {kInvitation}, &DeclineInvitation},
     {"closePendingRoster", {kInvitation}, &ClosePendingRoster},
@@ -38,11 +40,15 @@ constexpr std::array<MethodRow, 50> kMethods = {{
     {"changeName", {kInvitation, kRosterName}, &ChangeName},
     {"changeShortName", {kInvitation, kShortName}, &ChangeShortName},
     {"changeLogo", {kInvitation, kLogo, kLogoColor}, &ChangeLogo},
-    {"changeNameTagAndLogo", {kInvitation, kLogo, kLogoColor, kRosterName, kShortName}, &ChangeNameTagAndLogo},
+    {"changeNameTagAndLogo",
+     {kInvitation, kLogo, kLogoColor, kRosterName, kShortName},
+     &ChangeNameTagAndLogo},
     {"invite", {kInvitation, {"inviteePlayers", K::kUnsignedList, "INVALID_INVITEE"}}, &Invite},
     {"kickMember", {kInvitation, {"memberId", K::kUnsigned, "INVALID_PLAYER"}}, &KickMember},
     {"revokeInvite", {kInvitation, {"inviteeId", K::kUnsigned, "INVALID_INVITEE"}}, &RevokeInvite},
-    {"transferOwnership", {kInvitation, {"newCaptainId", K::kUnsigned, "INVALID_PLAYER"}}, &TransferOwnership},
+    {"transferOwnership",
+     {kInvitation, {"newCaptainId", K::kUnsigned, "INVALID_PLAYER"}},
+     &TransferOwnership},
     {"setMemberPhaseReady", {kInvitation, kPhase}, &SetMemberPhaseReady},
     {"setMemberStateNotReady", {kInvitation}, &SetMemberStateNotReady},
     {"setTicket", {kInvitation, kTickets}, &SetTicket},
@@ -63,7 +69,12 @@ constexpr std::array<MethodRow, 50> kMethods = {{
     {"voteMemberWithdraw", {kRoster, kBracket}, &VoteMemberWithdraw},
     {"voteMemberUnWithdraw", {kRoster, kBracket}, &VoteMemberUnWithdraw},
     {"cancelRosterWithdraw", {kRoster, kBracket}, &CancelRosterWithdraw},
-    {"inviteSub", {kRoster, kPhase, {"subPlayerId", K::kUnsigned, "INVALID_SUB"}, {"replacedPlayerId", K::kUnsigned, "INVALID_SUB"}}, &InviteSub},
+    {"inviteSub",
+     {kRoster,
+      kPhase,
+      {"subPlayerId", K::kUnsigned, "INVALID_SUB"},
+      {"replacedPlayerId", K::kUnsigned, "INVALID_SUB"}},
+     &InviteSub},
     {"acceptSub", {kRoster, kPhase}, &AcceptSub},
     {"declineSub", {kRoster, kPhase}, &DeclineSub},
     {"revokeSub", {kRoster, kPhase, {"subPlayerId", K::kUnsigned, "INVALID_SUB"}}, &RevokeSub},
@@ -74,14 +85,20 @@ constexpr std::array<MethodRow, 50> kMethods = {{
     {"getRosterBracket", {kBracket}, &GetRosterBracket},
     {"getPublicRosters", {{"rosterIds", K::kIdList, "INVALID_ROSTER"}}, &GetPublicRosters},
     {"getRosterStats", {kRoster}, &GetRosterStats},
-    {"getRankedScoutingData", {{"playerIds", K::kUnsignedList, "INVALID_PLAYER"}}, &GetRankedScoutingData},
+    {"getRankedScoutingData",
+     {{"playerIds", K::kUnsignedList, "INVALID_PLAYER"}},
+     &GetRankedScoutingData},
     {"getJoustEvent", {{"eventId", K::kString, "NO_PERMISSION"}}, &GetJoustEvent},
     {"getJoustEvents", {{"eventIds", K::kStringList, "NO_PERMISSION"}}, &GetJoustEvents},
     {"getTournamentHistoryAndWinners", {}, &GetTournamentHistoryAndWinners},
-    {"getTournamentWinnersCompressed", {{"tournamentId", K::kSigned, "INVALID_TOURNAMENT"}}, &GetTournamentWinnersCompressed},
+    {"getTournamentWinnersCompressed",
+     {{"tournamentId", K::kSigned, "INVALID_TOURNAMENT"}},
+     &GetTournamentWinnersCompressed},
     {"isEnabledForMe", {}, &IsEnabledForMe},
     {"ping", {}, &Ping},
-    {"customAck", {{"ackType", K::kString, "INTERNAL_ERROR"}, {"ackPayload", K::kString, "INTERNAL_ERROR"}}, &CustomAck},
+    {"customAck",
+     {{"ackType", K::kString, "INTERNAL_ERROR"}, {"ackPayload", K::kString, "INTERNAL_ERROR"}},
+     &CustomAck},
 }};
 
 bool IsSigned(const BindingProperty& value) {
@@ -109,9 +126,9 @@ bool Fits(const BindingProperty& value, ArgKind kind) {
     case K::kStringList:
       if (!value.IsCollection()) return false;
       for (const BindingProperty& element : value.Elements()) {
-        const bool ok = kind == K::kStringList   ? element.IsString()
-                        : kind == K::kIdList     ? IsSigned(element)
-                                                 : element.Kind() == ValueKind::kUnsigned;
+        const bool ok = kind == K::kStringList ? element.IsString()
+                        : kind == K::kIdList   ? IsSigned(element)
+                                               : element.Kind() == ValueKind::kUnsigned;
         if (!ok) return false;
       }
       return true;
@@ -147,9 +164,8 @@ host::ServiceReply JoustService::Call(const host::ServiceCall& call) {
     return host::ServiceReply::Failed("Unknown service " + call.serviceName);
   }
   const BindingProperty args = ReadJson(call.payload);
-  MethodResult result = args.IsStructure()
-                            ? Invoke(world_.me, call.methodName, args)
-                            : MethodResult(Refuse("INTERNAL_ERROR"));
+  MethodResult result = args.IsStructure() ? Invoke(world_.me, call.methodName, args)
+                                           : MethodResult(Refuse("INTERNAL_ERROR"));
   host::ServiceReply reply =
       result.ok() ? host::ServiceReply::Ok(result->IsEmpty() ? "null" : WriteJson(*result))
                   : host::ServiceReply::Failed(std::string(result.failure().Message()));
@@ -183,8 +199,9 @@ std::vector<uint64_t> CallContext::Players(std::string_view key) const {
 std::vector<int64_t> CallContext::Ids(std::string_view key) const {
   std::vector<int64_t> ids;
   for (const BindingProperty& element : args.Member(key).Elements()) {
-    ids.push_back(element.Kind() == ValueKind::kSigned ? element.GetSigned()
-                                                       : static_cast<int64_t>(element.GetUnsigned()));
+    ids.push_back(element.Kind() == ValueKind::kSigned
+                      ? element.GetSigned()
+                      : static_cast<int64_t>(element.GetUnsigned()));
   }
   return ids;
 }

@@ -73,8 +73,8 @@ void Register(CallContext& call, const LCDS::PendingRosterDTO& pending,
   state.version = 1;
   state.tournamentId = roster.tournamentId;
   state.rosterId = roster.id;
-  state.withdraw = LCDS::RosterWithdraw{-1, 0, kVoteTimeoutMs, kWithdrawLockoutMs,
-                                        kGameStartBufferMs, {}, {}};
+  state.withdraw =
+      LCDS::RosterWithdraw{-1, 0, kVoteTimeoutMs, kWithdrawLockoutMs, kGameStartBufferMs, {}, {}};
   for (const auto* member : ActiveMembers(pending)) {
     PlayerState* player = world.FindPlayer(member->playerId);
     const int32_t paid = std::min(member->bet, player ? player->tickets : 0);
@@ -116,7 +116,8 @@ MethodResult CreatePendingRoster(CallContext& call) {
   if (!tournament) return Refuse("INVALID_TOURNAMENT");
   if (call.now >= tournament->dto.rosterCreateDeadline) return Refuse("INACTIVE_REGISTRATION");
   if (call.world.RosterOf(tournament->dto.id, call.caller)) return Refuse("IN_OTHER_ROSTER");
-  if (call.world.PendingOf(tournament->dto.id, call.caller)) return Refuse("IN_OTHER_PENDINGROSTER");
+  if (call.world.PendingOf(tournament->dto.id, call.caller))
+    return Refuse("IN_OTHER_PENDINGROSTER");
   const std::string name = call.Text("rosterName");
   const std::string shortName = call.Text("shortName");
   if (!ValidName(name)) return Refuse("INVALID_NAME");
@@ -129,8 +130,9 @@ MethodResult CreatePendingRoster(CallContext& call) {
   roster.shortName = shortName;
   roster.tier = 1;
   roster.captainId = call.caller;
-  roster.members.push_back(LCDS::PendingRosterMemberDTO{
-      call.caller, PendingRosterMemberState::kNotReady, 0, LCDS::Position::kUnselected, call.now, 0, 0});
+  roster.members.push_back(
+      LCDS::PendingRosterMemberDTO{call.caller, PendingRosterMemberState::kNotReady, 0,
+                                   LCDS::Position::kUnselected, call.now, 0, 0});
   const std::string id = roster.invitationId;
   call.world.pending[id] = std::move(roster);
   return Answer(call.world.pending[id]);
@@ -149,8 +151,9 @@ MethodResult AcceptInvitation(CallContext& call) {
     return Refuse("PENDING_ROSTER_FULL");
   }
   roster->invitees.erase(roster->invitees.begin() + (invitee - roster->invitees.data()));
-  roster->members.push_back(LCDS::PendingRosterMemberDTO{
-      call.caller, PendingRosterMemberState::kNotReady, 0, LCDS::Position::kUnselected, call.now, 0, 0});
+  roster->members.push_back(
+      LCDS::PendingRosterMemberDTO{call.caller, PendingRosterMemberState::kNotReady, 0,
+                                   LCDS::Position::kUnselected, call.now, 0, 0});
   return Changed(call, *roster, Reason::kAcceptInvite, call.caller);
 }
 
@@ -184,10 +187,9 @@ MethodResult LeavePendingRoster(CallContext& call) {
   }
   if (captain) {
     // The longest-standing member takes over.
-    const auto* next = *std::min_element(remaining.begin(), remaining.end(),
-                                         [](const auto* a, const auto* b) {
-                                           return a->joinTime < b->joinTime;
-                                         });
+    const auto* next =
+        *std::min_element(remaining.begin(), remaining.end(),
+                          [](const auto* a, const auto* b) { return a->joinTime < b->joinTime; });
     roster->captainId = next->playerId;
   }
   KIV_TRY(Changed(call, *roster, captain ? Reason::kCaptainLeave : Reason::kLeave, call.caller,
@@ -269,7 +271,8 @@ MethodResult Invite(CallContext& call) {
       fail(LCDS::ClientRequestError::kMaxInvited);
     } else {
       // Earlier declined or revoked entries are replaced by the new one.
-      std::erase_if(roster->invitees, [id](const auto& invitee) { return invitee.inviteeId == id; });
+      std::erase_if(roster->invitees,
+                    [id](const auto& invitee) { return invitee.inviteeId == id; });
       roster->invitees.push_back(LCDS::PendingRosterInviteeDTO{
           id, captain ? PendingRosterInviteeState::kPending : PendingRosterInviteeState::kSuggested,
           call.caller, call.now});
@@ -282,7 +285,8 @@ MethodResult Invite(CallContext& call) {
     if (captain) targets.push_back(id);
     call.push.Pending(*roster, captain ? Reason::kInvite : Reason::kSuggestion, call.caller, id,
                       targets);
-    if (captain && call.service.hooks().invited) call.service.hooks().invited(roster->invitationId, id);
+    if (captain && call.service.hooks().invited)
+      call.service.hooks().invited(roster->invitationId, id);
   }
   return Answer(*roster);
 }
@@ -395,8 +399,8 @@ MethodResult OfferTicket(CallContext& call) {
     return Refuse("NOT_ENOUGH_TICKETS");
   }
   if (FindOffer(roster->ticketOffers, call.caller, to)) return Refuse("TICKET_OFFER_OVER_LIMIT");
-  roster->ticketOffers.push_back(
-      LCDS::TicketOfferDTO{call.caller, to, static_cast<int32_t>(count), TicketOfferState::kActive});
+  roster->ticketOffers.push_back(LCDS::TicketOfferDTO{call.caller, to, static_cast<int32_t>(count),
+                                                      TicketOfferState::kActive});
   return Changed(call, *roster, Reason::kOfferTicket, to);
 }
 

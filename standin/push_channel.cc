@@ -31,8 +31,8 @@ void PushChannel::Send(const char* topic, std::string reason, const Record& reco
 
 void PushChannel::Pending(const LCDS::PendingRosterDTO& roster, ZMS::NotifyReason reason,
                           uint64_t source, uint64_t target, const std::vector<uint64_t>& targets) {
-  Send("pending-roster", NameOf(reason), ZMS::PendingRosterNotification{roster, reason, source, target},
-       targets);
+  Send("pending-roster", NameOf(reason),
+       ZMS::PendingRosterNotification{roster, reason, source, target}, targets);
 }
 
 void PushChannel::Roster(const LCDS::RosterDTO& roster, ZMS::RosterNotifyReason reason,

@@ -57,7 +57,8 @@ MethodResult GetTournamentPlayerInfo(CallContext& call) {
   }
   answer.player.tickets = player.tickets;
   answer.seasonVp = player.seasonVp;
-  for (const auto& [theme, vp] : player.themeVp) answer.themeVps.push_back(LCDS::ThemeVp{theme, vp});
+  for (const auto& [theme, vp] : player.themeVp)
+    answer.themeVps.push_back(LCDS::ThemeVp{theme, vp});
   answer.time = call.now;
   return Answer(answer);
 }
@@ -78,8 +79,8 @@ MethodResult GetPublicRosters(CallContext& call) {
   std::vector<LCDS::PublicRosterDTO> answer;
   for (int64_t id : ids) {
     if (LCDS::RosterDTO* roster = call.world.FindRoster(id)) {
-      LCDS::PublicRosterDTO view{roster->id, roster->name, roster->shortName, roster->logo,
-                                 roster->logoColor, {}};
+      LCDS::PublicRosterDTO view{roster->id,   roster->name,      roster->shortName,
+                                 roster->logo, roster->logoColor, {}};
       for (const auto& member : roster->members) view.memberIds.push_back(member.playerId);
       answer.push_back(std::move(view));
     }
@@ -100,7 +101,8 @@ MethodResult GetRankedScoutingData(CallContext& call) {
     // Derived from the id alone, so every run shows the same figures.
     LCDS::RankedScoutingMemberDTO member{id, {}};
     for (int32_t rank = 1; rank <= 3; ++rank) {
-      const auto mix = static_cast<int32_t>((id * 2654435761u + static_cast<uint64_t>(rank) * 40503u) % 997);
+      const auto mix =
+          static_cast<int32_t>((id * 2654435761u + static_cast<uint64_t>(rank) * 40503u) % 997);
       const int32_t games = 10 + mix % 90;
       member.championScoutingData.push_back(LCDS::RankedScoutingTopChampionDTO{
           1 + mix % 160, rank, games / 2 + mix % (games / 2 + 1) / 2, games,

@@ -192,14 +192,15 @@ MethodResult OfferRosterTicket(CallContext& call) {
     return Refuse("NOT_ENOUGH_TICKETS");
   }
   if (FindOffer(roster, call.caller, to)) return Refuse("TICKET_OFFER_OVER_LIMIT");
-  roster.dynamicState.ticketOffers.push_back(
-      LCDS::TicketOfferDTO{call.caller, to, static_cast<int32_t>(count), TicketOfferState::kActive});
+  roster.dynamicState.ticketOffers.push_back(LCDS::TicketOfferDTO{
+      call.caller, to, static_cast<int32_t>(count), TicketOfferState::kActive});
   return DynamicChanged(call, roster, Reason::kRosterOfferTicket);
 }
 
 MethodResult RevokeRosterTicketOffer(CallContext& call) {
   KIV_TRY_ASSIGN(Found found, FindInPhase(call));
-  LCDS::TicketOfferDTO* offer = FindOffer(*found.roster, call.caller, call.Unsigned("receiveMemberId"));
+  LCDS::TicketOfferDTO* offer =
+      FindOffer(*found.roster, call.caller, call.Unsigned("receiveMemberId"));
   if (!offer) return Refuse("TICKET_OFFER_NOT_EXIST");
   offer->ticketOfferState = TicketOfferState::kRevoked;
   return DynamicChanged(call, *found.roster, Reason::kRosterRevokedTicket);
@@ -220,7 +221,8 @@ MethodResult AcceptRosterTicketOffer(CallContext& call) {
 
 MethodResult DeclineRosterTicketOffer(CallContext& call) {
   KIV_TRY_ASSIGN(Found found, FindInPhase(call));
-  LCDS::TicketOfferDTO* offer = FindOffer(*found.roster, call.Unsigned("offerMemberId"), call.caller);
+  LCDS::TicketOfferDTO* offer =
+      FindOffer(*found.roster, call.Unsigned("offerMemberId"), call.caller);
   if (!offer) return Refuse("TICKET_OFFER_NOT_EXIST");
   offer->ticketOfferState = TicketOfferState::kRejected;
   return RosterChanged(call, *found.roster, Reason::kRosterDeclineTicket);
@@ -325,7 +327,8 @@ MethodResult InviteSub(CallContext& call) {
   call.push.Roster(roster, Reason::kSubInvite, {sub});
   call.push.Dynamic(roster.dynamicState, Reason::kSubInvite, call.caller,
                     call.world.PlayersOf(roster));
-  if (call.service.hooks().subInvited) call.service.hooks().subInvited(roster.id, found.phase->id, sub);
+  if (call.service.hooks().subInvited)
+    call.service.hooks().subInvited(roster.id, found.phase->id, sub);
   return Answer(roster.dynamicState);
 }
 

@@ -36,8 +36,8 @@ std::optional<int64_t> ParseUtcTime(std::string_view text) {
   int y, mo, d, h, mi, s;
   char tail[4] = {};
   const std::string copy(text);
-  const int read = std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%3s", &y, &mo, &d, &h, &mi, &s,
-                               tail);
+  const int read =
+      std::sscanf(copy.c_str(), "%4d-%2d-%2dT%2d:%2d:%2d%3s", &y, &mo, &d, &h, &mi, &s, tail);
   if (read < 6 || (read == 7 && std::string_view(tail) != "Z")) return std::nullopt;
   if (mo < 1 || mo > 12 || d < 1 || d > 31 || h > 23 || mi > 59 || s > 59 || h < 0 || mi < 0 ||
       s < 0) {

@@ -102,7 +102,8 @@ struct World {
 };
 
 /// The members of a pending roster that have neither left nor been kicked.
-std::vector<const LCDS::PendingRosterMemberDTO*> ActiveMembers(const LCDS::PendingRosterDTO& roster);
+std::vector<const LCDS::PendingRosterMemberDTO*> ActiveMembers(
+    const LCDS::PendingRosterDTO& roster);
 /// A substitution of `player` (as the substitute) that is pending or active.
 LCDS::PhaseRosterSubDTO* FindSub(LCDS::RosterDTO& roster, uint64_t player);
 bool IsActiveSub(const LCDS::PhaseRosterSubDTO& sub);

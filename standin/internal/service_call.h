@@ -55,7 +55,6 @@ LCDS::RosterMemberDTO* MemberOf(LCDS::RosterDTO& roster, uint64_t player);
 /// Member or active substitute.
 bool Plays(LCDS::RosterDTO& roster, uint64_t player);
 
-
 // The method handlers, one per row of the table.
 MethodResult CreatePendingRoster(CallContext& call);
 MethodResult AcceptInvitation(CallContext& call);
