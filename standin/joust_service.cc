@@ -28,78 +28,78 @@ constexpr ArgSpec kLogo{"logo", K::kSigned, "INVALID_LOGO"};
 constexpr ArgSpec kLogoColor{"logoColor", K::kSigned, "INVALID_LOGOCOLOR"};
 constexpr ArgSpec kPositionArg{"position", K::kPosition, "INVALID_POSITION"};
 
+constexpr ArgSpec kTournament{"tournamentId", K::kSigned, "INVALID_TOURNAMENT"};
+constexpr ArgSpec kInvitees{"inviteePlayers", K::kUnsignedList, "INVALID_INVITEE"};
+constexpr ArgSpec kMember{"memberId", K::kUnsigned, "INVALID_PLAYER"};
+constexpr ArgSpec kInvitee{"inviteeId", K::kUnsigned, "INVALID_INVITEE"};
+constexpr ArgSpec kNewCaptain{"newCaptainId", K::kUnsigned, "INVALID_PLAYER"};
+constexpr ArgSpec kSubPlayer{"subPlayerId", K::kUnsigned, "INVALID_SUB"};
+constexpr ArgSpec kReplaced{"replacedPlayerId", K::kUnsigned, "INVALID_SUB"};
+constexpr ArgSpec kRosterIds{"rosterIds", K::kIdList, "INVALID_ROSTER"};
+constexpr ArgSpec kPlayerIds{"playerIds", K::kUnsignedList, "INVALID_PLAYER"};
+constexpr ArgSpec kEventId{"eventId", K::kString, "NO_PERMISSION"};
+constexpr ArgSpec kEventIds{"eventIds", K::kStringList, "NO_PERMISSION"};
+constexpr ArgSpec kAckType{"ackType", K::kString, "INTERNAL_ERROR"};
+constexpr ArgSpec kAckPayload{"ackPayload", K::kString, "INTERNAL_ERROR"};
+
+// One row per method: name, arguments (key, kind, refusal), handler.
+// clang-format off
 constexpr std::array<MethodRow, 50> kMethods = {{
     // Pending rosters.
-    {"createPendingRoster",
-     {{"tournamentId", K::kSigned, "INVALID_TOURNAMENT"}, kRosterName, kShortName},
-     &CreatePendingRoster},
-    {"accept", {kInvitation}, &AcceptInvitation},
-    {"decline", {kInvitation}, &DeclineInvitation},
-    {"closePendingRoster", {kInvitation}, &ClosePendingRoster},
-    {"leave", {kInvitation}, &LeavePendingRoster},
-    {"changeName", {kInvitation, kRosterName}, &ChangeName},
-    {"changeShortName", {kInvitation, kShortName}, &ChangeShortName},
-    {"changeLogo", {kInvitation, kLogo, kLogoColor}, &ChangeLogo},
-    {"changeNameTagAndLogo",
-     {kInvitation, kLogo, kLogoColor, kRosterName, kShortName},
-     &ChangeNameTagAndLogo},
-    {"invite", {kInvitation, {"inviteePlayers", K::kUnsignedList, "INVALID_INVITEE"}}, &Invite},
-    {"kickMember", {kInvitation, {"memberId", K::kUnsigned, "INVALID_PLAYER"}}, &KickMember},
-    {"revokeInvite", {kInvitation, {"inviteeId", K::kUnsigned, "INVALID_INVITEE"}}, &RevokeInvite},
-    {"transferOwnership",
-     {kInvitation, {"newCaptainId", K::kUnsigned, "INVALID_PLAYER"}},
-     &TransferOwnership},
-    {"setMemberPhaseReady", {kInvitation, kPhase}, &SetMemberPhaseReady},
-    {"setMemberStateNotReady", {kInvitation}, &SetMemberStateNotReady},
-    {"setTicket", {kInvitation, kTickets}, &SetTicket},
-    {"setPosition", {kInvitation, kPositionArg}, &SetPosition},
-    {"offerTicket", {kInvitation, kReceiver, kTickets}, &OfferTicket},
-    {"revokeTicketOffer", {kInvitation, kReceiver}, &RevokeTicketOffer},
-    {"acceptTicketOffer", {kInvitation, kOfferer}, &AcceptTicketOffer},
-    {"declineTicketOffer", {kInvitation, kOfferer}, &DeclineTicketOffer},
+    {"createPendingRoster",            {kTournament, kRosterName, kShortName},                 &CreatePendingRoster},
+    {"accept",                         {kInvitation},                                          &AcceptInvitation},
+    {"decline",                        {kInvitation},                                          &DeclineInvitation},
+    {"closePendingRoster",             {kInvitation},                                          &ClosePendingRoster},
+    {"leave",                          {kInvitation},                                          &LeavePendingRoster},
+    {"changeName",                     {kInvitation, kRosterName},                             &ChangeName},
+    {"changeShortName",                {kInvitation, kShortName},                              &ChangeShortName},
+    {"changeLogo",                     {kInvitation, kLogo, kLogoColor},                       &ChangeLogo},
+    {"changeNameTagAndLogo",           {kInvitation, kLogo, kLogoColor, kRosterName, kShortName}, &ChangeNameTagAndLogo},
+    {"invite",                         {kInvitation, kInvitees},                               &Invite},
+    {"kickMember",                     {kInvitation, kMember},                                 &KickMember},
+    {"revokeInvite",                   {kInvitation, kInvitee},                                &RevokeInvite},
+    {"transferOwnership",              {kInvitation, kNewCaptain},                             &TransferOwnership},
+    {"setMemberPhaseReady",            {kInvitation, kPhase},                                  &SetMemberPhaseReady},
+    {"setMemberStateNotReady",         {kInvitation},                                          &SetMemberStateNotReady},
+    {"setTicket",                      {kInvitation, kTickets},                                &SetTicket},
+    {"setPosition",                    {kInvitation, kPositionArg},                            &SetPosition},
+    {"offerTicket",                    {kInvitation, kReceiver, kTickets},                     &OfferTicket},
+    {"revokeTicketOffer",              {kInvitation, kReceiver},                               &RevokeTicketOffer},
+    {"acceptTicketOffer",              {kInvitation, kOfferer},                                &AcceptTicketOffer},
+    {"declineTicketOffer",             {kInvitation, kOfferer},                                &DeclineTicketOffer},
     // Registered rosters.
-    {"memberPhaseCheckin", {kRoster, kPhase}, &MemberPhaseCheckin},
-    {"memberPhaseCheckout", {kRoster, kPhase}, &MemberPhaseCheckout},
-    {"setRosterPhaseTicket", {kRoster, kPhase, kTickets}, &SetRosterPhaseTicket},
-    {"setRosterPosition", {kRoster, kPhase, kPositionArg}, &SetRosterPosition},
-    {"offerRosterTicket", {kRoster, kPhase, kReceiver, kTickets}, &OfferRosterTicket},
-    {"revokeRosterTicketOffer", {kRoster, kPhase, kReceiver}, &RevokeRosterTicketOffer},
-    {"acceptRosterTicketOffer", {kRoster, kPhase, kOfferer}, &AcceptRosterTicketOffer},
-    {"declineRosterTicketOffer", {kRoster, kPhase, kOfferer}, &DeclineRosterTicketOffer},
-    {"voteMemberWithdraw", {kRoster, kBracket}, &VoteMemberWithdraw},
-    {"voteMemberUnWithdraw", {kRoster, kBracket}, &VoteMemberUnWithdraw},
-    {"cancelRosterWithdraw", {kRoster, kBracket}, &CancelRosterWithdraw},
-    {"inviteSub",
-     {kRoster,
-      kPhase,
-      {"subPlayerId", K::kUnsigned, "INVALID_SUB"},
-      {"replacedPlayerId", K::kUnsigned, "INVALID_SUB"}},
-     &InviteSub},
-    {"acceptSub", {kRoster, kPhase}, &AcceptSub},
-    {"declineSub", {kRoster, kPhase}, &DeclineSub},
-    {"revokeSub", {kRoster, kPhase, {"subPlayerId", K::kUnsigned, "INVALID_SUB"}}, &RevokeSub},
-    {"reclaimSubbedPosition", {kRoster, kPhase}, &ReclaimSubbedPosition},
+    {"memberPhaseCheckin",             {kRoster, kPhase},                                      &MemberPhaseCheckin},
+    {"memberPhaseCheckout",            {kRoster, kPhase},                                      &MemberPhaseCheckout},
+    {"setRosterPhaseTicket",           {kRoster, kPhase, kTickets},                            &SetRosterPhaseTicket},
+    {"setRosterPosition",              {kRoster, kPhase, kPositionArg},                        &SetRosterPosition},
+    {"offerRosterTicket",              {kRoster, kPhase, kReceiver, kTickets},                 &OfferRosterTicket},
+    {"revokeRosterTicketOffer",        {kRoster, kPhase, kReceiver},                           &RevokeRosterTicketOffer},
+    {"acceptRosterTicketOffer",        {kRoster, kPhase, kOfferer},                            &AcceptRosterTicketOffer},
+    {"declineRosterTicketOffer",       {kRoster, kPhase, kOfferer},                            &DeclineRosterTicketOffer},
+    {"voteMemberWithdraw",             {kRoster, kBracket},                                    &VoteMemberWithdraw},
+    {"voteMemberUnWithdraw",           {kRoster, kBracket},                                    &VoteMemberUnWithdraw},
+    {"cancelRosterWithdraw",           {kRoster, kBracket},                                    &CancelRosterWithdraw},
+    {"inviteSub",                      {kRoster, kPhase, kSubPlayer, kReplaced},               &InviteSub},
+    {"acceptSub",                      {kRoster, kPhase},                                      &AcceptSub},
+    {"declineSub",                     {kRoster, kPhase},                                      &DeclineSub},
+    {"revokeSub",                      {kRoster, kPhase, kSubPlayer},                          &RevokeSub},
+    {"reclaimSubbedPosition",          {kRoster, kPhase},                                      &ReclaimSubbedPosition},
     // Queries.
-    {"getTournamentPlayerInfo", {}, &GetTournamentPlayerInfo},
-    {"getTournamentInfoMinimal", {}, &GetTournamentInfoMinimal},
-    {"getRosterBracket", {kBracket}, &GetRosterBracket},
-    {"getPublicRosters", {{"rosterIds", K::kIdList, "INVALID_ROSTER"}}, &GetPublicRosters},
-    {"getRosterStats", {kRoster}, &GetRosterStats},
-    {"getRankedScoutingData",
-     {{"playerIds", K::kUnsignedList, "INVALID_PLAYER"}},
-     &GetRankedScoutingData},
-    {"getJoustEvent", {{"eventId", K::kString, "NO_PERMISSION"}}, &GetJoustEvent},
-    {"getJoustEvents", {{"eventIds", K::kStringList, "NO_PERMISSION"}}, &GetJoustEvents},
-    {"getTournamentHistoryAndWinners", {}, &GetTournamentHistoryAndWinners},
-    {"getTournamentWinnersCompressed",
-     {{"tournamentId", K::kSigned, "INVALID_TOURNAMENT"}},
-     &GetTournamentWinnersCompressed},
-    {"isEnabledForMe", {}, &IsEnabledForMe},
-    {"ping", {}, &Ping},
-    {"customAck",
-     {{"ackType", K::kString, "INTERNAL_ERROR"}, {"ackPayload", K::kString, "INTERNAL_ERROR"}},
-     &CustomAck},
+    {"getTournamentPlayerInfo",        {},                                                     &GetTournamentPlayerInfo},
+    {"getTournamentInfoMinimal",       {},                                                     &GetTournamentInfoMinimal},
+    {"getRosterBracket",               {kBracket},                                             &GetRosterBracket},
+    {"getPublicRosters",               {kRosterIds},                                           &GetPublicRosters},
+    {"getRosterStats",                 {kRoster},                                              &GetRosterStats},
+    {"getRankedScoutingData",          {kPlayerIds},                                           &GetRankedScoutingData},
+    {"getJoustEvent",                  {kEventId},                                             &GetJoustEvent},
+    {"getJoustEvents",                 {kEventIds},                                            &GetJoustEvents},
+    {"getTournamentHistoryAndWinners", {},                                                     &GetTournamentHistoryAndWinners},
+    {"getTournamentWinnersCompressed", {kTournament},                                          &GetTournamentWinnersCompressed},
+    {"isEnabledForMe",                 {},                                                     &IsEnabledForMe},
+    {"ping",                           {},                                                     &Ping},
+    {"customAck",                      {kAckType, kAckPayload},                                &CustomAck},
 }};
+// clang-format on
 
 bool IsSigned(const BindingProperty& value) {
   return value.Kind() == ValueKind::kSigned ||
