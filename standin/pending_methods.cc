@@ -13,10 +13,6 @@ using LCDS::PendingRosterMemberState;
 using LCDS::TicketOfferState;
 using Reason = ZMS::NotifyReason;
 
-constexpr int64_t kVoteTimeoutMs = 2 * 60'000;
-constexpr int64_t kWithdrawLockoutMs = 10 * 60'000;
-constexpr int64_t kGameStartBufferMs = 5 * 60'000;
-
 bool ValidName(const std::string& name) { return name.size() >= 3 && name.size() <= 24; }
 bool ValidShortName(const std::string& name) { return name.size() >= 2 && name.size() <= 5; }
 
@@ -49,64 +45,24 @@ MethodResult Changed(CallContext& call, LCDS::PendingRosterDTO& roster, Reason r
   return Answer(roster);
 }
 
-int32_t Tier(int32_t totalBet, int32_t rosterSize) {
-  return std::clamp(1 + totalBet / std::max(rosterSize, 1), 1, 4);
-}
-
 // Every member is ready and the roster is full: it becomes a registered
 // roster of `phase`, the members pay their bets, the pending roster ends.
 void Register(CallContext& call, const LCDS::PendingRosterDTO& pending,
               const LCDS::TournamentPhaseDTO& phase) {
-  World& world = call.world;
-  TournamentState& tournament = *world.FindTournament(pending.tournamentId);
-  LCDS::RosterDTO roster;
-  roster.version = 1;
-  roster.id = world.nextRosterId++;
-  roster.tournamentId = pending.tournamentId;
-  roster.name = pending.name;
-  roster.shortName = pending.shortName;
-  roster.logo = pending.logo;
-  roster.logoColor = pending.logoColor;
-  roster.captainId = pending.captainId;
-  int32_t total = 0;
-  LCDS::RosterDynamicStateDTO& state = roster.dynamicState;
-  state.version = 1;
-  state.tournamentId = roster.tournamentId;
-  state.rosterId = roster.id;
-  state.withdraw =
-      LCDS::RosterWithdraw{-1, 0, kVoteTimeoutMs, kWithdrawLockoutMs, kGameStartBufferMs, {}, {}};
+  std::vector<World::Entrant> members;
   for (const auto* member : ActiveMembers(pending)) {
-    PlayerState* player = world.FindPlayer(member->playerId);
-    const int32_t paid = std::min(member->bet, player ? player->tickets : 0);
-    if (player) player->tickets -= paid;
-    total += paid;
-    roster.members.push_back(LCDS::RosterMemberDTO{roster.id, member->playerId, roster.tournamentId,
-                                                   paid, member->position, member->joinTime});
-    state.members.push_back(LCDS::PhaseInMember{member->playerId, paid, 0, paid});
-    state.phaseCheckinStates.push_back(member->playerId);
+    members.push_back({member->playerId, member->bet, member->position, member->joinTime});
   }
-  roster.tier = Tier(total, tournament.dto.rosterSize);
-  roster.phases.push_back(LCDS::PhaseRosterDTO{phase.id, phase.period, {}, std::nullopt});
-  LCDS::RosterStatsDTO stats;
-  stats.rosterId = roster.id;
-  stats.tournamentThemeId = tournament.dto.themeId;
-  stats.tournamentNameLocKey = tournament.dto.nameLocKey;
-  for (const auto& each : tournament.dto.phases) {
-    stats.tournamentPeriods = std::max(stats.tournamentPeriods, each.period);
-  }
-  stats.tier = roster.tier;
-  stats.rosterName = roster.name;
-  stats.rosterShortName = roster.shortName;
-  stats.rosterLogo = roster.logo;
-  stats.rosterLogoColor = roster.logoColor;
-  world.stats[roster.id] = stats;
-  const int64_t id = roster.id;
-  world.rosters[id] = std::move(roster);
-  world.pending.erase(pending.invitationId);
-  LCDS::RosterDTO& stored = world.rosters[id];
-  call.push.RosterPlayer(stored, ZMS::RosterNotifyReason::kRegistered, call.caller,
-                         world.PlayersOf(stored));
-  if (call.service.hooks().registered) call.service.hooks().registered(id);
+  // The captain comes first.
+  std::stable_partition(members.begin(), members.end(),
+                        [&](const auto& member) { return member.player == pending.captainId; });
+  LCDS::RosterDTO& roster =
+      call.world.AddRoster(pending.tournamentId, phase.id, pending.name, pending.shortName,
+                           pending.logo, pending.logoColor, members);
+  call.world.pending.erase(pending.invitationId);
+  call.push.RosterPlayer(roster, ZMS::RosterNotifyReason::kRegistered, call.caller,
+                         call.world.PlayersOf(roster));
+  if (call.service.hooks().registered) call.service.hooks().registered(roster.id);
 }
 
 }  // namespace
@@ -366,7 +322,7 @@ MethodResult SetTicket(CallContext& call) {
   member.selfBet = member.bet;
   int32_t total = 0;
   for (const auto* each : ActiveMembers(*roster)) total += each->bet;
-  roster->tier = Tier(total, call.world.FindTournament(roster->tournamentId)->dto.rosterSize);
+  roster->tier = TierOf(total, call.world.FindTournament(roster->tournamentId)->dto.rosterSize);
   return Changed(call, *roster, Reason::kSetTicket, call.caller);
 }
 

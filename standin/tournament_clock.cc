@@ -11,7 +11,7 @@ using Status = LCDS::ClientBracketMatchStatus;
 using Reason = ZMS::RosterNotifyReason;
 
 std::string Duration(int64_t ms) {
-  char text[16];
+  char text[48];
   std::snprintf(text, sizeof text, "%lld:%02lld", static_cast<long long>(ms / 60'000),
                 static_cast<long long>(ms / 1000 % 60));
   return text;

@@ -65,6 +65,62 @@ DoubleElimination* World::BracketOfPhase(int64_t tournamentId, int64_t phaseId) 
   return bracket == brackets.end() ? nullptr : &bracket->second;
 }
 
+LCDS::RosterDTO& World::AddRoster(int64_t tournamentId, int64_t phaseId, const std::string& name,
+                                  const std::string& shortName, int32_t logo, int32_t logoColor,
+                                  const std::vector<Entrant>& members) {
+  constexpr int64_t kVoteTimeoutMs = 2 * 60'000;
+  constexpr int64_t kWithdrawLockoutMs = 10 * 60'000;
+  constexpr int64_t kGameStartBufferMs = 5 * 60'000;
+  const TournamentState& tournament = tournaments.at(tournamentId);
+  const LCDS::TournamentPhaseDTO& phase = *FindPhase(tournamentId, phaseId);
+  LCDS::RosterDTO roster;
+  roster.version = 1;
+  roster.id = nextRosterId++;
+  roster.tournamentId = tournamentId;
+  roster.name = name;
+  roster.shortName = shortName;
+  roster.logo = logo;
+  roster.logoColor = logoColor;
+  roster.captainId = members.empty() ? 0 : members.front().player;
+  LCDS::RosterDynamicStateDTO& state = roster.dynamicState;
+  state.version = 1;
+  state.tournamentId = tournamentId;
+  state.rosterId = roster.id;
+  state.withdraw = LCDS::RosterWithdraw{-1, 0, kVoteTimeoutMs, kWithdrawLockoutMs,
+                                        kGameStartBufferMs, {}, {}};
+  int32_t total = 0;
+  for (const Entrant& member : members) {
+    PlayerState* player = FindPlayer(member.player);
+    const int32_t paid = std::min(member.bet, player ? player->tickets : 0);
+    if (player) player->tickets -= paid;
+    total += paid;
+    roster.members.push_back(LCDS::RosterMemberDTO{roster.id, member.player, tournamentId, paid,
+                                                   member.position, member.joinTime});
+    state.members.push_back(LCDS::PhaseInMember{member.player, paid, 0, paid});
+    state.phaseCheckinStates.push_back(member.player);
+  }
+  roster.tier = TierOf(total, tournament.dto.rosterSize);
+  roster.phases.push_back(LCDS::PhaseRosterDTO{phase.id, phase.period, {}, std::nullopt});
+  LCDS::RosterStatsDTO& record = stats[roster.id];
+  record.rosterId = roster.id;
+  record.tournamentThemeId = tournament.dto.themeId;
+  record.tournamentNameLocKey = tournament.dto.nameLocKey;
+  for (const auto& each : tournament.dto.phases) {
+    record.tournamentPeriods = std::max(record.tournamentPeriods, each.period);
+  }
+  record.tier = roster.tier;
+  record.rosterName = roster.name;
+  record.rosterShortName = roster.shortName;
+  record.rosterLogo = roster.logo;
+  record.rosterLogoColor = roster.logoColor;
+  const int64_t id = roster.id;
+  return rosters[id] = std::move(roster);
+}
+
+int32_t TierOf(int32_t totalBet, int32_t rosterSize) {
+  return std::clamp(1 + totalBet / std::max(rosterSize, 1), 1, 4);
+}
+
 LCDS::RosterDTO World::RosterView(const LCDS::RosterDTO& roster) {
   LCDS::RosterDTO view = roster;
   for (auto& phase : view.phases) {

@@ -93,6 +93,19 @@ struct World {
   /// The bracket of `phaseId`, or null.
   DoubleElimination* BracketOfPhase(int64_t tournamentId, int64_t phaseId);
 
+  /// Creates a registered roster of `tournamentId` for `phaseId`: the
+  /// members (the first is captain) pay their bets, are checked in for the
+  /// phase, and its statistics start. Returns the stored roster.
+  struct Entrant {
+    uint64_t player = 0;
+    int32_t bet = 0;
+    LCDS::Position position = LCDS::Position::kUnselected;
+    int64_t joinTime = -1;
+  };
+  LCDS::RosterDTO& AddRoster(int64_t tournamentId, int64_t phaseId, const std::string& name,
+                             const std::string& shortName, int32_t logo, int32_t logoColor,
+                             const std::vector<Entrant>& members);
+
   /// A registered roster as the service sends it: each phase entry carries
   /// its bracket once drawn.
   LCDS::RosterDTO RosterView(const LCDS::RosterDTO& roster);
@@ -107,6 +120,9 @@ std::vector<const LCDS::PendingRosterMemberDTO*> ActiveMembers(
 /// A substitution of `player` (as the substitute) that is pending or active.
 LCDS::PhaseRosterSubDTO* FindSub(LCDS::RosterDTO& roster, uint64_t player);
 bool IsActiveSub(const LCDS::PhaseRosterSubDTO& sub);
+
+/// The tier a roster's total bet buys: 1 to 4.
+int32_t TierOf(int32_t totalBet, int32_t rosterSize);
 
 void BumpPending(LCDS::PendingRosterDTO& roster);
 /// Bumps the roster and its dynamic state.
