@@ -93,8 +93,8 @@ class Reader {
       return fallback;
     }
     if (number < min || number > max) {
-      Fail(Join(path, key), "must be between " + std::to_string(min) + " and " +
-                                std::to_string(max));
+      Fail(Join(path, key),
+           "must be between " + std::to_string(min) + " and " + std::to_string(max));
       return fallback;
     }
     return number;
@@ -259,7 +259,8 @@ void ReadTournaments(Reader& r, const BindingProperty& root, Scenario& scenario)
       tournament.gameMinMs = r.Duration(pair, Join(path, "gameLength"), "min", 0);
       tournament.gameMaxMs = r.Duration(pair, Join(path, "gameLength"), "max", 0);
       if (tournament.gameMaxMs < tournament.gameMinMs || tournament.gameMinMs <= 0) {
-        r.Fail(Join(path, "gameLength"), "expected [shortest, longest] with 0 < shortest <= longest");
+        r.Fail(Join(path, "gameLength"),
+               "expected [shortest, longest] with 0 < shortest <= longest");
       }
     }
     tournament.startMs = r.Duration(t, path, "start", 0);
@@ -271,7 +272,8 @@ void ReadTournaments(Reader& r, const BindingProperty& root, Scenario& scenario)
       if (!r.Mapping(phases[j], phasePath, {"id", "period", "lockIn", "start"})) return;
       ScenarioPhase phase;
       phase.id = r.Integer(phases[j], phasePath, "id", -1, true, 1);
-      phase.period = static_cast<int32_t>(r.Integer(phases[j], phasePath, "period", 1, false, 1, 100));
+      phase.period =
+          static_cast<int32_t>(r.Integer(phases[j], phasePath, "period", 1, false, 1, 100));
       phase.lockInMs = r.Duration(phases[j], phasePath, "lockIn", 0, true);
       phase.startMs = r.Duration(phases[j], phasePath, "start", 0, true);
       if (r.ok() && phase.startMs <= phase.lockInMs) {
@@ -304,8 +306,8 @@ void ReadRosters(Reader& r, const BindingProperty& root, Scenario& scenario) {
     const std::string path = "rosters[" + std::to_string(i) + "]";
     const BindingProperty& entry = list[i];
     if (!r.Mapping(entry, path,
-                   {"tournament", "name", "shortName", "logo", "logoColor", "members", "invited",
-                    "phases"})) {
+                   {"tournament", "name", "shortName", "logo", "logoColor", "members",
+                    "firstMember", "invited", "phases"})) {
       return;
     }
     ScenarioRoster roster;
@@ -315,6 +317,7 @@ void ReadRosters(Reader& r, const BindingProperty& root, Scenario& scenario) {
     roster.logo = static_cast<int32_t>(r.Integer(entry, path, "logo", 0, false, 0, 99));
     roster.logoColor = static_cast<int32_t>(r.Integer(entry, path, "logoColor", 0, false, 0, 9));
     roster.members = r.Ids(entry, path, "members");
+    const uint64_t firstMember = r.Id(entry, path, "firstMember", false);
     roster.invited = r.Ids(entry, path, "invited");
     for (const BindingProperty& phase : r.List(entry, path, "phases")) {
       roster.phases.push_back(phase.GetSigned(static_cast<int64_t>(phase.GetUnsigned())));
@@ -325,19 +328,26 @@ void ReadRosters(Reader& r, const BindingProperty& root, Scenario& scenario) {
       r.Fail(Join(path, "tournament"), "no tournament " + std::to_string(roster.tournament));
       return;
     }
+    if (firstMember != 0) {
+      // A run of consecutive players fills the roster.
+      for (int32_t k = 0; k < tournament->rosterSize; ++k)
+        roster.members.push_back(firstMember + k);
+    }
     if (roster.members.empty()) return r.Fail(Join(path, "members"), "needs a captain at least");
     for (uint64_t id : roster.members) {
-      if (!players.count(id)) return r.Fail(Join(path, "members"), "no player " + std::to_string(id));
+      if (!players.count(id))
+        return r.Fail(Join(path, "members"), "no player " + std::to_string(id));
     }
     for (uint64_t id : roster.invited) {
-      if (!players.count(id)) return r.Fail(Join(path, "invited"), "no player " + std::to_string(id));
+      if (!players.count(id))
+        return r.Fail(Join(path, "invited"), "no player " + std::to_string(id));
     }
     if (static_cast<int32_t>(roster.members.size()) > tournament->rosterSize ||
         (!roster.phases.empty() &&
          static_cast<int32_t>(roster.members.size()) != tournament->rosterSize)) {
-      return r.Fail(Join(path, "members"),
-                    "a registered roster has exactly " + std::to_string(tournament->rosterSize) +
-                        " members, a pending one at most that");
+      return r.Fail(Join(path, "members"), "a registered roster has exactly " +
+                                               std::to_string(tournament->rosterSize) +
+                                               " members, a pending one at most that");
     }
     for (int64_t phaseId : roster.phases) {
       bool known = false;
@@ -465,7 +475,8 @@ MaybeType<Failure, Scenario> ReadScenario(std::string_view text, std::string_vie
     if (at != std::string::npos) {
       std::sscanf(message.c_str() + at, "At line: %d col: %d", &line, &column);
       message = message.substr(0, at);
-      while (!message.empty() && (message.back() == ' ' || message.back() == '.')) message.pop_back();
+      while (!message.empty() && (message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
     }
     return Fail(Failure(400, std::string(file) + ":" + std::to_string(line) + ":" +
                                  std::to_string(column) + ": " + message));
@@ -497,19 +508,40 @@ MaybeType<Failure, Scenario> ReadScenario(std::string_view text, std::string_vie
   std::set<uint64_t> ids;
   for (size_t i = 0; i < players.size() && r.ok(); ++i) {
     const std::string path = "players[" + std::to_string(i) + "]";
-    if (!r.Mapping(players[i], path, {"id", "name", "tickets", "bot"})) break;
-    ScenarioPlayer player;
-    player.id = r.Id(players[i], path, "id");
-    player.name = r.Text(players[i], path, "name", "Player " + std::to_string(player.id));
-    player.tickets = static_cast<int32_t>(r.Integer(players[i], path, "tickets", 10, false, 0, 1000000));
-    player.bot = r.Text(players[i], path, "bot", "");
-    if (r.ok() && !player.bot.empty() && !scenario.behaviours.count(player.bot)) {
-      r.Fail(Join(path, "bot"), "no behaviour '" + player.bot + "'");
+    if (!r.Mapping(players[i], path, {"id", "ids", "name", "tickets", "bot"})) break;
+    // Either one player ("id") or a run of them ("ids: [first, last]", named
+    // "NAME ID").
+    uint64_t first, last;
+    std::string name;
+    if (r.Has(players[i], "ids")) {
+      const std::vector<uint64_t> range = r.Ids(players[i], path, "ids");
+      if (r.ok() && (range.size() != 2 || range[1] < range[0] || range[1] - range[0] > 10000)) {
+        r.Fail(Join(path, "ids"), "expected [first, last] with at most 10000 players");
+      }
+      if (!r.ok()) break;
+      first = range[0];
+      last = range[1];
+      name = r.Text(players[i], path, "name", "Bot");
+    } else {
+      first = last = r.Id(players[i], path, "id");
+      name = r.Text(players[i], path, "name", "Player " + std::to_string(first));
     }
-    if (r.ok() && !ids.insert(player.id).second) {
-      r.Fail(Join(path, "id"), "player " + std::to_string(player.id) + " appears twice");
+    for (uint64_t id = first; id <= last && r.ok(); ++id) {
+      ScenarioPlayer player;
+      player.id = id;
+      player.name =
+          first == last && !r.Has(players[i], "ids") ? name : name + " " + std::to_string(id);
+      player.tickets =
+          static_cast<int32_t>(r.Integer(players[i], path, "tickets", 10, false, 0, 1000000));
+      player.bot = r.Text(players[i], path, "bot", "");
+      if (r.ok() && !player.bot.empty() && !scenario.behaviours.count(player.bot)) {
+        r.Fail(Join(path, "bot"), "no behaviour '" + player.bot + "'");
+      }
+      if (r.ok() && !ids.insert(player.id).second) {
+        r.Fail(path, "player " + std::to_string(player.id) + " appears twice");
+      }
+      scenario.players.push_back(std::move(player));
     }
-    scenario.players.push_back(std::move(player));
   }
   if (r.ok()) {
     scenario.player = r.Id(root, "", "player");

@@ -66,7 +66,7 @@ struct ScenarioRoster {
   std::string shortName;
   int32_t logo = 0;
   int32_t logoColor = 0;
-  std::vector<uint64_t> members;  // the first is the captain
+  std::vector<uint64_t> members;  // the first is the captain ("firstMember": a run of ids)
   std::vector<uint64_t> invited;  // pending invitations (pending rosters only)
   std::vector<int64_t> phases;    // registered for these phases; none: a pending roster
 };
@@ -80,8 +80,8 @@ struct ScenarioStep {
   // kCall: an endpoint of the plugin.
   std::string method;
   std::string url;
-  std::string bodyJson;                // empty: no body
-  std::optional<uint32_t> status;      // expected status
+  std::string bodyJson;            // empty: no body
+  std::optional<uint32_t> status;  // expected status
   // kEvent: a neighbour resource set to `dataJson`.
   std::string uri;
   std::string dataJson;

@@ -86,8 +86,8 @@ LCDS::RosterDTO& World::AddRoster(int64_t tournamentId, int64_t phaseId, const s
   state.version = 1;
   state.tournamentId = tournamentId;
   state.rosterId = roster.id;
-  state.withdraw = LCDS::RosterWithdraw{-1, 0, kVoteTimeoutMs, kWithdrawLockoutMs,
-                                        kGameStartBufferMs, {}, {}};
+  state.withdraw =
+      LCDS::RosterWithdraw{-1, 0, kVoteTimeoutMs, kWithdrawLockoutMs, kGameStartBufferMs, {}, {}};
   int32_t total = 0;
   for (const Entrant& member : members) {
     PlayerState* player = FindPlayer(member.player);

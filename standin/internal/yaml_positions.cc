@@ -15,9 +15,9 @@ std::map<std::string, std::pair<int, int>> YamlPositions(std::string_view text) 
   struct Frame {
     std::string path;
     bool mapping;
-    size_t index = 0;          // next element of a sequence
-    bool expectKey = true;     // a mapping's next scalar is a key
-    std::string key;           // the pending key
+    size_t index = 0;       // next element of a sequence
+    bool expectKey = true;  // a mapping's next scalar is a key
+    std::string key;        // the pending key
   };
   std::vector<Frame> stack;
   positions[""] = {1, 1};
@@ -30,8 +30,8 @@ std::map<std::string, std::pair<int, int>> YamlPositions(std::string_view text) 
       return top.path.empty() ? top.key : top.path + "." + top.key;
     }
     std::string path = top.path + "[" + std::to_string(top.index++) + "]";
-    positions.emplace(path, std::pair{static_cast<int>(mark.line) + 1,
-                                      static_cast<int>(mark.column) + 1});
+    positions.emplace(
+        path, std::pair{static_cast<int>(mark.line) + 1, static_cast<int>(mark.column) + 1});
     return path;
   };
   for (bool done = false; !done;) {
