@@ -113,8 +113,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--speed" && needs(i, 1)) {
       char* end = nullptr;
       const double speed = std::strtod(argv[++i], &end);
-      if (end == argv[i] || *end || !(speed >= 0.001 && speed <= 1e6)) {
-        std::fprintf(stderr, "kiv-host: bad speed %s (0.001 to 1000000)\n", argv[i]);
+      if (end == argv[i] || *end || !(speed >= 1 && speed <= 1e6)) {
+        std::fprintf(stderr, "kiv-host: bad speed %s (1 to 1000000)\n", argv[i]);
         return false;
       }
       options.scenario.speed = speed;

@@ -497,7 +497,7 @@ MaybeType<Failure, Scenario> ReadScenario(std::string_view text, std::string_vie
       const std::optional<int64_t> epoch = ParseUtcTime(start);
       if (!epoch) r.Fail("clock.start", "expected a UTC time such as 2026-06-01T18:00:00Z");
       scenario.epochMs = epoch.value_or(0);
-      scenario.speed = r.Number(*clock, "clock", "speed", 60, 0.001, 1e6);
+      scenario.speed = r.Number(*clock, "clock", "speed", 60, 1, 1e6);
       scenario.limitMs = r.Duration(*clock, "clock", "limit", 0);
     }
   } else {
