@@ -1,6 +1,7 @@
 #include "standin/scenario.h"
 
 #include <cmath>
+#include <cstdio>
 #include <fstream>
 #include <initializer_list>
 #include <set>

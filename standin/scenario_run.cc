@@ -324,7 +324,7 @@ void ScenarioRun::RunStep(size_t index) {
       Line(name + step.method + " " + step.url);
       const host::ResponseSlot slot = host_.QueueRequest(std::move(request));
       // Runs after the request (and every wait inside it) is done.
-      host_.Later("Scenario step check", 0, [this, index, slot] { CheckCall(index, slot); });
+      clock_->Soon("Scenario step check", [this, index, slot] { CheckCall(index, slot); });
       return;
     }
     case ScenarioStep::Kind::kEvent: {

@@ -29,7 +29,16 @@ int64_t ServerClock::NowMs() const {
 
 void ServerClock::At(int64_t serverMs, std::string label, std::function<void()> work) {
   const int64_t dueNanoseconds = startNanoseconds_ + (serverMs - epochMs_) * 1'000'000;
-  context_.Later(std::move(label), dueNanoseconds - host::MonotonicNow(), std::move(work));
+  context_.Later(std::move(label), dueNanoseconds - host::MonotonicNow(),
+                 [alive = alive_, work = std::move(work)] {
+                   if (*alive) work();
+                 });
+}
+
+void ServerClock::Soon(std::string label, std::function<void()> work) {
+  context_.Later(std::move(label), 0, [alive = alive_, work = std::move(work)] {
+    if (*alive) work();
+  });
 }
 
 std::optional<int64_t> ParseUtcTime(std::string_view text) {

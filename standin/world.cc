@@ -1,6 +1,7 @@
 #include "standin/world.h"
 
 #include <algorithm>
+#include <climits>
 
 namespace kiv::standin {
 
@@ -122,12 +123,20 @@ int32_t TierOf(int32_t totalBet, int32_t rosterSize) {
 }
 
 LCDS::RosterDTO World::RosterView(const LCDS::RosterDTO& roster) {
+  // Only the bracket the roster plays in now, its latest phase's: a client
+  // takes the first phase entry that carries one as the roster's bracket.
   LCDS::RosterDTO view = roster;
+  LCDS::PhaseRosterDTO* latest = nullptr;
+  int64_t latestStart = INT64_MIN;
   for (auto& phase : view.phases) {
-    if (const DoubleElimination* bracket = BracketOfPhase(roster.tournamentId, phase.phaseId)) {
-      phase.bracketDTO = bracket->bracket();
+    const LCDS::TournamentPhaseDTO* schedule = FindPhase(roster.tournamentId, phase.phaseId);
+    if (schedule && schedule->startTime > latestStart &&
+        BracketOfPhase(roster.tournamentId, phase.phaseId)) {
+      latestStart = schedule->startTime;
+      latest = &phase;
     }
   }
+  if (latest) latest->bracketDTO = BracketOfPhase(roster.tournamentId, latest->phaseId)->bracket();
   return view;
 }
 

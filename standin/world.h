@@ -106,8 +106,8 @@ struct World {
                              const std::string& shortName, int32_t logo, int32_t logoColor,
                              const std::vector<Entrant>& members);
 
-  /// A registered roster as the service sends it: each phase entry carries
-  /// its bracket once drawn.
+  /// A registered roster as the service sends it: the entry of the latest
+  /// phase with a drawn bracket carries that bracket.
   LCDS::RosterDTO RosterView(const LCDS::RosterDTO& roster);
   /// The players of a roster: members and active substitutes.
   std::vector<uint64_t> PlayersOf(const LCDS::RosterDTO& roster) const;
