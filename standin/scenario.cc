@@ -17,6 +17,9 @@ namespace {
 
 using Keys = std::initializer_list<std::string_view>;
 
+// About three years: longer durations are refused rather than overflowing.
+constexpr int64_t kLongestDurationMs = int64_t{100'000} * 86'400'000 / 100;
+
 std::string Join(const std::string& path, std::string_view key) {
   return path.empty() ? std::string(key) : path + "." + std::string(key);
 }
@@ -462,6 +465,7 @@ std::optional<int64_t> ParseDuration(std::string_view text) {
       return std::nullopt;
     }
     total += number * scale;
+    if (total > kLongestDurationMs) return std::nullopt;
   }
   return total;
 }

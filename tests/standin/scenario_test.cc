@@ -45,6 +45,7 @@ TEST(Scenario, TheShippedScenariosRead) {
   EXPECT_EQ(ParseDuration("250ms"), 250);
   EXPECT_EQ(ParseDuration("90"), 90'000);
   EXPECT_EQ(ParseDuration("3x"), std::nullopt);
+  EXPECT_EQ(ParseDuration("999999999d999999999d999999999d"), std::nullopt);
 }
 
 TEST(Scenario, BadFilesNameTheFileLineAndColumn) {
