@@ -5,6 +5,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "standin/server_clock.h"
+
 namespace kiv::standin {
 namespace {
 
@@ -46,6 +48,9 @@ TEST(Scenario, TheShippedScenariosRead) {
   EXPECT_EQ(ParseDuration("90"), 90'000);
   EXPECT_EQ(ParseDuration("3x"), std::nullopt);
   EXPECT_EQ(ParseDuration("999999999d999999999d999999999d"), std::nullopt);
+  EXPECT_EQ(ParseUtcTime("1970-01-02T00:00:01Z"), 86'401'000);
+  EXPECT_EQ(FormatUtcTime(*ParseUtcTime("2028-02-29T23:59:59Z")), "2028-02-29 23:59:59");
+  EXPECT_EQ(ParseUtcTime("2026-13-01T00:00:00Z"), std::nullopt);
 }
 
 TEST(Scenario, BadFilesNameTheFileLineAndColumn) {
