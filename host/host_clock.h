@@ -18,6 +18,10 @@ namespace kiv::host {
 /// Nanoseconds on the host's monotonic clock.
 int64_t MonotonicNow();
 
+/// Nanoseconds on the machine's own monotonic clock, whichever clock the
+/// host uses (pacing a virtual clock against real time).
+int64_t RealMonotonicNow();
+
 /// Switches to the virtual clock, standing at `startNanoseconds`.
 void UseVirtualClock(int64_t startNanoseconds);
 /// Switches back to the real monotonic clock.

@@ -6,6 +6,7 @@
 //   kiv-host --request METHOD URL [--body FILE] [--content-type TYPE] [--header NAME:VALUE]...
 //   kiv-host --run
 //   kiv-host --serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES] [--run]
+//   kiv-host --scenario FILE [--virtual] [--speed N] [--seed N] [--serve [PORT]]
 #include <unistd.h>
 
 #include <atomic>
@@ -26,6 +27,7 @@
 #include "host/host_value_json.h"
 #include "host/plugin_host.h"
 #include "host/route_table.h"
+#include "host/scenario_program.h"
 
 namespace {
 
@@ -39,7 +41,8 @@ constexpr char kUsage[] =
     "usage: kiv-host [--library PATH] [--entry SYMBOL] [--host-version X.Y.Z]\n"
     "                [--request METHOD URL [--body FILE] [--content-type TYPE]\n"
     "                 [--header NAME:VALUE]... | --run]\n"
-    "                [--serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES]]\n";
+    "                [--serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES]]\n"
+    "       kiv-host --scenario FILE [--virtual] [--speed N] [--seed N] [--serve [PORT]]\n";
 
 struct Options {
   std::string library;
@@ -50,6 +53,7 @@ struct Options {
   GatewayOptions gateway;
   std::optional<HostRequest> request;
   std::string bodyFile;
+  kiv::host::ScenarioProgramOptions scenario;
 };
 
 std::atomic<bool> gStop{false};
@@ -102,6 +106,25 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         std::fprintf(stderr, "kiv-host: bad version %s (expected X.Y.Z)\n", argv[i]);
         return false;
       }
+    } else if (arg == "--scenario" && needs(i, 1)) {
+      options.scenario.file = argv[++i];
+    } else if (arg == "--virtual") {
+      options.scenario.virtualTime = true;
+    } else if (arg == "--speed" && needs(i, 1)) {
+      char* end = nullptr;
+      const double speed = std::strtod(argv[++i], &end);
+      if (end == argv[i] || *end || !(speed >= 1 && speed <= 1e6)) {
+        std::fprintf(stderr, "kiv-host: bad speed %s (1 to 1000000)\n", argv[i]);
+        return false;
+      }
+      options.scenario.speed = speed;
+    } else if (arg == "--seed" && needs(i, 1)) {
+      const auto seed = ParseNumber(argv[++i], 0, UINT64_MAX);
+      if (!seed) {
+        std::fprintf(stderr, "kiv-host: bad seed %s\n", argv[i]);
+        return false;
+      }
+      options.scenario.seed = *seed;
     } else if (arg == "--run") {
       options.run = true;
     } else if (arg == "--serve") {
@@ -144,6 +167,16 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       std::fputs(kUsage, stderr);
       return false;
     }
+  }
+  const bool scenarioOnly =
+      options.scenario.virtualTime || options.scenario.speed || options.scenario.seed;
+  if (options.scenario.file.empty() && scenarioOnly) {
+    std::fputs("kiv-host: --virtual, --speed and --seed need --scenario\n", stderr);
+    return false;
+  }
+  if (!options.scenario.file.empty() && (options.request || options.run)) {
+    std::fputs("kiv-host: --scenario excludes --request and --run\n", stderr);
+    return false;
   }
   if ((options.run || options.serve) && options.request) {
     std::fputs("kiv-host: --run and --serve exclude --request\n", stderr);
@@ -270,6 +303,35 @@ int RunUntilInterrupted(PluginHost& host, Options& options) {
   return 0;
 }
 
+// A scenario run (real time, or --virtual), optionally served over HTTP
+// meanwhile; SIGINT or SIGTERM ends a real-time run early.
+int RunScenario(PluginHost& host, Options& options) {
+  std::signal(SIGINT, OnSignal);
+  std::signal(SIGTERM, OnSignal);
+  std::unique_ptr<Gateway> gateway;
+  kiv::host::ScenarioProgramOptions& scenario = options.scenario;
+  scenario.stop = &gStop;
+  if (options.serve) {
+    scenario.started = [&host, &options, &gateway] {
+      std::string error;
+      gateway = Gateway::Start(host, std::move(options.gateway), &error);
+      if (!gateway) {
+        std::fprintf(stderr, "kiv-host: %s\n", error.c_str());
+        return false;
+      }
+      std::printf("gateway: %s\n", gateway->StartUrl().c_str());
+      return true;
+    };
+    scenario.onEvent = [&gateway](const kiv::host::PublishedEvent& event) {
+      if (gateway) gateway->Publish(event);
+    };
+  }
+  const int status = kiv::host::RunScenarioProgram(host, scenario);
+  if (gateway) gateway->Stop();
+  host.Shutdown();
+  return status;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -284,6 +346,7 @@ int main(int argc, char** argv) {
   }
   host->Load(options.version);
   if (options.request) return SendOne(*host, std::move(*options.request));
+  if (!options.scenario.file.empty()) return RunScenario(*host, options);
   if (options.run || options.serve) return RunUntilInterrupted(*host, options);
   return Describe(*host, options.library);
 }

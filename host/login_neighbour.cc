@@ -34,11 +34,11 @@ void LoginNeighbour::SetService(BackendService* service) {
   service_ = service ? service : &builtIn_;
 }
 
-bool LoginNeighbour::SetSession(std::string_view json) {
+bool LoginNeighbour::SetSession(std::string_view json, bool announce) {
   auto session = JsonToHostValue(json, nullptr);
   if (!session) return false;
   session_ = std::move(*session);
-  context_.PublishResource(kLoginSessionUri, "Update", session_.root());
+  if (announce) context_.PublishResource(kLoginSessionUri, "Update", session_.root());
   return true;
 }
 

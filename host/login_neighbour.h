@@ -47,8 +47,9 @@ class LoginNeighbour : public NeighbourPlugin {
   /// restores the built-in one, which fails every call as unknown.
   void SetService(BackendService* service);
   /// Replaces the session and announces it as an "Update" of the session
-  /// resource. A bad JSON text leaves the session unchanged and returns false.
-  bool SetSession(std::string_view json);
+  /// resource (unless `announce` is false, for the state a host starts
+  /// with). A bad JSON text leaves the session unchanged and returns false.
+  bool SetSession(std::string_view json, bool announce = true);
   /// The uuid the next uuid-based call will get.
   std::string NextUuid() const;
 

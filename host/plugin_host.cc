@@ -60,7 +60,7 @@ PluginHost::PluginHost(ConstructionKey) {
       &ScheduleCallback, &PumpOnce,  &BeginWait,     &EndWait,          &WriteLog};
   table_.host = this;
   context_ = HostContext{&table_.api, &gPluginHandleTag};
-  login_ = &InstallStandardNeighbours(neighbours_, *this);
+  standard_ = std::make_unique<StandardNeighbours>(InstallStandardNeighbours(neighbours_, *this));
 }
 
 std::unique_ptr<PluginHost> PluginHost::Detached() {
@@ -205,8 +205,11 @@ void PluginHost::TakeForeignWork() {
 void PluginHost::WaitForForeignWork(int64_t nanoseconds) {
   if (nanoseconds <= 0) return;
   std::unique_lock<std::mutex> lock(foreignMutex_);
-  foreignReady_.wait_for(lock, std::chrono::nanoseconds(nanoseconds),
-                         [this] { return !foreignWork_.empty(); });
+  // The wall clock times the wait: the steady clock may be the virtual one,
+  // which stands still while nothing runs.
+  foreignReady_.wait_until(lock,
+                           std::chrono::system_clock::now() + std::chrono::nanoseconds(nanoseconds),
+                           [this] { return !foreignWork_.empty(); });
 }
 
 void PluginHost::WaitForWork(int64_t maxNanoseconds) {

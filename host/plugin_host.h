@@ -51,6 +51,7 @@
 #include "host/login_neighbour.h"
 #include "host/neighbour.h"
 #include "host/owned_host_value.h"
+#include "host/standard_neighbours.h"
 #include "host/work_queue.h"
 #include "kiv_plugin_abi.h"
 
@@ -181,7 +182,9 @@ class PluginHost : public NeighbourContext {
 
   /// The stand-ins the plugin's requests reach; tests may add their own.
   Neighbourhood& neighbours() { return neighbours_; }
-  LoginNeighbour& login() { return *login_; }
+  LoginNeighbour& login() { return standard_->login; }
+  /// The standard stand-ins (standard_neighbours.h): typed access for tests.
+  StandardNeighbours& standard() { return *standard_; }
   /// Answers given to the plugin's requests, and their releases.
   const AnswerLedger& answers() const { return answers_; }
   const std::vector<SentRequest>& sentRequests() const { return sentRequests_; }
@@ -262,7 +265,7 @@ class PluginHost : public NeighbourContext {
   uint64_t requestIds_ = 0;
   AnswerLedger answers_;
   Neighbourhood neighbours_;
-  LoginNeighbour* login_ = nullptr;
+  std::unique_ptr<StandardNeighbours> standard_;
   std::vector<SentRequest> sentRequests_;
   std::vector<PublishedEvent> publishedEvents_;
   std::function<void(const PublishedEvent&)> eventObserver_;

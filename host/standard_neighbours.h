@@ -1,22 +1,50 @@
 // standard_neighbours.h: the one place that lists the stand-in neighbours
-// every substitute host starts with.
-//
-// Today: the login plugin (session and service proxy). Further stand-ins
-// (game flow, configuration, ...) are added here.
+// every substitute host starts with: the login plugin (session and service
+// proxy) and the client's other plugins the tournament plugin reads, listens
+// to or posts to (client_neighbours.h).
 //
 // Not for: per-test resources; add those to the host's Neighbourhood.
 //
 //   Neighbourhood neighbours;
-//   LoginNeighbour& login = InstallStandardNeighbours(neighbours, context);
+//   StandardNeighbours standard = InstallStandardNeighbours(neighbours, context);
+//   standard.gameflow.SetPhase("ChampSelect");
+//   SetNeighbourResource(standard, "/kiv-gameflow/v1/availability", R"({"isAvailable":false})");
 #pragma once
 
+#include <string>
+#include <string_view>
+
+#include "host/client_neighbours.h"
 #include "host/login_neighbour.h"
 #include "host/neighbour.h"
 
 namespace kiv::host {
 
-/// Adds the standard stand-ins to `neighbours`; returns the login stand-in.
-/// `context` must outlive `neighbours`.
-LoginNeighbour& InstallStandardNeighbours(Neighbourhood& neighbours, NeighbourContext& context);
+/// Borrowed references into the Neighbourhood that owns the stand-ins.
+struct StandardNeighbours {
+  LoginNeighbour& login;
+  GameflowNeighbour& gameflow;
+  ConfigNeighbour& config;
+  EntitlementsNeighbour& entitlements;
+  MessagingNeighbour& messaging;
+  MatchmakingNeighbour& matchmaking;
+  LobbyNeighbour& lobby;
+  QueuesNeighbour& queues;
+  EndOfGameNeighbour& endOfGame;
+  ChatNeighbour& chat;
+  SummonerNeighbour& summoners;
+  PlayerNotificationsNeighbour& notifications;
+};
+
+/// Adds the standard stand-ins to `neighbours`. `context` must outlive
+/// `neighbours`, and `neighbours` the returned references.
+StandardNeighbours InstallStandardNeighbours(Neighbourhood& neighbours, NeighbourContext& context);
+
+/// Sets (and announces) the state of a resource of the stand-ins by its URI,
+/// a push topic's URI pushes a message whose payload is `json`, and the login
+/// session's URI replaces the session. Returns an error text, empty on success:
+/// no stand-in serves the URI, or the JSON is bad.
+std::string SetNeighbourResource(StandardNeighbours& standard, std::string_view uri,
+                                 std::string_view json);
 
 }  // namespace kiv::host

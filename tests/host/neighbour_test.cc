@@ -88,13 +88,13 @@ class NeighbourTest : public ::testing::Test {
 };
 
 TEST_F(NeighbourTest, UnknownResourcesAnswer404AndEveryRequestIsRecorded) {
-  const HostResponse missing = Send(KIV_METHOD_GET, "/kiv-gameflow/v1/session?x=1", {"a"});
+  const HostResponse missing = Send(KIV_METHOD_GET, "/kiv-nowhere/v1/session?x=1", {"a"});
   EXPECT_EQ(missing.error, "Not Found");
   EXPECT_EQ(missing.status, 404u);
   const HostResponse wrongMethod = Send(KIV_METHOD_DELETE, "/kiv-login/v1/session", {});
   EXPECT_EQ(wrongMethod.status, 404u);
   ASSERT_EQ(host_->sentRequests().size(), 2u);
-  EXPECT_EQ(host_->sentRequests()[0].url, "/kiv-gameflow/v1/session?x=1");
+  EXPECT_EQ(host_->sentRequests()[0].url, "/kiv-nowhere/v1/session?x=1");
   EXPECT_THAT(host_->sentRequests()[0].paramsJson, ElementsAre("\"a\""));
   EXPECT_EQ(host_->answers().live(), 0u);
 }

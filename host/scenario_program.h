@@ -1,0 +1,41 @@
+// scenario_program.h: the entry through which kiv-host runs a scenario file
+// against the loaded plugin. Declared here, defined by the stand-in service's
+// library (standin/scenario_program.cc), which kiv-host links: the host
+// itself stays boundary-only.
+//
+// Not for: tests, which use standin/scenario_run.h directly.
+//
+//   ScenarioProgramOptions options{.file = "scenarios/quick-cup.yaml", .virtualTime = true};
+//   return RunScenarioProgram(*host, options);
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "host/plugin_host.h"
+
+namespace kiv::host {
+
+struct ScenarioProgramOptions {
+  std::string file;
+  bool virtualTime = false;     // as fast as possible; otherwise paced at the speed
+  std::optional<double> speed;  // virtual seconds per real second
+  std::optional<uint64_t> seed;
+  const std::atomic<bool>* stop = nullptr;
+  /// Called once the plugin has started (e.g. to open an HTTP gateway).
+  std::function<bool()> started;
+  /// Called for every event the plugin publishes.
+  std::function<void(const PublishedEvent&)> onEvent;
+};
+
+/// Runs the scenario against `host` (loaded, not initialized; the caller shuts
+/// it down afterwards), printing its
+/// log and closing table to standard output; a bad file is reported on
+/// standard error. Returns the exit status: 0 when every step passed, 1 when
+/// a step failed, 2 for a file that cannot be used.
+int RunScenarioProgram(PluginHost& host, const ScenarioProgramOptions& options);
+
+}  // namespace kiv::host
