@@ -81,6 +81,10 @@ NeighbourPlugin& Neighbourhood::Add(std::unique_ptr<NeighbourPlugin> neighbour) 
   return *neighbours_.emplace_back(std::move(neighbour));
 }
 
+NeighbourPlugin& Neighbourhood::AddInFront(std::unique_ptr<NeighbourPlugin> neighbour) {
+  return **neighbours_.insert(neighbours_.begin(), std::move(neighbour));
+}
+
 NeighbourPlugin* Neighbourhood::Find(std::string_view name) const {
   for (const auto& neighbour : neighbours_) {
     if (neighbour->name() == name) return neighbour.get();

@@ -112,6 +112,9 @@ class NeighbourPlugin {
 class Neighbourhood {
  public:
   NeighbourPlugin& Add(std::unique_ptr<NeighbourPlugin> neighbour);
+  /// Adds `neighbour` before every stand-in added so far: what it serves
+  /// overrides them (a test's own resources over the standard stand-ins).
+  NeighbourPlugin& AddInFront(std::unique_ptr<NeighbourPlugin> neighbour);
   /// The stand-in named `name`, or null.
   NeighbourPlugin* Find(std::string_view name) const;
   /// The first stand-in's answer; error 404 "Not Found" when none serves it.

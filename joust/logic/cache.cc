@@ -1,7 +1,6 @@
 #include "joust/logic/cache.h"
 
 #include <algorithm>
-#include <chrono>
 
 #include "joust/backend/backend_methods.h"
 #include "joust/logic/joust_plugin.h"
@@ -15,12 +14,6 @@ namespace kiv::joust {
 namespace {
 
 using Api::PlayerState;
-
-uint64_t SteadyNanoseconds() {
-  return static_cast<uint64_t>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                                   std::chrono::steady_clock::now().time_since_epoch())
-                                   .count());
-}
 
 Api::PlayerTournamentData& Standing(JoustPluginState& state, int64_t tournamentId) {
   return state.playerTournamentData[tournamentId];  // a new entry starts as "NO_ROSTER"
@@ -199,8 +192,7 @@ bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicSta
 void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInfoDTO>& infos,
                       int64_t serverTime) {
   JoustPluginState& state = plugin.state();
-  state.clockSyncSteady = SteadyNanoseconds();
-  state.clockSyncServer = serverTime;
+  plugin.SyncServerClock(serverTime);
   JoustChangeSet& changes = *state.changes;
   // Everything cached now is marked, so that what the answer no longer holds
   // is published as removed.

@@ -74,6 +74,11 @@ int64_t JoustPlugin::ServerNow() const {
   return state_->clockSyncServer + elapsed / 1'000'000;
 }
 
+void JoustPlugin::SyncServerClock(int64_t serverTime) {
+  state_->clockSyncSteady = static_cast<uint64_t>(SteadyNanoseconds());
+  state_->clockSyncServer = serverTime;
+}
+
 bool JoustPlugin::DataReady() const { return Ready(*state_); }
 Api::JoustState JoustPlugin::EnabledState() const { return state_->enabledState; }
 bool JoustPlugin::Entitled() const { return kiv::joust::Entitled(*state_); }

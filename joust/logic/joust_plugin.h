@@ -50,6 +50,8 @@ class JoustPlugin final : public AppModule, private FeatureGate {
   /// Server time in milliseconds: the last server time received plus the
   /// monotonic time elapsed since.
   int64_t ServerNow() const;
+  /// Takes `serverTime` (milliseconds) as the server's time now.
+  void SyncServerClock(int64_t serverTime);
   /// Recomputes derived state, publishes every marked resource, arms or
   /// cancels the tournament timers, posts queued notifications and clears the
   /// change set.

@@ -34,7 +34,6 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   JoustPluginState& state = plugin.state();
   JoustChangeSet& changes = *state.changes;
   changes.stateInfoDirty.Insert(tournamentId);
-  const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, tournamentId);
   if (const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId)) {
     changes.rostersChanged.Insert({tournamentId, std::to_string(roster->id)});
   }
@@ -42,7 +41,6 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
       pending != state.pendingRosterByTournament.end()) {
     changes.rostersChanged.Insert({tournamentId, pending->second.invitationId});
   }
-  (void)standing;
   changes.restrictionChanged = true;
   changes.playerChanged = true;
   plugin.RunPublicationPass();

@@ -100,14 +100,20 @@ class JoustWorld : public ::testing::Test {
     ASSERT_NE(host_, nullptr) << error;
     auto world = std::make_unique<SettableResources>(*host_);
     world_ = world.get();
-    host_->neighbours().Add(std::move(world));
+    host_->neighbours().AddInFront(std::move(world));
     for (const char* uri :
          {"/kiv-gameflow/v1/availability", "/kiv-gameflow/v1/session", kConfigUri, kEntitlementsUri,
           "/kiv-matchmaking/v1/ready-check", "/kiv-lobby-team-builder/v1/matchmaking"}) {
       world_->Declare(uri);
     }
-    for (uint32_t method : {KIV_METHOD_POST, KIV_METHOD_PUT}) {
-      world_->Accept(method, "{+path}", NeighbourAnswer::Empty());
+    // Actions on the client's plugins are recorded here; the login stand-in
+    // keeps its service proxy.
+    for (const char* actions :
+         {"/kiv-gameflow/{+path}", "/kiv-chat/{+path}", "/kiv-matchmaking/{+path}",
+          "/kiv-end-of-game/{+path}", "/player-notifications/{+path}"}) {
+      for (uint32_t method : {KIV_METHOD_POST, KIV_METHOD_PUT}) {
+        world_->Accept(method, actions, NeighbourAnswer::Empty());
+      }
     }
     host_->login().SetService(&service_);
     host_->Load({18, 0, 0});
