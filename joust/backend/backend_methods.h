@@ -94,58 +94,37 @@ inline constexpr M<BindingProperty, 0>                      kPing               
 inline constexpr M<NoResult, 2>                             kCustomAck                     {"customAck",                      {{{"ackType", kText}, {"ackPayload", kText}}}};
 // clang-format on
 
-/// Every method, in the order above, for walking them all.
+/// A compile-time list of methods: each one's typed row is visited, so a
+/// walk can call every method with arguments of its kinds.
+template <const auto&... kMethods>
+struct BackendMethodList {
+  /// Calls `visit.template operator()<kMethod>()` for each method, in order.
+  template <typename Visitor>
+  static void ForEach(Visitor&& visit) {
+    (visit.template operator()<kMethods>(), ...);
+  }
+};
+
+/// Every method, in the order above.
+using AllBackendMethodList = BackendMethodList<
+    kCreatePendingRoster, kAccept, kDecline, kClosePendingRoster, kLeave, kChangeName,
+    kChangeShortName, kChangeLogo, kChangeNameTagAndLogo, kInvite, kKickMember, kRevokeInvite,
+    kTransferOwnership, kSetMemberPhaseReady, kSetMemberStateNotReady, kSetTicket, kSetPosition,
+    kOfferTicket, kRevokeTicketOffer, kAcceptTicketOffer, kDeclineTicketOffer, kMemberPhaseCheckin,
+    kMemberPhaseCheckout, kSetRosterPhaseTicket, kSetRosterPosition, kOfferRosterTicket,
+    kRevokeRosterTicketOffer, kAcceptRosterTicketOffer, kDeclineRosterTicketOffer,
+    kVoteMemberWithdraw, kVoteMemberUnWithdraw, kCancelRosterWithdraw, kInviteSub, kAcceptSub,
+    kDeclineSub, kRevokeSub, kReclaimSubbedPosition, kGetTournamentPlayerInfo,
+    kGetTournamentInfoMinimal, kGetRosterBracket, kGetPublicRosters, kGetRosterStats,
+    kGetRankedScoutingData, kGetJoustEvent, kGetJoustEvents, kGetTournamentHistoryAndWinners,
+    kGetTournamentWinnersCompressed, kIsEnabledForMe, kPing, kCustomAck>;
+
+/// Every method's row, in the order above, for walking them all.
 inline std::vector<BackendMethodRow> AllBackendMethods() {
-  return {RowOf(kCreatePendingRoster),
-          RowOf(kAccept),
-          RowOf(kDecline),
-          RowOf(kClosePendingRoster),
-          RowOf(kLeave),
-          RowOf(kChangeName),
-          RowOf(kChangeShortName),
-          RowOf(kChangeLogo),
-          RowOf(kChangeNameTagAndLogo),
-          RowOf(kInvite),
-          RowOf(kKickMember),
-          RowOf(kRevokeInvite),
-          RowOf(kTransferOwnership),
-          RowOf(kSetMemberPhaseReady),
-          RowOf(kSetMemberStateNotReady),
-          RowOf(kSetTicket),
-          RowOf(kSetPosition),
-          RowOf(kOfferTicket),
-          RowOf(kRevokeTicketOffer),
-          RowOf(kAcceptTicketOffer),
-          RowOf(kDeclineTicketOffer),
-          RowOf(kMemberPhaseCheckin),
-          RowOf(kMemberPhaseCheckout),
-          RowOf(kSetRosterPhaseTicket),
-          RowOf(kSetRosterPosition),
-          RowOf(kOfferRosterTicket),
-          RowOf(kRevokeRosterTicketOffer),
-          RowOf(kAcceptRosterTicketOffer),
-          RowOf(kDeclineRosterTicketOffer),
-          RowOf(kVoteMemberWithdraw),
-          RowOf(kVoteMemberUnWithdraw),
-          RowOf(kCancelRosterWithdraw),
-          RowOf(kInviteSub),
-          RowOf(kAcceptSub),
-          RowOf(kDeclineSub),
-          RowOf(kRevokeSub),
-          RowOf(kReclaimSubbedPosition),
-          RowOf(kGetTournamentPlayerInfo),
-          RowOf(kGetTournamentInfoMinimal),
-          RowOf(kGetRosterBracket),
-          RowOf(kGetPublicRosters),
-          RowOf(kGetRosterStats),
-          RowOf(kGetRankedScoutingData),
-          RowOf(kGetJoustEvent),
-          RowOf(kGetJoustEvents),
-          RowOf(kGetTournamentHistoryAndWinners),
-          RowOf(kGetTournamentWinnersCompressed),
-          RowOf(kIsEnabledForMe),
-          RowOf(kPing),
-          RowOf(kCustomAck)};
+  std::vector<BackendMethodRow> rows;
+  AllBackendMethodList::ForEach(
+      [&rows]<const auto & kMethod>() { rows.push_back(RowOf(kMethod)); });
+  return rows;
 }
 
 inline constexpr size_t kBackendMethodCount = 50;

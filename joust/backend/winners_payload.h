@@ -26,10 +26,13 @@
 
 namespace kiv::joust {
 
-/// The most bytes a winners payload may inflate to (16 MiB): a list of
+/// The most bytes a winners payload may inflate to (8 MiB): a list of
 /// winners is a few kilobytes, and a small payload that inflates to
-/// gigabytes of zeros must not take the client's memory with it.
-inline constexpr size_t kMaxInflatedBytes = 16u << 20;
+/// gigabytes of zeros must not take the client's memory with it. The output
+/// grows by doubling, so while it grows the old and the new buffer together
+/// stay under 2 * kMaxInflatedBytes (16 MiB), the most decoding ever holds
+/// besides the payload itself.
+inline constexpr size_t kMaxInflatedBytes = 8u << 20;
 
 MaybeType<Failure, Api::TournamentWinnerHistory> DecodeWinners(std::string_view payload);
 

@@ -116,10 +116,15 @@ class JoustWorld : public ::testing::Test {
       }
     }
     host_->login().SetService(&service_);
+    BeforeStart();
     host_->Load({18, 0, 0});
     ASSERT_TRUE(host_->Initialize());
     host_->RunUntilIdle();
   }
+
+  /// Runs before the plugin is loaded: resources set here are what its
+  /// start-up reads.
+  virtual void BeforeStart() {}
 
   void TearDown() override {
     if (host_) host_->Shutdown();
