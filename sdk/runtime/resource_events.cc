@@ -55,10 +55,14 @@ void ResourceEvents::PublishDelete(const std::string& uri) {
 }
 
 MaybeType<Failure, void> ResourceEvents::SendEvent(std::string_view baseName,
-                                                   const PluginResourceEvent& event) {
+                                                   PluginResourceEvent event) {
+  // The event record is built in the data's own tree, so the data moves into
+  // it instead of being copied.
   ConversionStatus status;
-  BindingProperty value;
-  Registry().ToValueById(StaticType::Id<PluginResourceEvent>(), &event, value, status);
+  BindingProperty value = event.data.NewValueInSameTree();
+  ToValue(event.uri, value.MutableMember("uri"), status);
+  ToValue(event.eventType, value.MutableMember("eventType"), status);
+  value.MutableMember("data") = std::move(event.data);
   if (!status.IsValid()) return Fail(Failure(0, std::string(status.Error())));
   const std::string name = EventNameOfUri(event.uri);
   const HostValueTree body(std::move(value));

@@ -81,7 +81,7 @@ class ResourceEvents {
   void PublishDelete(const std::string& uri);
   /// Dispatches `event` under its URI's event name and, when that differs,
   /// under `baseName` too.
-  MaybeType<Failure, void> SendEvent(std::string_view baseName, const PluginResourceEvent& event);
+  MaybeType<Failure, void> SendEvent(std::string_view baseName, PluginResourceEvent event);
 
   /// Forgets every handler (the module is finalizing). Listener counts stay:
   /// the host may still deliver events it holds.
@@ -118,7 +118,7 @@ void ResourceEvents::PublishUpdate(const std::string& uri, const T& value) {
   PluginResourceEvent event{uri, PluginResourceEventType::kUpdate, BindingProperty()};
   ToValue(value, event.data, status);
   if (!status.IsValid()) return;
-  (void)SendEvent(kResourceEventName, event);
+  (void)SendEvent(kResourceEventName, std::move(event));
 }
 
 }  // namespace kiv

@@ -108,7 +108,7 @@ void Timers::SetTimer(const std::string& name, double intervalSeconds,
   timer.interval = intervalSeconds;
   timer.callback = std::move(function);
   timer.due = NowNanoseconds() + IntervalNanoseconds(intervalSeconds);
-  ++timer.generation;
+  timer.generation = ++lastGeneration_;
   ArmTimer(name, timer.due, timer.generation);
 }
 

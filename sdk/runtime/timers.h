@@ -97,6 +97,9 @@ class Timers {
   AppModule& module_;
   std::mutex timerLock_;
   uint64_t nextCallbackId_ = 0;
+  // Generations come from one counter for every name, so a timer killed and
+  // set again never matches a firing scheduled before the kill.
+  uint64_t lastGeneration_ = 0;
   std::unordered_map<uint64_t, std::unique_ptr<ScheduledCallback>> scheduled_;
   std::unordered_map<std::string, NamedTimer> namedTimers_;  ///< Unlocked.
 };

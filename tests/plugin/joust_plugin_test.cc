@@ -157,6 +157,9 @@ TEST_F(JoustWorld, TokensReachTheServiceAndNothingElse) {
                           "/kiv-joust/v1/event/e-1", "/kiv-joust/v1/tournament/7/winners"}) {
     host_->Request(HostRequest::Make(KIV_METHOD_GET, url));
   }
+  // A failed roster command logs its error (level 2) before answering.
+  service_.Set("joust", "leave", ServiceReply::Failed("NOT_MEMBER"));
+  host_->Request(HostRequest::Make(KIV_METHOD_POST, "/kiv-joust/v1/tournament/7/roster/leave"));
 
   size_t withTokens = 0;
   for (const auto& call : service_.calls()) {

@@ -175,6 +175,8 @@ void ToValue(const T& native, BindingProperty& out, ConversionStatus& status) {
     out = EnumValue{static_cast<int32_t>(native), &EnumDescriptionOf<T>()};
   } else if constexpr (DescribedRecord<T>) {
     out.SetEmptyStructure();
+    // One array of the record's size instead of growing it field by field.
+    out.ReserveMembers(std::tuple_size_v<std::decay_t<decltype(kRecord<T>.fields)>>);
     std::apply(
         [&](const auto&... field) {
           (native_internal::WriteField(native, field, out, status) && ...);

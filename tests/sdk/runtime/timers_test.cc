@@ -61,6 +61,17 @@ TEST(Timers, KilledTimerLogsItsNameWhenItsFiringComes) {
   EXPECT_EQ(host.logLines[0].first, 1);
   EXPECT_THAT(host.logLines[0].second,
               HasSubstr("kiv-test: Couldn't find timer named joust_tournament_state_change_7"));
+
+  // Killed and set again: the firing scheduled before the kill stays stale.
+  int runs = 0;
+  module->timers().SetTimer("again", 1.0, [&] { ++runs; });
+  module->timers().KillTimer("again");
+  module->timers().SetTimer("again", 5.0, [&] { ++runs; });
+  host.Fire(1);
+  EXPECT_EQ(runs, 0);
+  EXPECT_EQ(host.scheduled.size(), 3u);
+  host.Fire(2);
+  EXPECT_EQ(runs, 1);
 }
 
 TEST(Timers, CallbackThatKillsOrResetsItsOwnTimerIsNotRearmed) {
