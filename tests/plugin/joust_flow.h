@@ -28,7 +28,7 @@ using Uris = std::set<std::string>;
 /// 900 (version 5), and roster 600 inviting the player as substitute.
 /// Tournament 8, open for rosters: the player's pending roster "inv-8" and
 /// an invitation "inv-9" from player 45 (both version 5). Tournament 9:
-/// nothing of the player's.
+/// nothing of the player's, and no phase.
 inline std::vector<LCDS::TournamentInfoDTO> PopulatedCache() {
   using namespace samples;
   LCDS::RosterDTO registered = Roster(7, 500, 5);
@@ -41,10 +41,12 @@ inline std::vector<LCDS::TournamentInfoDTO> PopulatedCache() {
   inviting.dynamicState.phaseRosterSubs = {{kPlayer, 51, LCDS::SubState::kPending}};
   LCDS::TournamentDTO open = Cup(8);
   open.rosterCreateDeadline = open.rosterDisbandDeadline = kNow + 60 * kMinute;
+  LCDS::TournamentDTO unphased = Cup(9);
+  unphased.phases.clear();
   return {
       {Cup(7), registered, {inviting}, std::nullopt, {}, 0},
       {open, std::nullopt, {}, PendingRoster(8, "inv-8", 5), {PendingRoster(8, "inv-9", 5, 45)}, 0},
-      {Cup(9), std::nullopt, {}, std::nullopt, {}, 0}};
+      {unphased, std::nullopt, {}, std::nullopt, {}, 0}};
 }
 
 /// The server's clock when the cache is loaded: in the registration window
