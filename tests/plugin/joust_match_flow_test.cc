@@ -21,6 +21,13 @@ using ::testing::IsEmpty;
 constexpr char kDismiss[] = "/kiv-end-of-game/v1/state/dismiss-stats";
 constexpr int64_t kMillisecondNs = 1'000'000;
 
+/// How many POSTs the plugin sent to `path` so far.
+size_t PostsTo(const SettableResources& world, const char* path) {
+  size_t count = 0;
+  for (const auto& request : world.posted()) count += request.path == path;
+  return count;
+}
+
 class JoustMatchFlow : public JoustFlow {
  protected:
   host::StandardNeighbours& Client() { return host_->standard(); }
@@ -97,11 +104,11 @@ TEST_F(JoustMatchFlow, DismissesTheStatisticsBeforeTheNextRound) {
     EXPECT_THAT(LogsSince(mark),
                 Contains(std::string("game ended, setting timer to dismiss stats in ") +
                          row.seconds + " seconds"));
-    const size_t dismissed = Client().endOfGame.Dismissals();
+    const size_t dismissed = PostsTo(*world_, kDismiss);
     Advance(row.delayMs * kMillisecondNs - 1);
-    EXPECT_EQ(Client().endOfGame.Dismissals(), dismissed);
+    EXPECT_EQ(PostsTo(*world_, kDismiss), dismissed);
     Advance(1);
-    EXPECT_EQ(Client().endOfGame.Dismissals(), dismissed + 1);
+    EXPECT_EQ(PostsTo(*world_, kDismiss), dismissed + 1);
   }
 }
 
@@ -136,7 +143,7 @@ class JoustTournament : public JoustWorld {
 // The service lists the tournament without the player's roster before and
 // after, its clock at the registration's start minus 10 minutes.
 void JoustTournament::PlayTournament() {
-  size_t accepted = host_->standard().matchmaking.Accepts();
+  size_t accepted = PostsTo(*world_, "/kiv-matchmaking/v1/ready-check/accept");
   // Captain 45 invites the player, who accepts.
   Push(
       "pending-roster",
@@ -169,7 +176,7 @@ void JoustTournament::PlayTournament() {
   host_->standard().lobby.SetSearch(700);
   host_->standard().matchmaking.SetReadyCheck("InProgress");
   host_->RunUntilIdle();
-  EXPECT_EQ(host_->standard().matchmaking.Accepts(), ++accepted);
+  EXPECT_EQ(PostsTo(*world_, "/kiv-matchmaking/v1/ready-check/accept"), ++accepted);
   Push("no-show-ping", R"({"tournamentId":7,"matchId":1,"dodgeTime":120})");
   EXPECT_EQ(service_.calls().back().methodName, "customAck");
   Advance(5 * 60 * kSecondNs);
@@ -184,9 +191,9 @@ void JoustTournament::PlayTournament() {
       "eog-bracket-update",
       R"({"tournamentId":7,"bracketId":900,"currentMatchId":1,"notifyReason":"WINNER_ROUND_COMPLETE"})");
   Push("eog-player-update", R"({"tournamentId":7,"gameId":3,"winner":true,"seasonVp":4})");
-  const size_t dismissed = host_->standard().endOfGame.Dismissals();
+  const size_t dismissed = PostsTo(*world_, kDismiss);
   Advance(7'140 * kMillisecondNs);
-  EXPECT_EQ(host_->standard().endOfGame.Dismissals(), dismissed + 1);
+  EXPECT_EQ(PostsTo(*world_, kDismiss), dismissed + 1);
   EXPECT_EQ(State(), "RESULTS");
 
   // Seen and acknowledged; the service no longer lists the player's roster.
