@@ -123,21 +123,24 @@ void SetBracket(JoustPluginState& state, int64_t tournamentId, LCDS::Bracket bra
 
 void SetPendingRoster(JoustPluginState& state, int64_t tournamentId,
                       const LCDS::PendingRosterDTO& roster) {
+  JoustChangeSet& changes = *state.changes;
   const auto cached = state.pendingRosterByTournament.find(tournamentId);
-  if (cached != state.pendingRosterByTournament.end() && cached->second.version >= roster.version) {
-    return;
+  if (cached != state.pendingRosterByTournament.end()) {
+    // Versions compare copies of one roster only: another roster (one the
+    // player joined while still in this one) replaces it whatever its
+    // version, and the one replaced is published as gone.
+    if (cached->second.invitationId == roster.invitationId) {
+      if (cached->second.version >= roster.version) return;
+    } else {
+      changes.rostersChanged.Insert({tournamentId, cached->second.invitationId});
+    }
   }
-  if (const auto invitations = state.invitationsByTournament.find(tournamentId);
-      invitations != state.invitationsByTournament.end()) {
-    std::erase_if(invitations->second, [&](const LCDS::PendingRosterDTO& invitation) {
-      return invitation.invitationId == roster.invitationId;
-    });
-  }
+  // The invitation the player accepted is an invitation no more.
+  DropInvitation(state, tournamentId, roster.invitationId);
   state.pendingRosterByTournament[tournamentId] = roster;
   Api::PlayerTournamentData& standing = Standing(state, tournamentId);
   standing.state = PlayerState::kHasRoster;
   standing.rosterId = roster.invitationId;
-  JoustChangeSet& changes = *state.changes;
   changes.playerDataChanged.Insert(tournamentId);
   changes.rostersChanged.Insert({tournamentId, roster.invitationId});
   changes.playerChanged = true;

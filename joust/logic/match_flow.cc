@@ -101,6 +101,7 @@ void ProcessGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotificatio
       reason == RosterNotifyReason::kQueueDodge || reason == RosterNotifyReason::kWithdraw) {
     (void)RefreshPlayerInfo(plugin);
   }
+  if (!IsTournamentCached(plugin, notification.tournamentId)) return;
   auto bracket = plugin.backend().Call<kGetRosterBracket>(notification.bracketId);
   if (!bracket.ok()) {
     Log(kLogWarn, kGroupDbg,

@@ -76,8 +76,11 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
       tournament == state.tournaments.end() ? 0 : tournament->second.rosterCreateDeadline;
   const std::string name = RosterCreationDeadlineTimerName(id);
   const bool expired = info.state == Api::TournamentState::kResults || deadline <= now;
-  if (expired && state.invitationsByTournament.count(id) != 0) {
-    ClearInvitations(state, id);
+  if (expired) {
+    // Past the deadline the timer has nothing left to wait for: armed again
+    // (at an interval of zero or less) it would fire without end.
+    plugin.timers().KillTimer(name);
+    if (state.invitationsByTournament.count(id) != 0) ClearInvitations(state, id);
     return;
   }
   if (info.nextStateChangeTime != -1 && deadline < info.nextStateChangeTime) {

@@ -88,8 +88,11 @@ std::string TournamentName(const JoustPluginState& state, int64_t tournamentId) 
   return tournament == state.tournaments.end() ? std::string() : tournament->second.nameLocKey;
 }
 
-void EnsureTournamentCached(JoustPlugin& plugin, int64_t tournamentId) {
+// Roster notifications reload the player's information when their tournament
+// is not cached; one still unknown after that is dropped.
+bool ReloadUnlessCached(JoustPlugin& plugin, int64_t tournamentId) {
   if (plugin.state().tournaments.count(tournamentId) == 0) (void)RefreshPlayerInfo(plugin);
+  return IsTournamentCached(plugin, tournamentId);
 }
 
 // The player's own pending roster in the tournament, when it is `invitationId`.
@@ -108,10 +111,12 @@ void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRoster
   const auto same = std::find_if(
       invitations.begin(), invitations.end(),
       [&](const auto& invitation) { return invitation.invitationId == roster.invitationId; });
-  if (same != invitations.end()) {
+  if (same == invitations.end()) {
+    invitations.push_back(roster);
+  } else if (roster.version > same->version) {
     *same = roster;
   } else {
-    invitations.push_back(roster);
+    return;  // an older copy of the invitation than the one cached
   }
   state.changes->invitationsChanged.Insert(id);
   state.changes->rostersChanged.Insert({id, roster.invitationId});
@@ -120,6 +125,22 @@ void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRoster
 void RemovePending(JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
   RemovePendingRoster(state, roster.tournamentId, roster.invitationId);
   state.changes->invitationsChanged.Insert(roster.tournamentId);
+}
+
+// A pending roster older than the cached copy (the player's own, or an
+// invitation): the message is out of date, and neither its change nor its
+// notification apply any more.
+bool IsStale(const JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
+  const int64_t id = roster.tournamentId;
+  if (IsMine(state, id, roster.invitationId)) {
+    return roster.version < state.pendingRosterByTournament.at(id).version;
+  }
+  const auto invitations = state.invitationsByTournament.find(id);
+  if (invitations == state.invitationsByTournament.end()) return false;
+  for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
+    if (invitation.invitationId == roster.invitationId) return roster.version < invitation.version;
+  }
+  return false;
 }
 
 // Still in the roster: a member not gone, or an invitee not declined.
@@ -178,9 +199,10 @@ void NotifyPending(JoustPluginState& state, const ZMS::PendingRosterNotification
 
 void ProcessPending(JoustPlugin& plugin, const ZMS::PendingRosterNotification& notification) {
   const LCDS::PendingRosterDTO& roster = notification.pendingRoster;
-  EnsureTournamentCached(plugin, roster.tournamentId);
+  if (!ReloadUnlessCached(plugin, roster.tournamentId)) return;
   JoustPluginState& state = plugin.state();
   if (PlayerRoster(state, roster.tournamentId)) return;
+  if (IsStale(state, roster)) return;
   const bool mine = IsMine(state, roster.tournamentId, roster.invitationId);
   const NotifyReason reason = notification.notifyReason;
   if (In(reason, kUpdateReasons)) {
@@ -304,11 +326,20 @@ void NotifyRoster(JoustPluginState& state, RosterNotifyReason reason, const LCDS
   Deliver(state, std::move(data), In(reason, kRosterPromptReasons));
 }
 
+// A roster older than the cached copy: the message is out of date, and
+// neither its side effects (a bracket dropped at check-in, a pending roster
+// dropped at registration) nor its notification apply any more.
+bool IsStale(const JoustPluginState& state, const LCDS::RosterDTO& roster) {
+  const auto cached = state.rosters.find({roster.tournamentId, roster.id});
+  return cached != state.rosters.end() && roster.version < cached->second.version;
+}
+
 void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
                        RosterNotifyReason reason) {
   const int64_t id = roster.tournamentId;
-  EnsureTournamentCached(plugin, id);
+  if (!ReloadUnlessCached(plugin, id)) return;
   JoustPluginState& state = plugin.state();
+  if (IsStale(state, roster)) return;
   const auto info = state.stateInfos.find(id);
   const int64_t phase = info == state.stateInfos.end() ? -1 : info->second.currentPhaseId;
   const LCDS::PhaseRosterSubDTO* sub = PlayerSubstitution(roster, phase, state.summonerId);
@@ -356,10 +387,12 @@ void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
 }
 
 void ProcessDynamicState(JoustPlugin& plugin, const LCDS::RosterDynamicStateDTO& dynamic) {
+  if (!IsTournamentCached(plugin, dynamic.tournamentId)) return;
   (void)SetRosterDynamicState(plugin.state(), dynamic);
 }
 
 void ProcessWithdraw(JoustPlugin& plugin, const ZMS::RosterWithdrawNotification& notification) {
+  if (!IsTournamentCached(plugin, notification.tournamentId)) return;
   JoustPluginState& state = plugin.state();
   const auto cached = state.rosters.find({notification.tournamentId, notification.rosterId});
   if (cached == state.rosters.end() ||
@@ -373,12 +406,20 @@ void ProcessWithdraw(JoustPlugin& plugin, const ZMS::RosterWithdrawNotification&
 }
 
 void FetchBracket(JoustPlugin& plugin, const ZMS::BracketReadyNotification& notification) {
+  if (!IsTournamentCached(plugin, notification.tournamentId)) return;
   auto bracket = plugin.backend().Call<kGetRosterBracket>(notification.bracketId);
   if (bracket.ok())
     SetBracket(plugin.state(), notification.tournamentId, std::move(bracket).take());
 }
 
 }  // namespace
+
+bool IsTournamentCached(const JoustPlugin& plugin, int64_t tournamentId) {
+  if (plugin.state().tournaments.count(tournamentId) != 0) return true;
+  Log(kLogWarn, kGroupDbg, "Notification for unknown tournament %lli ignored",
+      static_cast<long long>(tournamentId));
+  return false;
+}
 
 bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification& notification,
                   const LCDS::Bracket& bracket) {
@@ -433,6 +474,8 @@ void OnPushMessage(JoustPlugin& plugin, std::string_view topic,
   } else if (topic == "roster-player") {
     ZMS::RosterPlayerNotification notification;
     if (!Decode(message, notification)) return;
+    // The wallet carries no version of its own: it is as old as its roster.
+    if (IsStale(plugin.state(), notification.roster)) return;
     plugin.state().tickets.tickets = notification.player.tickets;
     plugin.state().changes->playerChanged = true;
     ProcessRegistered(plugin, notification.roster, notification.notifyReason);

@@ -8,7 +8,8 @@
 // events; a payload that is not JSON of the topic's record is logged once
 // ("Error parsing ZMS message payload as notification", level 1) and
 // dropped, so nothing of it reaches the cache. A roster notification for a
-// tournament not cached reloads the player's information first.
+// tournament not cached reloads the player's information first; a message
+// whose tournament is still not cached is logged and dropped.
 //
 // Not for: the ready check and no-show acknowledgement themselves
 // (match_flow.h).
@@ -38,6 +39,12 @@ inline constexpr char kPushTopicPrefix[] =
 /// One message of `topic` (a name of kPushTopics).
 void OnPushMessage(JoustPlugin& plugin, std::string_view topic,
                    const TypedResourceEvent<ZMS::ZMSMessage>& event);
+
+/// True when the cache holds the tournament a notification names; otherwise
+/// logs "Notification for unknown tournament %lli ignored" (level 1) and the
+/// caller drops the notification, so that nothing is cached for a tournament
+/// the cache does not hold.
+bool IsTournamentCached(const JoustPlugin& plugin, int64_t tournamentId);
 
 /// The game-end cache update of an end-of-game bracket update with its
 /// fetched bracket: stores the bracket, marks the player's roster, builds the
