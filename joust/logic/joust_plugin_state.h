@@ -81,6 +81,8 @@ class JoustPluginState {
   StateMap<int64_t, Api::PlayerTournamentData> playerTournamentData;
   StateMap<int64_t, LCDS::Bracket> brackets;
   StateMap<int64_t, Api::TournamentStateInfo> stateInfos;
+  /// The server time each tournament's state-change timer is armed for.
+  StateMap<int64_t, int64_t> armedStateChanges;
   Api::TournamentGameEnd gameEnd;
   /// The last notification prompt ("no reason" in both reason fields until
   /// the first one).

@@ -34,6 +34,8 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   JoustPluginState& state = plugin.state();
   JoustChangeSet& changes = *state.changes;
   changes.stateInfoDirty.Insert(tournamentId);
+  // This firing used the arm: the pass sets the timer for the next change.
+  state.armedStateChanges.erase(tournamentId);
   if (const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId)) {
     changes.rostersChanged.Insert({tournamentId, std::to_string(roster->id)});
   }
@@ -59,11 +61,18 @@ bool ClearInvitations(JoustPluginState& state, int64_t tournamentId) {
 void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& info, int64_t now) {
   const std::string name = StateChangeTimerName(info.tournamentId);
   const double delay = static_cast<double>(info.nextStateChangeTime - now) * 0.001;
+  auto& armed = plugin.state().armedStateChanges;
   if (info.nextStateChangeTime != -1 && delay > 0) {
+    // Armed already for this moment: its scheduled firing serves, and setting
+    // it again would leave one more callback waiting at the host.
+    const auto current = armed.find(info.tournamentId);
+    if (current != armed.end() && current->second == info.nextStateChangeTime) return;
     const int64_t id = info.tournamentId;
     plugin.timers().SetTimer(name, delay, [&plugin, id] { OnStateChangeTimer(plugin, id); });
+    armed[id] = info.nextStateChangeTime;
   } else {
     plugin.timers().KillTimer(name);
+    armed.erase(info.tournamentId);
   }
 }
 
@@ -159,6 +168,10 @@ void JoustPlugin::RunPublicationPass() {
       const auto info = state.stateInfos.find(id);
       if (info == state.stateInfos.end()) {
         events.PublishDelete(uri);
+        // The tournament is gone: so are its timers.
+        timers().KillTimer(StateChangeTimerName(id));
+        timers().KillTimer(RosterCreationDeadlineTimerName(id));
+        state.armedStateChanges.erase(id);
         continue;
       }
       const Api::TournamentStateInfo current = info->second;
