@@ -30,10 +30,13 @@ class GatewayFixture : public ::testing::Test {
 
   /// The options SetUp starts the gateway with.
   virtual GatewayOptions Options() const { return TestOptions(); }
+  /// The library served and its entry point (the probe by default).
+  virtual std::string LibraryPath() const { return KIV_PROBE_PATH; }
+  virtual const char* EntrySymbol() const { return "load_kiv_probe"; }
 
   void SetUp() override {
     std::string error;
-    host_ = PluginHost::Open(KIV_PROBE_PATH, &error, "load_kiv_probe");
+    host_ = PluginHost::Open(LibraryPath(), &error, EntrySymbol());
     ASSERT_NE(host_, nullptr) << error;
     host_->Load({});
     ASSERT_TRUE(host_->Initialize());
