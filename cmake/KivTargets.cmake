@@ -7,8 +7,9 @@ set(KIV_WARNINGS -Wall -Wextra -Wno-missing-field-initializers)
 # translation unit (benchmarks' reference code included) sees the same
 # RapidJSON. The sanitizer and fuzz builds go without: those aligned loads may
 # read past the end of a string (never past its page), which is harmless but
-# is what AddressSanitizer reports.
-if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND NOT KIV_SANITIZE AND NOT KIV_FUZZ)
+# is what the address and thread sanitizers report.
+if(CMAKE_SYSTEM_PROCESSOR MATCHES "x86_64|AMD64" AND NOT KIV_SANITIZE AND NOT KIV_FUZZ
+   AND NOT CMAKE_CXX_FLAGS MATCHES "-fsanitize")
   add_compile_definitions(RAPIDJSON_SSE2)
 endif()
 if(KIV_WERROR)
