@@ -50,8 +50,26 @@ void ResourceEvents::Observe(const std::string& uri, ResourceEventHandler handle
 }
 
 void ResourceEvents::PublishDelete(const std::string& uri) {
-  (void)SendEvent(kResourceEventName,
-                  PluginResourceEvent{uri, PluginResourceEventType::kDelete, BindingProperty()});
+  DispatchChange(uri, PluginResourceEventType::kDelete, HostValue{});
+}
+
+void ResourceEvents::DispatchChange(const std::string& uri, PluginResourceEventType type,
+                                    const HostValue& data) {
+  // The event record's members, in key order.
+  HostMember members[3]{};
+  members[0] = HostMember{"data", data};
+  members[1].name = "eventType";
+  SetHostEnum(members[1].value, &EnumDescriptionOf<PluginResourceEventType>(),
+              static_cast<int32_t>(type));
+  members[2].name = "uri";
+  SetHostText(members[2].value, uri.c_str(), uri.size());
+  HostValue body{};
+  SetHostStructure(body, members, 3);
+  const std::string name = EventNameOfUri(uri);
+  module_.HostDispatchEvent(EventRecord{name.c_str(), body, 0});
+  if (name != kResourceEventName) {
+    module_.HostDispatchEvent(EventRecord{kResourceEventName, body, 0});
+  }
 }
 
 MaybeType<Failure, void> ResourceEvents::SendEvent(std::string_view baseName,

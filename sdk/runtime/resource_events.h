@@ -32,6 +32,7 @@
 #include "sdk/runtime/runtime_types.h"
 #include "sdk/value/conversion_status.h"
 #include "sdk/value/maybe_type.h"
+#include "sdk/value/native/native_host_tree.h"
 
 namespace kiv {
 
@@ -73,8 +74,7 @@ class ResourceEvents {
   template <typename T>
   void ObserveAs(const std::string& uri, std::function<void(const TypedResourceEvent<T>&)> handler);
 
-  /// Announces the new value of one of the plugin's resources; a value that
-  /// does not convert announces nothing.
+  /// Announces the new value of one of the plugin's resources.
   template <typename T>
   void PublishUpdate(const std::string& uri, const T& value);
   /// Announces that one of the plugin's resources is gone.
@@ -89,6 +89,9 @@ class ResourceEvents {
 
  private:
   void Dispatch(const PluginResourceEvent& event);
+  /// Dispatches the event record of a change of `uri` under its URI's event
+  /// name and under the general one.
+  void DispatchChange(const std::string& uri, PluginResourceEventType type, const HostValue& data);
   const TypeRegistry& Registry() const;
 
   AppModule& module_;
@@ -114,11 +117,9 @@ void ResourceEvents::ObserveAs(const std::string& uri,
 
 template <typename T>
 void ResourceEvents::PublishUpdate(const std::string& uri, const T& value) {
-  ConversionStatus status;
-  PluginResourceEvent event{uri, PluginResourceEventType::kUpdate, BindingProperty()};
-  ToValue(value, event.data, status);
-  if (!status.IsValid()) return;
-  (void)SendEvent(kResourceEventName, std::move(event));
+  // Written straight into the host's records: the value outlives the dispatch.
+  const NativeHostTree data(value);
+  DispatchChange(uri, PluginResourceEventType::kUpdate, data.Root());
 }
 
 }  // namespace kiv

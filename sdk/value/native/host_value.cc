@@ -105,16 +105,13 @@ BindingProperty HostValueToProperty(const HostValue& value, std::string_view nam
   return root;
 }
 
-HostValueTree::HostValueTree(BindingProperty value) : source_(std::move(value)) {
-  // First pass: how many items and members the whole tree holds.
-  size_t itemCount = 0;
-  size_t memberCount = 0;
-  std::vector<const BindingProperty*> walk{&source_};
+void CountHostRecords(const BindingProperty& value, HostRecordCounts& counts) {
+  std::vector<const BindingProperty*> walk{&value};
   while (!walk.empty()) {
     const BindingProperty* node = walk.back();
     walk.pop_back();
-    itemCount += node->Elements().size();
-    memberCount += node->Members().size();
+    counts.items += node->Elements().size();
+    counts.members += node->Members().size();
     for (const BindingProperty& element : node->Elements()) {
       if (element.IsCollection() || element.IsStructure()) walk.push_back(&element);
     }
@@ -123,16 +120,14 @@ HostValueTree::HostValueTree(BindingProperty value) : source_(std::move(value)) 
       if (child.IsCollection() || child.IsStructure()) walk.push_back(&child);
     }
   }
-  if (itemCount != 0) items_ = std::make_unique<HostValue[]>(itemCount);
-  if (memberCount != 0) members_ = std::make_unique<HostMember[]>(memberCount);
-  HostValue* nextItem = items_.get();
-  HostMember* nextMember = members_.get();
+}
 
+void WriteHostRecords(const BindingProperty& value, HostValue& root, HostRecordCursor& cursor) {
   struct Step {
     const BindingProperty* source;
     HostValue* target;
   };
-  std::vector<Step> pending{{&source_, &root_}};
+  std::vector<Step> pending{{&value, &root}};
   while (!pending.empty()) {
     const Step step = pending.back();
     pending.pop_back();
@@ -144,69 +139,72 @@ HostValueTree::HostValueTree(BindingProperty value) : source_(std::move(value)) 
         target.tag = KIV_VALUE_EMPTY;
         break;
       case ValueKind::kBool:
-        target.tag = KIV_VALUE_BOOL;
-        target.u.boolean = source.GetBool() ? 1 : 0;
+        SetHostBool(target, source.GetBool());
         break;
       case ValueKind::kSigned:
-        target.tag = KIV_VALUE_SIGNED;
-        target.u.signedValue = source.GetSigned();
+        SetHostSigned(target, source.GetSigned());
         break;
       case ValueKind::kUnsigned:
-        target.tag = KIV_VALUE_UNSIGNED;
-        target.u.unsignedValue = source.GetUnsigned();
+        SetHostUnsigned(target, source.GetUnsigned());
         break;
       case ValueKind::kFloat:
-        target.tag = KIV_VALUE_FLOAT;
-        target.u.floatValue = source.GetFloat();
+        SetHostFloat(target, source.GetFloat());
         break;
       case ValueKind::kString:
-        target.tag = KIV_VALUE_TEXT;
-        target.u.text.data = source.GetCString();  // interned, NUL-terminated
-        target.u.text.size = static_cast<uint32_t>(source.Size());
+        SetHostText(target, source.GetCString(), source.Size());  // interned, NUL-terminated
         break;
       case ValueKind::kBlob: {
         const std::span<const uint8_t> bytes = source.GetBlob();
-        target.tag = KIV_VALUE_BYTES;
-        target.u.bytes.data = bytes.data();
-        target.u.bytes.size = static_cast<uint32_t>(bytes.size());
+        SetHostBytes(target, bytes.data(), bytes.size());
         break;
       }
       case ValueKind::kEnum: {
         const EnumValue enumValue = source.GetEnum();
-        const char* registered =
-            enumValue.type ? enumValue.type->NameOf(enumValue.number) : nullptr;
-        if (registered) {
-          target.tag = KIV_VALUE_TEXT;
-          target.u.text.data = registered;  // the enum's description lives for the process
-          target.u.text.size = static_cast<uint32_t>(std::strlen(registered));
-        } else {
-          target.tag = KIV_VALUE_SIGNED;
-          target.u.signedValue = enumValue.number;
-        }
+        SetHostEnum(target, enumValue.type, enumValue.number);
         break;
       }
       case ValueKind::kCollection: {
         const std::span<const BindingProperty> elements = source.Elements();
-        target.tag = KIV_VALUE_COLLECTION;
-        target.u.collection.count = static_cast<uint32_t>(elements.size());
-        target.u.collection.items = elements.empty() ? nullptr : nextItem;
-        for (size_t i = 0; i < elements.size(); ++i) pending.push_back({&elements[i], nextItem++});
+        HostValue* items = cursor.TakeItems(elements.size());
+        SetHostCollection(target, items, elements.size());
+        for (size_t i = 0; i < elements.size(); ++i) pending.push_back({&elements[i], &items[i]});
         break;
       }
       case ValueKind::kStructure: {
         const std::span<const BindingMember> members = source.Members();
-        target.tag = KIV_VALUE_STRUCTURE;
-        target.u.structure.count = static_cast<uint32_t>(members.size());
-        target.u.structure.members = members.empty() ? nullptr : nextMember;
+        HostMember* slots = cursor.TakeMembers(members.size());
+        SetHostStructure(target, slots, members.size());
         for (size_t i = 0; i < members.size(); ++i) {
-          HostMember& member = *nextMember++;
-          member.name = members[i].CName();
-          pending.push_back({&members[i].Value(), &member.value});
+          slots[i].name = members[i].CName();
+          pending.push_back({&members[i].Value(), &slots[i].value});
         }
         break;
       }
     }
   }
+}
+
+void SetHostEnum(HostValue& target, const EnumDescription* type, int32_t number) {
+  const char* registered = type ? type->NameOf(number) : nullptr;
+  if (registered) {
+    // The enum's description lives for the process.
+    SetHostText(target, registered, std::strlen(registered));
+  } else {
+    SetHostSigned(target, number);
+  }
+}
+
+HostRecordCursor HostRecordArrays::Allocate(HostRecordCounts counts) {
+  if (counts.items != 0) items_ = std::make_unique<HostValue[]>(counts.items);
+  if (counts.members != 0) members_ = std::make_unique<HostMember[]>(counts.members);
+  return HostRecordCursor{items_.get(), members_.get()};
+}
+
+HostValueTree::HostValueTree(BindingProperty value) : source_(std::move(value)) {
+  HostRecordCounts counts;
+  CountHostRecords(source_, counts);
+  HostRecordCursor cursor = arrays_.Allocate(counts);
+  WriteHostRecords(source_, root_, cursor);
 }
 
 }  // namespace kiv

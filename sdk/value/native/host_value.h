@@ -26,6 +26,7 @@
 #include "kiv_plugin_abi.h"
 #include "sdk/value/binding_property.h"
 #include "sdk/value/conversion_status.h"
+#include "sdk/value/native/host_records.h"
 
 namespace kiv {
 
@@ -55,8 +56,7 @@ class HostValueTree {
  private:
   BindingProperty source_;  ///< What every text and byte pointer points into.
   HostValue root_{};
-  std::unique_ptr<HostValue[]> items_;
-  std::unique_ptr<HostMember[]> members_;
+  HostRecordArrays arrays_;
 };
 
 }  // namespace kiv
