@@ -8,6 +8,8 @@
 
 #include "sdk/value/conversion_status.h"
 #include "sdk/value/native/convert.h"
+#include "sdk/value/native/host_value.h"
+#include "sdk/value/native/native_host_tree.h"
 #include "sdk/value/native/number_text.h"
 #include "sdk/value/native/type_reference.h"
 
@@ -271,7 +273,8 @@ TEST(NativeContainers, VectorsAndMaps) {
             "type string.");
 }
 
-TEST(NativeRecord, RoundTripsEveryFieldKind) {
+// An Outer with every field set.
+Outer EveryKind() {
   Outer original;
   original.id = 1234567890123;
   original.small = 4000000000u;
@@ -282,11 +285,15 @@ TEST(NativeRecord, RoundTripsEveryFieldKind) {
   original.inner = {5, "inner"};
   original.numbers = {1, -2, 3};
   original.byName = {{"x", {1, "one"}}, {"y", {2, "two"}}};
-  original.counts = {{"k", 9}};
+  original.counts = {{"k", 9}, {"a", 1}, {"m", 0}};
   original.bytes = {0, 1, 255};
   original.extra.MutableMember("free").AppendElement() = "form";
   original.maybe = Inner{8, "maybe"};
+  return original;
+}
 
+TEST(NativeRecord, RoundTripsEveryFieldKind) {
+  const Outer original = EveryKind();
   ConversionStatus status;
   const BindingProperty value = ToValue(original, status);
   ASSERT_TRUE(status.IsValid());
@@ -318,6 +325,59 @@ TEST(NativeRecord, OmitsBlankFieldsOnlyWhenFlagged) {
   EXPECT_NE(value.FindMember("must"), nullptr);
   EXPECT_EQ(value.FindMember("quiet"), nullptr);
   EXPECT_EQ(ToValue(Strict{0, 3}, status).Member("quiet").GetSigned(), 3);
+}
+
+// Whether two host forms hold the same records, member order included.
+bool SameHostValue(const HostValue& left, const HostValue& right) {
+  if (left.tag != right.tag) return false;
+  switch (left.tag) {
+    case KIV_VALUE_BOOL:
+      return left.u.boolean == right.u.boolean;
+    case KIV_VALUE_SIGNED:
+    case KIV_VALUE_UNSIGNED:
+    case KIV_VALUE_FLOAT:
+      return left.u.unsignedValue == right.u.unsignedValue;
+    case KIV_VALUE_TEXT:
+    case KIV_VALUE_BYTES:
+      return std::string_view(left.u.text.data, left.u.text.size) ==
+             std::string_view(right.u.text.data, right.u.text.size);
+    case KIV_VALUE_COLLECTION:
+      if (left.u.collection.count != right.u.collection.count) return false;
+      for (uint32_t i = 0; i < left.u.collection.count; ++i) {
+        if (!SameHostValue(left.u.collection.items[i], right.u.collection.items[i])) return false;
+      }
+      return true;
+    case KIV_VALUE_STRUCTURE:
+      if (left.u.structure.count != right.u.structure.count) return false;
+      for (uint32_t i = 0; i < left.u.structure.count; ++i) {
+        const HostMember& a = left.u.structure.members[i];
+        const HostMember& b = right.u.structure.members[i];
+        if (std::string_view(a.name) != b.name || !SameHostValue(a.value, b.value)) return false;
+      }
+      return true;
+    default:
+      return true;
+  }
+}
+
+// The straight writer must give the records the value tree gives.
+template <typename T>
+void ExpectSameHostForm(const T& native) {
+  ConversionStatus status;
+  const HostValueTree viaTree(ToValue(native, status));
+  const NativeHostTree direct(native);
+  EXPECT_TRUE(SameHostValue(direct.Root(), viaTree.Root()));
+}
+
+TEST(NativeHostTree, WritesWhatTheValueTreeWrites) {
+  ExpectSameHostForm(EveryKind());
+  ExpectSameHostForm(Outer{});
+  ExpectSameHostForm(Strict{});
+  ExpectSameHostForm(Strict{0, 3});
+  ExpectSameHostForm(std::vector<Strict>{{1, 0}, {2, 5}});
+  ExpectSameHostForm(std::optional<Inner>());
+  ExpectSameHostForm(Visibility(7));
+  ExpectSameHostForm(std::string("text"));
 }
 
 TEST(NativeConversion, InvalidStatusDoesNothing) {
