@@ -19,6 +19,7 @@ namespace {
 // What a filled response points to, kept until the host releases the record.
 struct ResponseStorage {
   std::unique_ptr<HostValueTree> body;
+  std::unique_ptr<OwnedHostForm> nativeBody;
   std::string error;
   std::string statusText;
   std::vector<std::pair<std::string, std::string>> headerTexts;
@@ -102,6 +103,9 @@ void WriteResponse(ResponseRecord& response, HandlerResult& result,
     storage.error = std::string(status.Error());
   } else if (!result.body.IsValid()) {
     storage.error = std::string(result.body.Error());  // the handler failed
+  } else if (result.nativeBody) {
+    storage.nativeBody = std::move(result.nativeBody);
+    response.body = storage.nativeBody->Root();
   } else {
     storage.body = std::make_unique<HostValueTree>(std::move(result.body));
     response.body = storage.body->Root();

@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
@@ -24,6 +25,7 @@
 
 #include "kiv_plugin_abi.h"
 #include "sdk/value/binding_property.h"
+#include "sdk/value/native/owned_host_form.h"
 
 namespace kiv {
 
@@ -57,6 +59,9 @@ struct ResponseStream {
 struct HandlerResult {
   /// Invalid when the call failed, with the message as its error text.
   BindingProperty body;
+  /// When set, the answer's body instead of `body`: written straight from
+  /// the handler's native result.
+  std::unique_ptr<OwnedHostForm> nativeBody;
   uint8_t bodyKindFlag = 0;
   uint32_t bodyKind = 0;
   uint32_t status = 0;  // 0 until someone sets it

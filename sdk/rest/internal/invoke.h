@@ -14,6 +14,7 @@
 #include "sdk/value/conversion_status.h"
 #include "sdk/value/maybe_type.h"
 #include "sdk/value/native/convert.h"
+#include "sdk/value/native/owned_host_form.h"
 
 namespace kiv::rest_internal {
 
@@ -59,7 +60,9 @@ void StoreOutcome(MaybeType<Failure, R>&& outcome, HandlerResult& result,
   } else if constexpr (std::same_as<R, BindingProperty>) {
     result.body = std::move(outcome).take();
   } else {
-    ToValue(*outcome, result.body, status);
+    // Written straight into the host's records; the answer keeps the value.
+    (void)status;
+    result.nativeBody = MakeOwnedHostForm(std::move(outcome).take());
   }
 }
 
