@@ -2,10 +2,73 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
 namespace kiv::host {
 
+namespace {
+
+const char* TextOf(const HostValue& value) { return value.u.text.data ? value.u.text.data : ""; }
+uint32_t ItemCountOf(const HostValue& value) {
+  return value.u.collection.items ? value.u.collection.count : 0;
+}
+uint32_t MemberCountOf(const HostValue& value) {
+  return value.u.structure.members ? value.u.structure.count : 0;
+}
+
+}  // namespace
+
 OwnedHostValue::OwnedHostValue(const HostValue& value) {
+  // First pass: the records and bytes of the whole tree, so that each lands
+  // in one of three arrays instead of an allocation of its own.
+  size_t itemCount = 0;
+  size_t memberCount = 0;
+  size_t byteCount = 0;
+  std::vector<const HostValue*> walk{&value};
+  while (!walk.empty()) {
+    const HostValue& node = *walk.back();
+    walk.pop_back();
+    switch (node.tag) {
+      case KIV_VALUE_TEXT:
+      case KIV_VALUE_TEXT_ALT:
+        byteCount += strnlen(TextOf(node), node.u.text.size) + 1;
+        break;
+      case KIV_VALUE_BYTES:
+      case KIV_VALUE_BYTES_ALT:
+        byteCount += node.u.bytes.data ? node.u.bytes.size : 0;
+        break;
+      case KIV_VALUE_COLLECTION:
+        itemCount += ItemCountOf(node);
+        for (uint32_t i = 0; i < ItemCountOf(node); ++i)
+          walk.push_back(&node.u.collection.items[i]);
+        break;
+      case KIV_VALUE_STRUCTURE:
+        memberCount += MemberCountOf(node);
+        for (uint32_t i = 0; i < MemberCountOf(node); ++i) {
+          const HostMember& member = node.u.structure.members[i];
+          byteCount += (member.name ? std::strlen(member.name) : 0) + 1;
+          walk.push_back(&member.value);
+        }
+        break;
+      default:
+        break;
+    }
+  }
+  if (itemCount != 0) items_ = std::make_unique<HostValue[]>(itemCount);
+  if (memberCount != 0) members_ = std::make_unique<HostMember[]>(memberCount);
+  if (byteCount != 0) bytes_ = std::make_unique<char[]>(byteCount);
+  HostValue* nextItem = items_.get();
+  HostMember* nextMember = members_.get();
+  char* nextByte = bytes_.get();
+  // Copies `size` bytes and a NUL; returns where they landed.
+  const auto keep = [&nextByte](const char* data, size_t size) {
+    char* kept = nextByte;
+    if (size != 0) std::memcpy(kept, data, size);
+    kept[size] = '\0';
+    nextByte += size + 1;
+    return kept;
+  };
+
   // Each pending pair is (source, destination); children are copied shallowly
   // first and then fixed up from the work list.
   std::vector<std::pair<const HostValue*, HostValue*>> work{{&value, &root_}};
@@ -16,24 +79,28 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
     switch (source->tag) {
       case KIV_VALUE_TEXT:
       case KIV_VALUE_TEXT_ALT: {
-        const char* data = source->u.text.data ? source->u.text.data : "";
-        const std::string& text = texts_.emplace_back(data, strnlen(data, source->u.text.size));
-        target->u.text.data = text.c_str();
-        target->u.text.size = static_cast<uint32_t>(text.size());
+        const char* data = TextOf(*source);
+        const size_t size = strnlen(data, source->u.text.size);
+        target->u.text.data = keep(data, size);
+        target->u.text.size = static_cast<uint32_t>(size);
         break;
       }
       case KIV_VALUE_BYTES:
       case KIV_VALUE_BYTES_ALT: {
         const auto* data = reinterpret_cast<const char*>(source->u.bytes.data);
-        const std::string& bytes =
-            texts_.emplace_back(data ? std::string(data, source->u.bytes.size) : std::string());
-        target->u.bytes.data = reinterpret_cast<const uint8_t*>(bytes.data());
+        const size_t size = data ? source->u.bytes.size : 0;
+        char* kept = nextByte;
+        if (size != 0) std::memcpy(kept, data, size);
+        nextByte += size;
+        target->u.bytes.data = reinterpret_cast<const uint8_t*>(size != 0 ? kept : "");
+        target->u.bytes.size = static_cast<uint32_t>(size);
         break;
       }
       case KIV_VALUE_COLLECTION: {
-        const uint32_t count = source->u.collection.items ? source->u.collection.count : 0;
-        auto& items = items_.emplace_back(count);
-        target->u.collection.items = items.data();
+        const uint32_t count = ItemCountOf(*source);
+        HostValue* items = nextItem;
+        nextItem += count;
+        target->u.collection.items = count != 0 ? items : nullptr;
         target->u.collection.count = count;
         for (uint32_t i = 0; i < count; ++i) {
           work.emplace_back(&source->u.collection.items[i], &items[i]);
@@ -41,13 +108,15 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
         break;
       }
       case KIV_VALUE_STRUCTURE: {
-        const uint32_t count = source->u.structure.members ? source->u.structure.count : 0;
-        auto& members = members_.emplace_back(count);
-        target->u.structure.members = members.data();
+        const uint32_t count = MemberCountOf(*source);
+        HostMember* members = nextMember;
+        nextMember += count;
+        target->u.structure.members = count != 0 ? members : nullptr;
         target->u.structure.count = count;
         for (uint32_t i = 0; i < count; ++i) {
           const HostMember& from = source->u.structure.members[i];
-          members[i].name = texts_.emplace_back(from.name ? from.name : "").c_str();
+          const char* name = from.name ? from.name : "";
+          members[i].name = keep(name, std::strlen(name));
           work.emplace_back(&from.value, &members[i].value);
         }
         break;

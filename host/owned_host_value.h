@@ -12,7 +12,7 @@
 //   OwnedHostValue uuid = MakeTextValue("a-b-c");
 #pragma once
 
-#include <deque>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <utility>
@@ -40,10 +40,10 @@ class OwnedHostValue {
 
  private:
   HostValue root_{};
-  // Deques keep addresses stable while the copy grows.
-  std::deque<std::string> texts_;
-  std::deque<std::vector<HostValue>> items_;
-  std::deque<std::vector<HostMember>> members_;
+  // Sized by a first pass over the source; moving keeps their addresses.
+  std::unique_ptr<HostValue[]> items_;
+  std::unique_ptr<HostMember[]> members_;
+  std::unique_ptr<char[]> bytes_;  ///< Texts (each NUL-terminated), names and blobs.
 };
 
 /// A text value (tag 5) holding `text`.
