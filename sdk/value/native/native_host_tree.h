@@ -40,10 +40,9 @@ namespace native_host_internal {
 template <typename T>
 constexpr size_t kFieldCount = std::tuple_size_v<std::decay_t<decltype(kRecord<T>.fields)>>;
 
-/// The record's field indexes in the byte order of their names: the order of
-/// a structure's members.
+/// The record's field names in registration order.
 template <typename T>
-constexpr auto kFieldsByName = [] {
+constexpr auto kFieldNames = [] {
   std::array<std::string_view, kFieldCount<T>> names{};
   std::apply(
       [&](const auto&... field) {
@@ -51,21 +50,23 @@ constexpr auto kFieldsByName = [] {
         ((names[at++] = field.name), ...);
       },
       kRecord<T>.fields);
+  return names;
+}();
+
+/// The record's field indexes in the byte order of their names: the order of
+/// a structure's members.
+template <typename T>
+constexpr auto kFieldsByName = [] {
   std::array<size_t, kFieldCount<T>> order{};
   for (size_t i = 0; i < order.size(); ++i) order[i] = i;
-  std::sort(order.begin(), order.end(), [&](size_t a, size_t b) { return names[a] < names[b]; });
+  std::sort(order.begin(), order.end(),
+            [](size_t a, size_t b) { return kFieldNames<T>[a] < kFieldNames<T>[b]; });
   return order;
 }();
 
 template <typename T>
 constexpr bool kFieldNamesUnique = [] {
-  std::array<std::string_view, kFieldCount<T>> names{};
-  std::apply(
-      [&](const auto&... field) {
-        size_t at = 0;
-        ((names[at++] = field.name), ...);
-      },
-      kRecord<T>.fields);
+  auto names = kFieldNames<T>;
   std::sort(names.begin(), names.end());
   return std::adjacent_find(names.begin(), names.end()) == names.end();
 }();
