@@ -16,6 +16,15 @@ uint32_t MemberCountOf(const HostValue& value) {
   return value.u.structure.members ? value.u.structure.count : 0;
 }
 
+// The next `count` records of an array filled in order; null for none.
+template <typename Record>
+Record* Take(Record*& next, uint32_t count) {
+  if (count == 0) return nullptr;
+  Record* taken = next;
+  next += count;
+  return taken;
+}
+
 }  // namespace
 
 OwnedHostValue::OwnedHostValue(const HostValue& value) {
@@ -98,10 +107,8 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
       }
       case KIV_VALUE_COLLECTION: {
         const uint32_t count = ItemCountOf(*source);
-        HostValue* items = nextItem;
-        nextItem += count;
-        target->u.collection.items = count != 0 ? items : nullptr;
-        target->u.collection.count = count;
+        HostValue* items = Take(nextItem, count);
+        target->u.collection = {items, count};
         for (uint32_t i = 0; i < count; ++i) {
           work.emplace_back(&source->u.collection.items[i], &items[i]);
         }
@@ -109,10 +116,8 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
       }
       case KIV_VALUE_STRUCTURE: {
         const uint32_t count = MemberCountOf(*source);
-        HostMember* members = nextMember;
-        nextMember += count;
-        target->u.structure.members = count != 0 ? members : nullptr;
-        target->u.structure.count = count;
+        HostMember* members = Take(nextMember, count);
+        target->u.structure = {members, count};
         for (uint32_t i = 0; i < count; ++i) {
           const HostMember& from = source->u.structure.members[i];
           const char* name = from.name ? from.name : "";

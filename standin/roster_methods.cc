@@ -228,6 +228,20 @@ MethodResult DeclineRosterTicketOffer(CallContext& call) {
   return RosterChanged(call, *found.roster, Reason::kRosterDeclineTicket);
 }
 
+namespace {
+
+// Adds the caller to `cast` and takes them off `opposite`; false, with
+// nothing changed, when the caller is in `cast` already.
+bool CastVote(std::vector<int64_t>& cast, std::vector<int64_t>& opposite, uint64_t voter) {
+  const auto caller = static_cast<int64_t>(voter);
+  if (std::find(cast.begin(), cast.end(), caller) != cast.end()) return false;
+  cast.push_back(caller);
+  std::erase(opposite, caller);
+  return true;
+}
+
+}  // namespace
+
 MethodResult VoteMemberWithdraw(CallContext& call) {
   KIV_TRY_ASSIGN(auto found, FindInBracket(call));
   auto [roster, bracket] = found;
@@ -237,13 +251,10 @@ MethodResult VoteMemberWithdraw(CallContext& call) {
     withdraw.initVoteTime = call.now;
     withdraw.initVoteMember = call.caller;
   }
-  auto& votes = withdraw.voteWithdrawMembers;
-  const auto caller = static_cast<int64_t>(call.caller);
-  if (std::find(votes.begin(), votes.end(), caller) != votes.end()) {
+  const auto& votes = withdraw.voteWithdrawMembers;
+  if (!CastVote(withdraw.voteWithdrawMembers, withdraw.declineWithdrawMembers, call.caller)) {
     return Refuse("ALREADY_VOTE_WITHDRAW");
   }
-  votes.push_back(caller);
-  std::erase(withdraw.declineWithdrawMembers, caller);
   const int32_t size = call.world.FindTournament(roster->tournamentId)->dto.rosterSize;
   BumpRoster(*roster);
   if (static_cast<int32_t>(votes.size()) * 2 > size) {
@@ -267,13 +278,10 @@ MethodResult VoteMemberUnWithdraw(CallContext& call) {
   LCDS::RosterDTO* roster = found.first;
   LCDS::RosterWithdraw& withdraw = roster->dynamicState.withdraw;
   if (!VoteOpen(call, withdraw)) return Refuse("INVALID_WITHDRAW");
-  auto& declines = withdraw.declineWithdrawMembers;
-  const auto caller = static_cast<int64_t>(call.caller);
-  if (std::find(declines.begin(), declines.end(), caller) != declines.end()) {
+  const auto& declines = withdraw.declineWithdrawMembers;
+  if (!CastVote(withdraw.declineWithdrawMembers, withdraw.voteWithdrawMembers, call.caller)) {
     return Refuse("ALREADY_DECLINE_WITHDRAW");
   }
-  declines.push_back(caller);
-  std::erase(withdraw.voteWithdrawMembers, caller);
   const int32_t size = call.world.FindTournament(roster->tournamentId)->dto.rosterSize;
   Reason reason = Reason::kVoteWithdrawUpdate;
   if (static_cast<int32_t>(declines.size()) * 2 >= size) {

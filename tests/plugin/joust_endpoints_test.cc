@@ -87,18 +87,6 @@ class JoustEndpoints : public JoustWorld {
     }
     ok("setRosterPosition", JsonOfRecord(Roster(7, 500, 5)));
   }
-
-  HostResponse Call(uint32_t method, const std::string& url, const std::string& body = "") {
-    HostRequest request = HostRequest::Make(method, url);
-    if (!body.empty()) {
-      request.body = body;
-      request.contentType = "application/json";
-    }
-    return host_->Request(std::move(request));
-  }
-  static std::string Text(const HostResponse& response) {
-    return response.error ? *response.error : host::HostValueToJson(response.body.root());
-  }
 };
 
 struct EndpointCase {

@@ -79,21 +79,6 @@ class JoustFlow : public JoustWorld {
     service_.Set("joust", method, ServiceReply::Ok(std::move(json)));
   }
 
-  HostResponse Call(uint32_t method, const std::string& url, const std::string& body = "") {
-    HostRequest request = HostRequest::Make(method, url);
-    if (!body.empty()) {
-      request.body = body;
-      request.contentType = "application/json";
-    }
-    return host_->Request(std::move(request));
-  }
-  /// The answer's error text, or its body as compact JSON.
-  static std::string Text(const HostResponse& response) {
-    return response.error ? *response.error : host::HostValueToJson(response.body.root());
-  }
-  /// The compact JSON (or error text) of a GET of `url`.
-  std::string Get(const std::string& url) { return Text(Call(KIV_METHOD_GET, url)); }
-
   /// Delivers one message of a push topic, its payload `payloadText`, and
   /// runs what it sets off.
   void Push(std::string_view topic, const std::string& payloadText) {

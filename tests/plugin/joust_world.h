@@ -147,6 +147,22 @@ class JoustWorld : public ::testing::Test {
     world_->Set(kConfigUri, json, "Create");
     host_->RunUntilIdle();
   }
+  /// Sends a request, with `body` as JSON when there is one.
+  HostResponse Call(uint32_t method, const std::string& url, const std::string& body = "") {
+    HostRequest request = HostRequest::Make(method, url);
+    if (!body.empty()) {
+      request.body = body;
+      request.contentType = "application/json";
+    }
+    return host_->Request(std::move(request));
+  }
+  /// The answer's error text, or its body as compact JSON.
+  static std::string Text(const HostResponse& response) {
+    return response.error ? *response.error : host::HostValueToJson(response.body.root());
+  }
+  /// The compact JSON (or error text) of a GET of `url`.
+  std::string Get(const std::string& url) { return Text(Call(KIV_METHOD_GET, url)); }
+
   /// Moves the virtual clock, running what falls due.
   void Advance(int64_t nanoseconds) { host_->AdvanceClock(nanoseconds); }
 
