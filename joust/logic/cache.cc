@@ -319,55 +319,73 @@ Api::PlayerTournamentData ReadPlayerTournamentData(const JoustPluginState& state
   return found == state.playerTournamentData.end() ? Api::PlayerTournamentData{} : found->second;
 }
 
-MaybeType<Failure, Api::Roster> ReadRoster(const JoustPlugin& plugin, int64_t tournamentId,
-                                           std::string_view rosterId) {
+MaybeType<Failure, CachedRoster> FindCachedRoster(const JoustPluginState& state,
+                                                  int64_t tournamentId, std::string_view rosterId) {
   if (rosterId.empty() || rosterId == "-1") {
     return Fail(Failure(
         400, FormatMessage("Invalid GetRoster request for tournament %1, rosterId is invalid",
                            tournamentId)));
   }
-  const JoustPluginState& state = plugin.state();
+  CachedRoster found;
   int64_t number = 0;
   if (!ParseRosterId(rosterId, number)) {
     // Not a number: the invitation id of a pending roster.
     if (const auto own = state.pendingRosterByTournament.find(tournamentId);
         own != state.pendingRosterByTournament.end() && own->second.invitationId == rosterId) {
-      return BuildPendingRoster(own->second);
+      found.pending = &own->second;
+      return found;
     }
     if (const auto invitations = state.invitationsByTournament.find(tournamentId);
         invitations != state.invitationsByTournament.end()) {
       for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
-        if (invitation.invitationId == rosterId) return BuildPendingRoster(invitation);
+        if (invitation.invitationId == rosterId) {
+          found.pending = &invitation;
+          return found;
+        }
       }
     }
     return Fail(NoRoster(tournamentId, rosterId));
   }
   if (const auto registered = state.rosters.find({tournamentId, number});
       registered != state.rosters.end()) {
-    const LCDS::RosterDTO& roster = registered->second;
-    RosterContext context;
-    context.bracket = PlayerBracket(state, tournamentId);
-    context.currentPhaseId = CurrentPhaseId(plugin, tournamentId);
-    context.summonerId = state.summonerId;
-    const bool registeredNow = std::any_of(
-        roster.phases.begin(), roster.phases.end(),
-        [&](const LCDS::PhaseRosterDTO& phase) { return phase.phaseId == context.currentPhaseId; });
-    const bool stillPlaying = !context.bracket ||
-                              context.bracket->phaseId != context.currentPhaseId ||
-                              OpenMatch(*context.bracket, roster.id) != nullptr;
-    context.active =
-        !roster.eliminated && context.currentPhaseId != -1 && registeredNow && stillPlaying;
-    return BuildRegisteredRoster(roster, context);
+    found.registered = &registered->second;
+    return found;
   }
   if (const auto subs = state.subInvitationsByTournament.find(tournamentId);
       subs != state.subInvitationsByTournament.end()) {
     for (const LCDS::RosterDTO& sub : subs->second) {
       if (sub.id == number) {
-        return BuildRegisteredRoster(sub, RosterContext{nullptr, -1, false, state.summonerId});
+        found.substitute = &sub;
+        return found;
       }
     }
   }
   return Fail(NoRoster(tournamentId, rosterId));
+}
+
+MaybeType<Failure, Api::Roster> ReadRoster(const JoustPlugin& plugin, int64_t tournamentId,
+                                           std::string_view rosterId) {
+  const JoustPluginState& state = plugin.state();
+  KIV_TRY_ASSIGN(const CachedRoster found, FindCachedRoster(state, tournamentId, rosterId));
+  if (found.pending) return BuildPendingRoster(*found.pending);
+  if (found.substitute) {
+    return BuildRegisteredRoster(*found.substitute,
+                                 RosterContext{nullptr, -1, false, state.summonerId});
+  }
+  const LCDS::RosterDTO& roster = *found.registered;
+  RosterContext context;
+  context.bracket = PlayerBracket(state, tournamentId);
+  context.currentPhaseId = CurrentPhaseId(plugin, tournamentId);
+  context.summonerId = state.summonerId;
+  const bool registeredNow = std::any_of(
+      roster.phases.begin(), roster.phases.end(),
+      [&](const LCDS::PhaseRosterDTO& phase) { return phase.phaseId == context.currentPhaseId; });
+  const bool stillPlaying = !context.bracket ||
+                            context.bracket->phaseId != context.currentPhaseId ||
+                            OpenMatch(*context.bracket, roster.id) != nullptr;
+  context.active =
+      !roster.eliminated && context.currentPhaseId != -1 && registeredNow && stillPlaying;
+  return BuildRegisteredRoster(roster, context);
 }
 
 MaybeType<Failure, Api::Bracket> ReadBracket(const JoustPlugin& plugin, int64_t tournamentId,

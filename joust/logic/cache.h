@@ -82,6 +82,17 @@ MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& pl
 /// -1 (and creates no cache entry).
 Api::PlayerTournamentData ReadPlayerTournamentData(const JoustPluginState& state,
                                                    int64_t tournamentId);
+/// Where a roster's record lies in the cache; exactly one is set.
+struct CachedRoster {
+  const LCDS::PendingRosterDTO* pending = nullptr;  ///< The player's own or an invitation.
+  const LCDS::RosterDTO* registered = nullptr;      ///< A registered roster of the tournament.
+  const LCDS::RosterDTO* substitute = nullptr;      ///< A roster inviting the player to sub.
+};
+/// Finds roster `rosterId` of a tournament: an invitation id finds a pending
+/// roster, a number a registered roster or a substitute invitation. Fails as
+/// ReadRoster does.
+MaybeType<Failure, CachedRoster> FindCachedRoster(const JoustPluginState& state,
+                                                  int64_t tournamentId, std::string_view rosterId);
 /// A registered roster (a decimal id) or a pending one (an invitation id).
 /// 400 "Invalid GetRoster request for tournament %1, rosterId is invalid" for
 /// "" or "-1"; 404 "No roster found with tournamentId %1 and rosterId %2".

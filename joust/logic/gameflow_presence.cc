@@ -192,20 +192,32 @@ std::vector<Api::PlayerChatRoster> ChatRosters(const JoustPlugin& plugin) {
     const auto tournament = state.tournaments.find(id);
     const auto info = state.stateInfos.find(id);
     if (tournament == state.tournaments.end() || info == state.stateInfos.end()) continue;
-    auto roster = ReadRoster(plugin, id, standing.rosterId);
-    if (!roster.ok()) continue;
+    // Only the roster's name and badge are needed: read them where the
+    // roster lies instead of building its whole record.
+    auto found = FindCachedRoster(state, id, standing.rosterId);
+    if (!found.ok()) continue;
     Api::PlayerChatRoster chat;
     chat.tournamentId = id;
     chat.startTimeMs = tournament->second.scheduleTime;
     chat.endTimeMs = tournament->second.scheduleEndTime;
     chat.tournamentState = info->second.state;
     chat.playerState = standing.state;
-    chat.isRegistered = roster->isRegistered;
-    chat.name = roster->name;
-    chat.shortName = roster->shortName;
-    chat.iconId = roster->iconId;
-    chat.iconColorId = roster->iconColorId;
-    chat.key = Api::RosterChatKey(*roster);
+    if (const LCDS::PendingRosterDTO* pending = found->pending) {
+      chat.isRegistered = false;
+      chat.name = pending->name;
+      chat.shortName = pending->shortName;
+      chat.iconId = pending->logo;
+      chat.iconColorId = pending->logoColor;
+      chat.key = Api::ChatKey(pending->tournamentId, pending->invitationId, false);
+    } else {
+      const LCDS::RosterDTO& roster = found->registered ? *found->registered : *found->substitute;
+      chat.isRegistered = true;
+      chat.name = roster.name;
+      chat.shortName = roster.shortName;
+      chat.iconId = roster.logo;
+      chat.iconColorId = roster.logoColor;
+      chat.key = Api::ChatKey(roster.tournamentId, std::to_string(roster.id), true);
+    }
     rosters.push_back(std::move(chat));
   }
   return rosters;
