@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <rapidjson/document.h>
 
+#include "joust/model/api/chat_key.h"
 #include "tests/plugin/joust_world.h"
 
 namespace kiv::testing {
@@ -169,6 +170,48 @@ const EndpointCase kEndpoints[] = {
     {POST, "/kiv-joust/v1/tournament/7/roster/substitute/reclaim", "", "reclaimSubbedPosition", ""},
 };
 // clang-format on
+
+// The member `name` of a structure, or null.
+const HostValue* MemberOf(const HostValue& value, std::string_view name) {
+  if (value.tag != KIV_VALUE_STRUCTURE) return nullptr;
+  for (uint32_t i = 0; i < value.u.structure.count; ++i) {
+    if (value.u.structure.members[i].name == name) return &value.u.structure.members[i].value;
+  }
+  return nullptr;
+}
+
+std::string JsonOfMember(const HostValue& value, std::string_view name) {
+  const HostValue* member = MemberOf(value, name);
+  return member ? host::HostValueToJson(*member) : "<absent>";
+}
+
+// A chat roster carries the name, badge and registration of the roster
+// record its tournament answers, and the chat key derived from them.
+TEST_F(JoustEndpoints, ChatRostersAgreeWithTheirRosterRecords) {
+  const HostResponse chats = Call(GET, "/kiv-joust/v1/player/chat-rosters");
+  const HostValue& list = chats.body.root();
+  ASSERT_EQ(list.tag, uint32_t{KIV_VALUE_COLLECTION});
+  ASSERT_GE(list.u.collection.count, 2u);
+  bool sawPending = false;
+  for (uint32_t i = 0; i < list.u.collection.count; ++i) {
+    const HostValue& chat = list.u.collection.items[i];
+    const std::string tournament = JsonOfMember(chat, "tournamentId");
+    const std::string standing = Get("/kiv-joust/v1/tournament/" + tournament + "/player");
+    const size_t at = standing.find("\"rosterId\":\"") + 12;
+    const std::string id = standing.substr(at, standing.find('"', at) - at);
+    const HostResponse roster =
+        Call(GET, "/kiv-joust/v1/tournament/" + tournament + "/roster/" + id);
+    SCOPED_TRACE(Text(roster));
+    for (const char* field : {"name", "shortName", "iconId", "iconColorId", "isRegistered"}) {
+      EXPECT_EQ(JsonOfMember(chat, field), JsonOfMember(roster.body.root(), field)) << field;
+    }
+    const bool registered = JsonOfMember(chat, "isRegistered") == "true";
+    sawPending |= !registered;
+    EXPECT_EQ(JsonOfMember(chat, "key"),
+              "\"" + Api::ChatKey(std::stoll(tournament), id, registered) + "\"");
+  }
+  EXPECT_TRUE(sawPending);
+}
 
 TEST_F(JoustEndpoints, EveryEndpointAnswersAValidRequest) {
   ASSERT_EQ(std::size(kEndpoints), 64u);
