@@ -33,6 +33,9 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
   size_t itemCount = 0;
   size_t memberCount = 0;
   size_t byteCount = 0;
+  // The length of every text and member name in the order the second pass,
+  // which walks the same way, meets them: each is measured once.
+  std::vector<uint32_t> lengths;
   std::vector<const HostValue*> walk{&value};
   while (!walk.empty()) {
     const HostValue& node = *walk.back();
@@ -40,7 +43,8 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
     switch (node.tag) {
       case KIV_VALUE_TEXT:
       case KIV_VALUE_TEXT_ALT:
-        byteCount += strnlen(TextOf(node), node.u.text.size) + 1;
+        lengths.push_back(static_cast<uint32_t>(strnlen(TextOf(node), node.u.text.size)));
+        byteCount += lengths.back() + 1;
         break;
       case KIV_VALUE_BYTES:
       case KIV_VALUE_BYTES_ALT:
@@ -55,7 +59,8 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
         memberCount += MemberCountOf(node);
         for (uint32_t i = 0; i < MemberCountOf(node); ++i) {
           const HostMember& member = node.u.structure.members[i];
-          byteCount += (member.name ? std::strlen(member.name) : 0) + 1;
+          lengths.push_back(static_cast<uint32_t>(member.name ? std::strlen(member.name) : 0));
+          byteCount += lengths.back() + 1;
           walk.push_back(&member.value);
         }
         break;
@@ -63,9 +68,11 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
         break;
     }
   }
-  if (itemCount != 0) items_ = std::make_unique<HostValue[]>(itemCount);
-  if (memberCount != 0) members_ = std::make_unique<HostMember[]>(memberCount);
-  if (byteCount != 0) bytes_ = std::make_unique<char[]>(byteCount);
+  // Every record and byte is written below, so none is zeroed first.
+  if (itemCount != 0) items_ = std::make_unique_for_overwrite<HostValue[]>(itemCount);
+  if (memberCount != 0) members_ = std::make_unique_for_overwrite<HostMember[]>(memberCount);
+  if (byteCount != 0) bytes_ = std::make_unique_for_overwrite<char[]>(byteCount);
+  const uint32_t* nextLength = lengths.data();
   HostValue* nextItem = items_.get();
   HostMember* nextMember = members_.get();
   char* nextByte = bytes_.get();
@@ -89,7 +96,7 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
       case KIV_VALUE_TEXT:
       case KIV_VALUE_TEXT_ALT: {
         const char* data = TextOf(*source);
-        const size_t size = strnlen(data, source->u.text.size);
+        const size_t size = *nextLength++;
         target->u.text.data = keep(data, size);
         target->u.text.size = static_cast<uint32_t>(size);
         break;
@@ -121,7 +128,7 @@ OwnedHostValue::OwnedHostValue(const HostValue& value) {
         for (uint32_t i = 0; i < count; ++i) {
           const HostMember& from = source->u.structure.members[i];
           const char* name = from.name ? from.name : "";
-          members[i].name = keep(name, std::strlen(name));
+          members[i].name = keep(name, *nextLength++);
           work.emplace_back(&from.value, &members[i].value);
         }
         break;

@@ -195,8 +195,9 @@ void SetHostEnum(HostValue& target, const EnumDescription* type, int32_t number)
 }
 
 HostRecordCursor HostRecordArrays::Allocate(HostRecordCounts counts) {
-  if (counts.items != 0) items_ = std::make_unique<HostValue[]>(counts.items);
-  if (counts.members != 0) members_ = std::make_unique<HostMember[]>(counts.members);
+  // Every record is written by the second pass, so none is zeroed first.
+  if (counts.items != 0) items_ = std::make_unique_for_overwrite<HostValue[]>(counts.items);
+  if (counts.members != 0) members_ = std::make_unique_for_overwrite<HostMember[]>(counts.members);
   return HostRecordCursor{items_.get(), members_.get()};
 }
 
