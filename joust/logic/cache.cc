@@ -445,9 +445,17 @@ std::vector<Api::Roster> ReadInvitations(const JoustPluginState& state, int64_t 
 }
 
 std::vector<Api::Roster> ReadAllInvitations(const JoustPluginState& state) {
+  size_t count = 0;
+  for (const auto& [id, invitations] : state.invitationsByTournament) count += invitations.size();
   std::vector<Api::Roster> rosters;
+  rosters.reserve(count);
+  // In cache order, as the tournaments are listed.
   for (const auto& [id, tournament] : state.tournaments) {
-    for (Api::Roster& roster : ReadInvitations(state, id)) rosters.push_back(std::move(roster));
+    const auto found = state.invitationsByTournament.find(id);
+    if (found == state.invitationsByTournament.end()) continue;
+    for (const LCDS::PendingRosterDTO& invitation : found->second) {
+      rosters.push_back(BuildPendingRoster(invitation));
+    }
   }
   return rosters;
 }

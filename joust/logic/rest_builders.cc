@@ -13,6 +13,20 @@ namespace {
 using Api::RosterMemberState;
 using LCDS::SubState;
 
+// The items in the order of `key` (stable): a list already in order, the
+// usual case, is taken as it is; otherwise its pointers are sorted.
+template <typename T, typename Key>
+std::vector<const T*> InOrderOf(const std::vector<T>& items, Key key) {
+  std::vector<const T*> ordered;
+  ordered.reserve(items.size());
+  for (const T& item : items) ordered.push_back(&item);
+  const auto below = [&key](const T* a, const T* b) { return key(*a) < key(*b); };
+  if (!std::is_sorted(ordered.begin(), ordered.end(), below)) {
+    std::stable_sort(ordered.begin(), ordered.end(), below);
+  }
+  return ordered;
+}
+
 // Offers made to `playerId` that are still standing.
 std::vector<Api::TicketOffer> IncomingOffers(const std::vector<LCDS::TicketOfferDTO>& offers,
                                              uint64_t playerId) {
@@ -77,10 +91,9 @@ Api::Roster BuildRegisteredRoster(const LCDS::RosterDTO& roster, const RosterCon
   rest.iconColorId = roster.logoColor;
   rest.captainSummonerId = roster.captainId;
 
-  std::vector<const LCDS::RosterMemberDTO*> members;
-  for (const auto& member : roster.members) members.push_back(&member);
-  std::stable_sort(members.begin(), members.end(),
-                   [](const auto* a, const auto* b) { return a->joinTime < b->joinTime; });
+  const auto members =
+      InOrderOf(roster.members, [](const auto& member) { return member.joinTime; });
+  rest.members.reserve(members.size());
   const LCDS::RosterDynamicStateDTO& dynamic = roster.dynamicState;
   for (const LCDS::RosterMemberDTO* member : members) {
     const uint64_t player = member->playerId;
@@ -160,10 +173,9 @@ Api::Roster BuildPendingRoster(const LCDS::PendingRosterDTO& roster) {
   for (const LCDS::RewardLogo& logo : roster.rewardLogos) {
     rest.availableIcons.push_back({logo.logo, logo.memberOwnedCount});
   }
-  std::vector<const LCDS::PendingRosterMemberDTO*> members;
-  for (const auto& member : roster.members) members.push_back(&member);
-  std::stable_sort(members.begin(), members.end(),
-                   [](const auto* a, const auto* b) { return a->joinTime < b->joinTime; });
+  const auto members =
+      InOrderOf(roster.members, [](const auto& member) { return member.joinTime; });
+  rest.members.reserve(members.size() + roster.invitees.size());
   using LCDS::PendingRosterMemberState;
   for (const LCDS::PendingRosterMemberDTO* member : members) {
     if (member->memberState == PendingRosterMemberState::kLeft ||
@@ -182,10 +194,8 @@ Api::Roster BuildPendingRoster(const LCDS::PendingRosterDTO& roster) {
                       : RosterMemberState::kNotReady;
     rest.members.push_back(std::move(shown));
   }
-  std::vector<const LCDS::PendingRosterInviteeDTO*> invitees;
-  for (const auto& invitee : roster.invitees) invitees.push_back(&invitee);
-  std::stable_sort(invitees.begin(), invitees.end(),
-                   [](const auto* a, const auto* b) { return a->inviteTime < b->inviteTime; });
+  const auto invitees =
+      InOrderOf(roster.invitees, [](const auto& invitee) { return invitee.inviteTime; });
   using LCDS::PendingRosterInviteeState;
   for (const LCDS::PendingRosterInviteeDTO* invitee : invitees) {
     if (invitee->inviteeState == PendingRosterInviteeState::kSuggested) {
