@@ -70,7 +70,11 @@ bool JsonDouble(const char* text, size_t length, double& out) {
 /// back as the same double.
 class JsonHandler {
  public:
-  explicit JsonHandler(ValueBuilder& builder) : builder_(builder) {}
+  /// `mayHoldNul`: whether the text escapes a NUL anywhere ("\u0000"), the
+  /// only way a decoded string can hold one; without it strings are taken
+  /// whole instead of searched.
+  JsonHandler(ValueBuilder& builder, bool mayHoldNul)
+      : builder_(builder), mayHoldNul_(mayHoldNul) {}
 
   bool Null() { return builder_.Null(); }
   bool Bool(bool value) { return builder_.Bool(value); }
@@ -113,11 +117,11 @@ class JsonHandler {
     return builder_.Float(value);
   }
   bool String(const char* text, rapidjson::SizeType length, bool) {
-    return builder_.String(UpToNul(text, length));
+    return builder_.String(mayHoldNul_ ? UpToNul(text, length) : std::string_view(text, length));
   }
   bool StartObject() { return builder_.BeginMap(); }
   bool Key(const char* text, rapidjson::SizeType length, bool) {
-    return builder_.Key(UpToNul(text, length));
+    return builder_.Key(mayHoldNul_ ? UpToNul(text, length) : std::string_view(text, length));
   }
   bool EndObject(rapidjson::SizeType) { return builder_.EndMap(); }
   bool StartArray() { return builder_.BeginList(); }
@@ -128,6 +132,7 @@ class JsonHandler {
 
  private:
   ValueBuilder& builder_;
+  const bool mayHoldNul_;
   bool numberTooBig_ = false;
 };
 
@@ -149,10 +154,10 @@ constexpr size_t kInPlaceLimit = 16 << 20;
 // Parses from `stream`, which starts `skipped` bytes into the text (after
 // leading blanks) and reads '\0' at its end.
 template <unsigned kFlags, typename Stream>
-BindingProperty Parse(Stream& stream, size_t skipped) {
+BindingProperty Parse(Stream& stream, size_t skipped, bool mayHoldNul) {
   BindingProperty result;
   ValueBuilder builder(result);
-  JsonHandler handler(builder);
+  JsonHandler handler(builder, mayHoldNul);
   rapidjson::CrtAllocator stackAllocator;
   rapidjson::Reader reader(&stackAllocator);
   reader.Parse<kFlags | rapidjson::kParseNumbersAsStringsFlag>(stream, handler);
@@ -181,16 +186,17 @@ BindingProperty ReadJson(std::string_view text) {
   while (start < text.size() && IsJsonBlank(text[start])) ++start;
   if (start == text.size() || text[start] == '\0') return BindingProperty();
   const std::string_view rest = text.substr(start);
+  const bool mayHoldNul = rest.find("\\u0000") != std::string_view::npos;
   if (rest.size() <= kInPlaceLimit) {
     std::unique_ptr<char[]> copy = std::make_unique_for_overwrite<char[]>(rest.size() + 1);
     std::memcpy(copy.get(), rest.data(), rest.size());
     copy[rest.size()] = '\0';
     rapidjson::InsituStringStream stream(copy.get());
-    return Parse<rapidjson::kParseInsituFlag>(stream, start);
+    return Parse<rapidjson::kParseInsituFlag>(stream, start, mayHoldNul);
   }
   // A memory stream reads '\0' at the end of the view, as at a NUL.
   rapidjson::MemoryStream stream(rest.data(), rest.size());
-  return Parse<rapidjson::kParseNoFlags>(stream, start);
+  return Parse<rapidjson::kParseNoFlags>(stream, start, mayHoldNul);
 }
 
 }  // namespace kiv
