@@ -5,20 +5,25 @@
 namespace kiv {
 
 std::string EventNameOfUri(std::string_view uri) {
-  std::vector<std::string_view> parts{kResourceEventName};
+  // The base name and the URI's first three segments (five under
+  // "kiv-platform-config"), joined by "_", built in one allocation.
+  std::string name;
+  name.reserve(sizeof(kResourceEventName) + uri.size());
+  name = kResourceEventName;
+  size_t keep = 3;
+  size_t kept = 0;
   size_t start = 0;
-  while (start <= uri.size()) {
+  while (start <= uri.size() && kept < keep) {
     size_t end = uri.find('/', start);
     if (end == std::string_view::npos) end = uri.size();
-    if (end > start) parts.push_back(uri.substr(start, end - start));
+    if (end > start) {
+      const std::string_view part = uri.substr(start, end - start);
+      if (kept == 0 && part == "kiv-platform-config") keep = 5;
+      name += '_';
+      name += part;
+      ++kept;
+    }
     start = end + 1;
-  }
-  const size_t keep = parts.size() > 1 && parts[1] == "kiv-platform-config" ? 6 : 4;
-  if (parts.size() > keep) parts.resize(keep);
-  std::string name;
-  for (std::string_view part : parts) {
-    if (!name.empty()) name += '_';
-    name += part;
   }
   return name;
 }

@@ -20,6 +20,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <new>
 
 #include "kiv_plugin_abi.h"
 #include "sdk/value/binding_property.h"
@@ -55,15 +56,25 @@ struct HostRecordCursor {
   }
 };
 
-/// Owns the two arrays a cursor fills.
+/// Owns the two arrays a cursor fills. Small forms (most events and single
+/// records) fit in arrays held inline, so they take no allocation at all.
+/// Not copyable or movable: the cursor points into the object.
 class HostRecordArrays {
  public:
-  /// Allocates exactly `counts` records and returns a cursor at their start.
+  HostRecordArrays() = default;
+  HostRecordArrays(const HostRecordArrays&) = delete;
+  HostRecordArrays& operator=(const HostRecordArrays&) = delete;
+
+  /// Provides exactly `counts` records and returns a cursor at their start.
+  /// Call once.
   HostRecordCursor Allocate(HostRecordCounts counts);
 
  private:
-  std::unique_ptr<HostValue[]> items_;
-  std::unique_ptr<HostMember[]> members_;
+  static constexpr size_t kInlineItems = 8;
+  static constexpr size_t kInlineMembers = 24;
+  HostValue inlineItems_[kInlineItems];
+  HostMember inlineMembers_[kInlineMembers];
+  std::unique_ptr<std::byte[]> block_;  ///< Members, then items, when either is too many.
 };
 
 inline void SetHostBool(HostValue& target, bool value) {

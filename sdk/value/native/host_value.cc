@@ -195,10 +195,24 @@ void SetHostEnum(HostValue& target, const EnumDescription* type, int32_t number)
 }
 
 HostRecordCursor HostRecordArrays::Allocate(HostRecordCounts counts) {
-  // Every record is written by the second pass, so none is zeroed first.
-  if (counts.items != 0) items_ = std::make_unique_for_overwrite<HostValue[]>(counts.items);
-  if (counts.members != 0) members_ = std::make_unique_for_overwrite<HostMember[]>(counts.members);
-  return HostRecordCursor{items_.get(), members_.get()};
+  HostRecordCursor cursor{inlineItems_, inlineMembers_};
+  if (counts.items <= kInlineItems && counts.members <= kInlineMembers) return cursor;
+  // One block for the arrays that do not fit inline, members first for their
+  // pointer alignment. Every record is written by the second pass, so none is
+  // zeroed first.
+  static_assert(alignof(HostMember) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+  static_assert(alignof(HostValue) == 1, "HostValue is packed");
+  const size_t memberBytes =
+      counts.members > kInlineMembers ? counts.members * sizeof(HostMember) : 0;
+  const size_t itemBytes = counts.items > kInlineItems ? counts.items * sizeof(HostValue) : 0;
+  block_ = std::make_unique_for_overwrite<std::byte[]>(memberBytes + itemBytes);
+  if (memberBytes != 0) {
+    cursor.nextMember = std::launder(reinterpret_cast<HostMember*>(block_.get()));
+  }
+  if (itemBytes != 0) {
+    cursor.nextItem = std::launder(reinterpret_cast<HostValue*>(block_.get() + memberBytes));
+  }
+  return cursor;
 }
 
 HostValueTree::HostValueTree(BindingProperty value) : source_(std::move(value)) {
