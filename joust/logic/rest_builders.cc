@@ -13,18 +13,22 @@ namespace {
 using Api::RosterMemberState;
 using LCDS::SubState;
 
-// The items in the order of `key` (stable): a list already in order, the
-// usual case, is taken as it is; otherwise its pointers are sorted.
-template <typename T, typename Key>
-std::vector<const T*> InOrderOf(const std::vector<T>& items, Key key) {
+// Calls `visit` with each item in the order of `key` (stable). A list already
+// in order, the usual case, is walked as it is; otherwise its pointers are
+// sorted first.
+template <typename T, typename Key, typename Visit>
+void ForEachInOrder(const std::vector<T>& items, Key key, Visit visit) {
+  const auto below = [&key](const T& a, const T& b) { return key(a) < key(b); };
+  if (std::is_sorted(items.begin(), items.end(), below)) {
+    for (const T& item : items) visit(item);
+    return;
+  }
   std::vector<const T*> ordered;
   ordered.reserve(items.size());
   for (const T& item : items) ordered.push_back(&item);
-  const auto below = [&key](const T* a, const T* b) { return key(*a) < key(*b); };
-  if (!std::is_sorted(ordered.begin(), ordered.end(), below)) {
-    std::stable_sort(ordered.begin(), ordered.end(), below);
-  }
-  return ordered;
+  std::stable_sort(ordered.begin(), ordered.end(),
+                   [&below](const T* a, const T* b) { return below(*a, *b); });
+  for (const T* item : ordered) visit(*item);
 }
 
 // Offers made to `playerId` that are still standing.
@@ -91,11 +95,11 @@ Api::Roster BuildRegisteredRoster(const LCDS::RosterDTO& roster, const RosterCon
   rest.iconColorId = roster.logoColor;
   rest.captainSummonerId = roster.captainId;
 
-  const auto members =
-      InOrderOf(roster.members, [](const auto& member) { return member.joinTime; });
-  rest.members.reserve(members.size());
+  rest.members.reserve(roster.members.size());
   const LCDS::RosterDynamicStateDTO& dynamic = roster.dynamicState;
-  for (const LCDS::RosterMemberDTO* member : members) {
+  const auto joined = [](const auto& member) { return member.joinTime; };
+  ForEachInOrder(roster.members, joined, [&](const LCDS::RosterMemberDTO& listed) {
+    const LCDS::RosterMemberDTO* member = &listed;
     const uint64_t player = member->playerId;
     const LCDS::PhaseRosterSubDTO* sub =
         ActiveSubstitutionReplacing(roster, context.currentPhaseId, player);
@@ -122,7 +126,7 @@ Api::Roster BuildRegisteredRoster(const LCDS::RosterDTO& roster, const RosterCon
     }
     shown.biddingData.incomingOffers = IncomingOffers(dynamic.ticketOffers, player);
     rest.members.push_back(std::move(shown));
-  }
+  });
   rest.tier = roster.tier;
   rest.wins = roster.wins;
   rest.losses = roster.losses;
@@ -173,14 +177,14 @@ Api::Roster BuildPendingRoster(const LCDS::PendingRosterDTO& roster) {
   for (const LCDS::RewardLogo& logo : roster.rewardLogos) {
     rest.availableIcons.push_back({logo.logo, logo.memberOwnedCount});
   }
-  const auto members =
-      InOrderOf(roster.members, [](const auto& member) { return member.joinTime; });
-  rest.members.reserve(members.size() + roster.invitees.size());
+  rest.members.reserve(roster.members.size() + roster.invitees.size());
   using LCDS::PendingRosterMemberState;
-  for (const LCDS::PendingRosterMemberDTO* member : members) {
+  const auto joined = [](const auto& member) { return member.joinTime; };
+  ForEachInOrder(roster.members, joined, [&](const LCDS::PendingRosterMemberDTO& listed) {
+    const LCDS::PendingRosterMemberDTO* member = &listed;
     if (member->memberState == PendingRosterMemberState::kLeft ||
         member->memberState == PendingRosterMemberState::kKick) {
-      continue;
+      return;
     }
     Api::RosterMember shown;
     shown.summonerId = member->playerId;
@@ -193,11 +197,11 @@ Api::Roster BuildPendingRoster(const LCDS::PendingRosterDTO& roster) {
                       ? RosterMemberState::kReady
                       : RosterMemberState::kNotReady;
     rest.members.push_back(std::move(shown));
-  }
-  const auto invitees =
-      InOrderOf(roster.invitees, [](const auto& invitee) { return invitee.inviteTime; });
+  });
   using LCDS::PendingRosterInviteeState;
-  for (const LCDS::PendingRosterInviteeDTO* invitee : invitees) {
+  const auto invited = [](const auto& invitee) { return invitee.inviteTime; };
+  ForEachInOrder(roster.invitees, invited, [&](const LCDS::PendingRosterInviteeDTO& listed) {
+    const LCDS::PendingRosterInviteeDTO* invitee = &listed;
     if (invitee->inviteeState == PendingRosterInviteeState::kSuggested) {
       rest.suggestedInvites.push_back({invitee->inviteeId, invitee->inviter});
     } else if (invitee->inviteeState == PendingRosterInviteeState::kPending) {
@@ -207,7 +211,7 @@ Api::Roster BuildPendingRoster(const LCDS::PendingRosterDTO& roster) {
       pending.position = LCDS::Position::kUnselected;
       rest.members.push_back(std::move(pending));
     }
-  }
+  });
   return rest;
 }
 

@@ -131,12 +131,6 @@ class JoustTournament : public JoustWorld {
     const size_t at = json.find("\"state\":\"") + 9;
     return json.substr(at, json.find('"', at) - at);
   }
-  /// Bytes and blocks the plugin holds.
-  std::pair<uint64_t, uint64_t> InUse() const {
-    const auto words = host_->MemoryStats();
-    auto counter = [&](int i) { return uint64_t(words[2 * i]) | uint64_t(words[2 * i + 1]) << 32; };
-    return {counter(2) - counter(4), counter(3) - counter(5)};
-  }
   void PlayTournament();
 };
 
@@ -220,9 +214,9 @@ TEST_F(JoustTournament, OnePlayerFromInvitationToResultsLeavesNothingBehind) {
   // The first tournament sets up what stays for good (tables grown to their
   // size, records seen the first time); the second must end where it began.
   PlayTournament();
-  const auto before = InUse();
+  const HeldMemory before = HeldMemory::Of(*host_);
   PlayTournament();
-  EXPECT_EQ(InUse(), before) << "bytes and blocks in use";
+  EXPECT_EQ(HeldMemory::Of(*host_), before);
 }
 
 }  // namespace

@@ -49,34 +49,21 @@ uint64_t Counter(const std::array<uint32_t, 14>& words, int index) {
   return uint64_t(words[2 * index]) | uint64_t(words[2 * index + 1]) << 32;
 }
 
-// What the plugin holds: bytes and blocks in use, its listeners and the
-// callbacks it has scheduled. Bytes are counted as the allocator's usable
-// sizes, and the allocator may hand out a chunk up to 31 bytes larger than
-// asked depending on what lies free, so equal holdings may differ by that
-// much per block whose size the heap's history decided.
+// What the plugin holds: memory, its listeners and the callbacks it has
+// scheduled.
 struct Footprint {
-  static constexpr uint64_t kAllocatorSlack = 64;
-  uint64_t bytes = 0;
-  uint64_t blocks = 0;
+  HeldMemory memory;
   std::map<std::string, size_t> listeners;
   std::vector<std::string> scheduled;
-  bool operator==(const Footprint& other) const {
-    const uint64_t apart = bytes > other.bytes ? bytes - other.bytes : other.bytes - bytes;
-    return apart <= kAllocatorSlack && blocks == other.blocks && listeners == other.listeners &&
-           scheduled == other.scheduled;
-  }
+  bool operator==(const Footprint&) const = default;
   friend void PrintTo(const Footprint& footprint, std::ostream* out) {
-    *out << footprint.bytes << " bytes in " << footprint.blocks
-         << " blocks, scheduled: " << ::testing::PrintToString(footprint.scheduled);
+    PrintTo(footprint.memory, out);
+    *out << ", scheduled: " << ::testing::PrintToString(footprint.scheduled);
   }
 };
 
 Footprint FootprintOf(const PluginHost& host) {
-  const auto words = host.MemoryStats();
-  Footprint footprint{Counter(words, 2) - Counter(words, 4),
-                      Counter(words, 3) - Counter(words, 5),
-                      {},
-                      host.work().ScheduledLabels()};
+  Footprint footprint{HeldMemory::Of(host), {}, host.work().ScheduledLabels()};
   for (const auto& [name, listeners] : host.listeners())
     footprint.listeners[name] = listeners.size();
   return footprint;
@@ -230,9 +217,9 @@ TEST_F(JoustWorld, WinnersInflatingToAHundredMegabytesAreRefusedWithinTheBound) 
   EXPECT_EQ(answer.FinalStatus(), 500u);
   const uint64_t peak = Counter(host_->MemoryStats(), 0);
   std::printf("counted peak while decoding: %llu bytes above %llu\n",
-              static_cast<unsigned long long>(peak - before.bytes),
-              static_cast<unsigned long long>(before.bytes));
-  EXPECT_LT(peak - before.bytes, 2 * joust::kMaxInflatedBytes);
+              static_cast<unsigned long long>(peak - before.memory.bytes),
+              static_cast<unsigned long long>(before.memory.bytes));
+  EXPECT_LT(peak - before.memory.bytes, 2 * joust::kMaxInflatedBytes);
   EXPECT_EQ(FootprintOf(*host_), before);
 }
 

@@ -90,6 +90,32 @@ class SettableResources : public host::NeighbourPlugin {
 inline constexpr const char* kConfigUri = "/kiv-platform-config/v1/namespaces/JoustConfig";
 inline constexpr const char* kEntitlementsUri = "/entitlements/v1/token";
 
+/// Bytes and blocks a plugin holds. Bytes are counted as the allocator's
+/// usable sizes, and the allocator may hand out a chunk up to 31 bytes larger
+/// than asked depending on what lies free, so equal holdings compare equal
+/// within a small slack; the blocks must match exactly.
+struct HeldMemory {
+  static constexpr uint64_t kAllocatorSlack = 64;
+  uint64_t bytes = 0;
+  uint64_t blocks = 0;
+
+  /// What `host`'s plugin holds now.
+  static HeldMemory Of(const host::PluginHost& host) {
+    const auto words = host.MemoryStats();
+    const auto counter = [&words](int i) {
+      return uint64_t(words[2 * i]) | uint64_t(words[2 * i + 1]) << 32;
+    };
+    return {counter(2) - counter(4), counter(3) - counter(5)};
+  }
+  bool operator==(const HeldMemory& other) const {
+    const uint64_t apart = bytes > other.bytes ? bytes - other.bytes : other.bytes - bytes;
+    return apart <= kAllocatorSlack && blocks == other.blocks;
+  }
+  friend void PrintTo(const HeldMemory& held, std::ostream* out) {
+    *out << held.bytes << " bytes in " << held.blocks << " blocks";
+  }
+};
+
 /// The plugin in a world where it may log in and play.
 class JoustWorld : public ::testing::Test {
  protected:
