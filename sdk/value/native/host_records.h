@@ -70,8 +70,8 @@ class HostRecordArrays {
   HostRecordCursor Allocate(HostRecordCounts counts);
 
  private:
-  static constexpr size_t kInlineItems = 8;
-  static constexpr size_t kInlineMembers = 24;
+  static constexpr size_t kInlineItems = 16;
+  static constexpr size_t kInlineMembers = 64;
   HostValue inlineItems_[kInlineItems];
   HostMember inlineMembers_[kInlineMembers];
   std::unique_ptr<std::byte[]> block_;  ///< Members, then items, when either is too many.
