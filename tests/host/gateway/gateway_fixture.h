@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 #include <httplib.h>
+#include <rapidjson/document.h>
 
 #include <atomic>
 #include <chrono>
@@ -15,6 +16,7 @@
 #include <type_traits>
 
 #include "host/gateway/gateway.h"
+#include "host/host_value_json.h"
 #include "host/plugin_host.h"
 
 namespace kiv::host::gateway {
@@ -79,6 +81,21 @@ class GatewayFixture : public ::testing::Test {
     client->set_url_encode(false);
     if (withToken) client->set_bearer_token_auth(gateway_->token().c_str());
     return client;
+  }
+
+  /// Expects an HTTP answer to carry what the same request answered in
+  /// process: its body as compact JSON, or, for a failure, an error body with
+  /// its status and message.
+  static void ExpectSameContent(const httplib::Response& answer, const HostResponse& expected) {
+    if (!expected.error) {
+      EXPECT_EQ(answer.body, HostValueToJson(expected.body.root()));
+      return;
+    }
+    rapidjson::Document error;
+    error.Parse(answer.body.c_str());
+    ASSERT_TRUE(error.IsObject()) << answer.body;
+    EXPECT_EQ(error["httpStatus"].GetUint(), expected.FinalStatus());
+    EXPECT_EQ(error["message"].GetString(), *expected.error);
   }
 
   std::unique_ptr<PluginHost> host_;
