@@ -54,7 +54,7 @@ void ResourceEvents::PublishDelete(const std::string& uri) {
 }
 
 void ResourceEvents::DispatchChange(const std::string& uri, PluginResourceEventType type,
-                                    const HostValue& data) {
+                                    const HostValue& data, const char* baseName) {
   // The event record's members, in key order.
   HostMember members[3]{};
   members[0] = HostMember{"data", data};
@@ -67,28 +67,13 @@ void ResourceEvents::DispatchChange(const std::string& uri, PluginResourceEventT
   SetHostStructure(body, members, 3);
   const std::string name = EventNameOfUri(uri);
   module_.HostDispatchEvent(EventRecord{name.c_str(), body, 0});
-  if (name != kResourceEventName) {
-    module_.HostDispatchEvent(EventRecord{kResourceEventName, body, 0});
-  }
+  if (name != baseName) module_.HostDispatchEvent(EventRecord{baseName, body, 0});
 }
 
 MaybeType<Failure, void> ResourceEvents::SendEvent(std::string_view baseName,
                                                    PluginResourceEvent event) {
-  // The event record is built in the data's own tree, so the data moves into
-  // it instead of being copied.
-  ConversionStatus status;
-  BindingProperty value = event.data.NewValueInSameTree();
-  ToValue(event.uri, value.MutableMember("uri"), status);
-  ToValue(event.eventType, value.MutableMember("eventType"), status);
-  value.MutableMember("data") = std::move(event.data);
-  if (!status.IsValid()) return Fail(Failure(0, std::string(status.Error())));
-  const std::string name = EventNameOfUri(event.uri);
-  const HostValueTree body(std::move(value));
-  module_.HostDispatchEvent(EventRecord{name.c_str(), body.Root(), 0});
-  if (name != baseName) {
-    const std::string base(baseName);
-    module_.HostDispatchEvent(EventRecord{base.c_str(), body.Root(), 0});
-  }
+  const HostValueTree data(std::move(event.data));
+  DispatchChange(event.uri, event.eventType, data.Root(), std::string(baseName).c_str());
   return Ok();
 }
 

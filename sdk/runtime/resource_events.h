@@ -90,8 +90,9 @@ class ResourceEvents {
  private:
   void Dispatch(const PluginResourceEvent& event);
   /// Dispatches the event record of a change of `uri` under its URI's event
-  /// name and under the general one.
-  void DispatchChange(const std::string& uri, PluginResourceEventType type, const HostValue& data);
+  /// name and, when that differs, under `baseName` too.
+  void DispatchChange(const std::string& uri, PluginResourceEventType type, const HostValue& data,
+                      const char* baseName = kResourceEventName);
   const TypeRegistry& Registry() const;
 
   AppModule& module_;
