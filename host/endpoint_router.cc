@@ -1,6 +1,7 @@
 #include "host/endpoint_router.h"
 
 #include <cstring>
+#include <memory>
 #include <string>
 
 namespace kiv::host {
@@ -41,7 +42,7 @@ const ApiFunction* EndpointRouter::FindBuiltin(std::string_view name) const {
 }
 
 HostResponse CallEndpoint(const ApiFunction& function, const HostRequest& request,
-                          uint64_t requestId) {
+                          uint64_t requestId, HeldRecords& keeper) {
   std::vector<HostHeader> headers;
   headers.reserve(request.headers.size());
   for (const auto& [name, value] : request.headers) {
@@ -67,9 +68,11 @@ HostResponse CallEndpoint(const ApiFunction& function, const HostRequest& reques
   incoming.contentType = request.contentType.c_str();
   incoming.requestId = requestId;
 
-  ResponseRecord record{};
-  function.callback(function.userData, &record, &incoming);
-  return TakeResponse(record);
+  // The plugin may find its storage by the record's address, so the record
+  // is made where it will be kept.
+  auto held = std::make_unique<HeldRecord>();
+  function.callback(function.userData, &held->record, &incoming);
+  return TakeResponse(std::move(held), keeper);
 }
 
 }  // namespace kiv::host

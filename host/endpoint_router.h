@@ -10,7 +10,7 @@
 //
 //   EndpointRouter router(*record.api);
 //   if (const ApiFunction* function = router.Find(KIV_METHOD_GET, "", "/kiv-joust/v1/enabled")) {
-//     HostResponse response = CallEndpoint(*function, request, ++requestId);
+//     HostResponse response = CallEndpoint(*function, request, ++requestId, *keeper);
 //   }
 #pragma once
 
@@ -20,6 +20,7 @@
 
 #include "host/host_request.h"
 #include "host/host_response.h"
+#include "host/response_body.h"
 #include "host/route_table.h"
 #include "kiv_plugin_abi.h"
 
@@ -49,8 +50,9 @@ class EndpointRouter {
 };
 
 /// Calls `function`'s callback with `request` (everything built here stays
-/// valid for the call), takes the answer and releases the record once.
+/// valid for the call) and takes the answer: its body stays in the record,
+/// which `keeper` keeps until the response goes (response_body.h).
 HostResponse CallEndpoint(const ApiFunction& function, const HostRequest& request,
-                          uint64_t requestId);
+                          uint64_t requestId, HeldRecords& keeper);
 
 }  // namespace kiv::host

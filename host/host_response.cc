@@ -38,14 +38,8 @@ void ReadStream(const ResponseRecord& record, HostResponse& response) {
   response.streamed = std::move(bytes);
 }
 
-}  // namespace
-
-uint32_t HostResponse::FinalStatus() const {
-  if (status != 0) return status;
-  return error ? 400 : 200;
-}
-
-HostResponse TakeResponse(ResponseRecord& record) {
+// Everything but the body.
+HostResponse CopyFields(const ResponseRecord& record) {
   HostResponse response;
   if (record.error) response.error = record.error;
   response.status = record.status;
@@ -59,13 +53,36 @@ HostResponse TakeResponse(ResponseRecord& record) {
                                     header.value ? header.value : "");
     }
   }
+  return response;
+}
+
+}  // namespace
+
+uint32_t HostResponse::FinalStatus() const {
+  if (status != 0) return status;
+  return error ? 400 : 200;
+}
+
+HostResponse TakeResponse(ResponseRecord& record) {
+  HostResponse response = CopyFields(record);
   if (record.read) {
     ReadStream(record, response);
   } else {
-    response.body = OwnedHostValue(record.body);
+    response.body = ResponseBody(OwnedHostValue(record.body));
   }
   if (record.release) record.release(&record);
   return response;
+}
+
+HostResponse TakeResponse(std::unique_ptr<HeldRecord> held, HeldRecords& keeper) {
+  HostResponse response = CopyFields(held->record);
+  const ResponseRecord& record = held->record;
+  if (record.read) {
+    ReadStream(record, response);
+  } else if (!record.error && record.body.tag != 0) {
+    response.body = keeper.Keep(std::move(held));
+  }
+  return response;  // anything not kept is released as `held` goes
 }
 
 }  // namespace kiv::host

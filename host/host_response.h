@@ -1,10 +1,11 @@
 // host_response.h: the host's copy of an answer the plugin gave to one of its
 // endpoints, and the one function that takes it out of a ResponseRecord.
 //
-// Taking a response copies the body, error, status, status text and headers,
-// reads a streamed body to its end in chunks (then closes the stream), and
-// calls the record's `release` exactly once, so nothing borrowed from the
-// plugin outlives the call.
+// Taking a response copies the error, status, status text and headers, reads
+// a streamed body to its end in chunks (then closes the stream), and calls
+// the record's `release` exactly once. The body is copied too, unless the
+// record is kept (response_body.h): then it is read where the plugin put it
+// and the record is released when the response goes.
 //
 // Not for: answers the host gives the plugin (answer_record.h).
 //
@@ -15,12 +16,14 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "host/owned_host_value.h"
+#include "host/response_body.h"
 #include "kiv_plugin_abi.h"
 
 namespace kiv::host {
@@ -28,7 +31,7 @@ namespace kiv::host {
 struct HostResponse {
   /// The error text; nullopt on success.
   std::optional<std::string> error;
-  OwnedHostValue body;
+  ResponseBody body;
   uint32_t status = 0;  // as the plugin set it; 0 when it set nothing
   std::string statusText;
   std::vector<std::pair<std::string, std::string>> headers;
@@ -47,5 +50,8 @@ struct HostResponse {
 /// Copies `record` (reading a stream to its end), then calls its `release`
 /// once when it has one. The record is left as it was.
 HostResponse TakeResponse(ResponseRecord& record);
+/// Like the above, but a body that is not streamed stays in the record,
+/// which `keeper` keeps until the response goes (or it lets go of all).
+HostResponse TakeResponse(std::unique_ptr<HeldRecord> held, HeldRecords& keeper);
 
 }  // namespace kiv::host

@@ -85,6 +85,7 @@ std::unique_ptr<PluginHost> PluginHost::Open(const std::string& libraryPath, std
 
 PluginHost::~PluginHost() {
   if (loaded_) Shutdown();
+  heldAnswers_->LetGoAll();  // answers that outlive the host owe the library nothing
   if (library_) dlclose(library_);
 }
 
@@ -107,6 +108,7 @@ bool PluginHost::Initialize() {
 void PluginHost::Shutdown() {
   if (!loaded_ || shutDown_) return;
   shutDown_ = true;
+  heldAnswers_->LetGoAll();  // the plugin frees its answers as it shuts down
   record_.entries->Shutdown(record_.module);
   router_ = EndpointRouter();  // the description died with the module
 }
@@ -238,7 +240,7 @@ void PluginHost::Enqueue(std::string label, std::function<void()> work) {
 HostResponse PluginHost::Answer(const HostRequest& request) {
   const ApiFunction* function = router_.Find(request.method, request.customMethod, request.url);
   if (!function || !function->callback) return ErrorResponse(404, "Invalid function");
-  return CallEndpoint(*function, request, ++requestIds_);
+  return CallEndpoint(*function, request, ++requestIds_, *heldAnswers_);
 }
 
 ResponseSlot PluginHost::QueueRequest(HostRequest request) {
@@ -265,7 +267,8 @@ ResponseSlot PluginHost::QueueBuiltin(std::string name) {
       slot->emplace(ErrorResponse(404, "Unsupported builtin function"));
       return;
     }
-    slot->emplace(CallEndpoint(*function, HostRequest::Make(KIV_METHOD_NONE, ""), ++requestIds_));
+    slot->emplace(CallEndpoint(*function, HostRequest::Make(KIV_METHOD_NONE, ""), ++requestIds_,
+                               *heldAnswers_));
   });
   return slot;
 }

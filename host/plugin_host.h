@@ -263,6 +263,8 @@ class PluginHost : public NeighbourContext {
   int idlePumps_ = 0;
   EndpointRouter router_;
   uint64_t requestIds_ = 0;
+  /// Answers read in place; let go of before the plugin shuts down.
+  std::shared_ptr<HeldRecords> heldAnswers_ = std::make_shared<HeldRecords>();
   AnswerLedger answers_;
   Neighbourhood neighbours_;
   std::unique_ptr<StandardNeighbours> standard_;

@@ -55,7 +55,12 @@ bool DispatchHandoff::Hand(std::function<void()> work) {
 
 HostResponse DispatchHandoff::Request(HostRequest request) {
   HostResponse response;
-  if (!Hand([this, &request, &response] { response = host_.Answer(request); })) {
+  if (!Hand([this, &request, &response] {
+        response = host_.Answer(request);
+        // The answer is read on the HTTP thread, maybe while the plugin
+        // shuts down: it takes its own copy here, on the dispatch thread.
+        response.body = response.body.Clone();
+      })) {
     HostResponse refused;
     refused.status = 503;
     refused.error = "The gateway is stopping";
