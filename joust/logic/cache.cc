@@ -434,13 +434,23 @@ std::vector<Api::TournamentStateInfo> ReadAllStateInfos(const JoustPluginState& 
   return infos;
 }
 
-std::vector<Api::Roster> ReadInvitations(const JoustPluginState& state, int64_t tournamentId) {
-  std::vector<Api::Roster> rosters;
+namespace {
+
+// Adds the invitations of one tournament, in stored order, to `rosters`.
+void AppendInvitations(const JoustPluginState& state, int64_t tournamentId,
+                       std::vector<Api::Roster>& rosters) {
   const auto found = state.invitationsByTournament.find(tournamentId);
-  if (found == state.invitationsByTournament.end()) return rosters;
+  if (found == state.invitationsByTournament.end()) return;
   for (const LCDS::PendingRosterDTO& invitation : found->second) {
     rosters.push_back(BuildPendingRoster(invitation));
   }
+}
+
+}  // namespace
+
+std::vector<Api::Roster> ReadInvitations(const JoustPluginState& state, int64_t tournamentId) {
+  std::vector<Api::Roster> rosters;
+  AppendInvitations(state, tournamentId, rosters);
   return rosters;
 }
 
@@ -450,13 +460,7 @@ std::vector<Api::Roster> ReadAllInvitations(const JoustPluginState& state) {
   std::vector<Api::Roster> rosters;
   rosters.reserve(count);
   // In cache order, as the tournaments are listed.
-  for (const auto& [id, tournament] : state.tournaments) {
-    const auto found = state.invitationsByTournament.find(id);
-    if (found == state.invitationsByTournament.end()) continue;
-    for (const LCDS::PendingRosterDTO& invitation : found->second) {
-      rosters.push_back(BuildPendingRoster(invitation));
-    }
-  }
+  for (const auto& [id, tournament] : state.tournaments) AppendInvitations(state, id, rosters);
   return rosters;
 }
 

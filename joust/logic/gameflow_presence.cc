@@ -187,6 +187,7 @@ void PostGameflowEvent(JoustPlugin& plugin, const char* event) {
 std::vector<Api::PlayerChatRoster> ChatRosters(const JoustPlugin& plugin) {
   const JoustPluginState& state = plugin.state();
   std::vector<Api::PlayerChatRoster> rosters;
+  rosters.reserve(state.playerTournamentData.size());
   for (const auto& [id, standing] : state.playerTournamentData) {
     if (standing.state == Api::PlayerState::kNoRoster) continue;
     const auto tournament = state.tournaments.find(id);

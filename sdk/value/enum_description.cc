@@ -12,8 +12,13 @@ void EnumDescription::AddValue(std::string name, int32_t number) {
 // Linear scans: enums have a handful of values, and the order of registration
 // decides which name wins when two share a number.
 const char* EnumDescription::NameOf(int32_t number) const {
+  const std::string* name = FindName(number);
+  return name ? name->c_str() : nullptr;
+}
+
+const std::string* EnumDescription::FindName(int32_t number) const {
   for (const Value& value : values_) {
-    if (value.number == number) return value.name.c_str();
+    if (value.number == number) return &value.name;
   }
   return nullptr;
 }

@@ -40,6 +40,8 @@ class EnumDescription {
   /// The first name registered with `number`, or nullptr when none is.
   /// NUL-terminated; valid as long as the description is not changed.
   const char* NameOf(int32_t number) const;
+  /// The same name with its length; nullptr when none is registered.
+  const std::string* FindName(int32_t number) const;
 
   /// The number registered under `name` (exact, byte-wise), if any.
   std::optional<int32_t> NumberOf(std::string_view name) const;

@@ -7,23 +7,18 @@
 //
 //   Api::ChatKey(7, "42", true);     // "tourney-aad9f91702f0ef04a543867ff0661ec095dbb2e2"
 //   Api::ChatKey(7, "a1b2", false);  // "tourney-a1b2"
-//   Api::RosterChatKey(roster);      // from its tournamentId, id and isRegistered
 #pragma once
 
 #include <cstdint>
 #include <string>
 #include <string_view>
 
-#include "joust/model/api/roster.h"
-
 namespace Api {
 
 /// The chat key of the roster `rosterId` of tournament `tournamentId`;
 /// registered rosters are keyed by digest, pending ones by their id. The
-/// digest is computed without heap use.
+/// digest is computed without heap use, and recent ones are remembered.
+/// Safe from any thread.
 std::string ChatKey(int64_t tournamentId, std::string_view rosterId, bool isRegistered);
-
-/// ChatKey of the roster's tournament, id and registration.
-std::string RosterChatKey(const Roster& roster);
 
 }  // namespace Api

@@ -1,18 +1,16 @@
-// host_records.h: the building blocks of a value's host form: how many item
-// and member records a value needs, a cursor that hands out slices of two
-// arrays sized by that count, and setters for each tag.
+// host_records.h: the building blocks of a value's host form: a cursor that
+// hands out the item and member records of each container, the arrays it
+// takes them from, and setters for each tag.
 //
-// A host form is written in two passes: the first counts records
-// (CountHostRecords, or the native walk of native_host_tree.h), the second
-// takes each container's slice from the cursor and fills it. Both passes
-// must walk the same value, or the cursor runs past its arrays.
+// A host form is written in one pass: each container takes its slice when it
+// is written. Small forms fit in arrays held inline; larger ones go on into
+// blocks added as those run out (each at least twice the one before), so
+// nothing is counted beforehand and a slice is never moved once taken.
 //
 // Not for: converting host values into BindingProperty (host_value.h).
 //
-//   HostRecordCounts counts;
-//   CountHostRecords(value, counts);
 //   HostRecordArrays arrays;
-//   HostRecordCursor cursor = arrays.Allocate(counts);
+//   HostRecordCursor cursor(arrays);
 //   HostValue root;
 //   WriteHostRecords(value, root, cursor);   // texts point into `value`
 #pragma once
@@ -28,53 +26,75 @@
 namespace kiv {
 
 class EnumDescription;
+class HostRecordCursor;
 
-/// The item and member records a host form needs besides its root.
-struct HostRecordCounts {
-  size_t items = 0;
-  size_t members = 0;
-};
-
-/// Hands out consecutive slices of the item and member arrays.
-struct HostRecordCursor {
-  HostValue* nextItem = nullptr;
-  HostMember* nextMember = nullptr;
-
-  /// The next `count` items; null for none.
-  HostValue* TakeItems(size_t count) {
-    if (count == 0) return nullptr;
-    HostValue* taken = nextItem;
-    nextItem += count;
-    return taken;
-  }
-  /// The next `count` members; null for none.
-  HostMember* TakeMembers(size_t count) {
-    if (count == 0) return nullptr;
-    HostMember* taken = nextMember;
-    nextMember += count;
-    return taken;
-  }
-};
-
-/// Owns the two arrays a cursor fills. Small forms (most events and single
-/// records) fit in arrays held inline, so they take no allocation at all.
-/// Not copyable or movable: the cursor points into the object.
+/// Owns the records a cursor hands out. Not copyable or movable: the records
+/// and the cursor point into the object.
 class HostRecordArrays {
  public:
   HostRecordArrays() = default;
   HostRecordArrays(const HostRecordArrays&) = delete;
   HostRecordArrays& operator=(const HostRecordArrays&) = delete;
-
-  /// Provides exactly `counts` records and returns a cursor at their start.
-  /// Call once.
-  HostRecordCursor Allocate(HostRecordCounts counts);
+  ~HostRecordArrays();
 
  private:
+  friend class HostRecordCursor;
   static constexpr size_t kInlineItems = 16;
   static constexpr size_t kInlineMembers = 64;
+
+  /// A new block of at least `count` records of `bytesEach` bytes, at least
+  /// twice `lastCount`; `lastCount` becomes its size.
+  std::byte* AddBlock(size_t count, size_t bytesEach, size_t& lastCount);
+
   HostValue inlineItems_[kInlineItems];
   HostMember inlineMembers_[kInlineMembers];
-  std::unique_ptr<std::byte[]> block_;  ///< Members, then items, when either is too many.
+  std::unique_ptr<std::byte[]> lastBlock_;  ///< Each block begins with its predecessor.
+  size_t lastItemBlock_ = kInlineItems;
+  size_t lastMemberBlock_ = kInlineMembers;
+};
+
+/// Hands out consecutive slices of records from `arrays`, growing them as
+/// needed. Records are handed out unwritten.
+class HostRecordCursor {
+ public:
+  explicit HostRecordCursor(HostRecordArrays& arrays)
+      : arrays_(&arrays),
+        nextItem_(arrays.inlineItems_),
+        itemsEnd_(arrays.inlineItems_ + HostRecordArrays::kInlineItems),
+        nextMember_(arrays.inlineMembers_),
+        membersEnd_(arrays.inlineMembers_ + HostRecordArrays::kInlineMembers) {}
+
+  /// The next `count` items, contiguous; null for none.
+  HostValue* TakeItems(size_t count) {
+    if (count == 0) return nullptr;
+    if (count > static_cast<size_t>(itemsEnd_ - nextItem_)) {
+      nextItem_ = std::launder(reinterpret_cast<HostValue*>(
+          arrays_->AddBlock(count, sizeof(HostValue), arrays_->lastItemBlock_)));
+      itemsEnd_ = nextItem_ + arrays_->lastItemBlock_;
+    }
+    HostValue* taken = nextItem_;
+    nextItem_ += count;
+    return taken;
+  }
+  /// The next `count` members, contiguous; null for none.
+  HostMember* TakeMembers(size_t count) {
+    if (count == 0) return nullptr;
+    if (count > static_cast<size_t>(membersEnd_ - nextMember_)) {
+      nextMember_ = std::launder(reinterpret_cast<HostMember*>(
+          arrays_->AddBlock(count, sizeof(HostMember), arrays_->lastMemberBlock_)));
+      membersEnd_ = nextMember_ + arrays_->lastMemberBlock_;
+    }
+    HostMember* taken = nextMember_;
+    nextMember_ += count;
+    return taken;
+  }
+
+ private:
+  HostRecordArrays* arrays_;
+  HostValue* nextItem_;
+  HostValue* itemsEnd_;
+  HostMember* nextMember_;
+  HostMember* membersEnd_;
 };
 
 inline void SetHostBool(HostValue& target, bool value) {
@@ -119,8 +139,6 @@ inline void SetHostStructure(HostValue& target, HostMember* members, size_t coun
 /// its number when the number has no name (or the type is unknown).
 void SetHostEnum(HostValue& target, const EnumDescription* type, int32_t number);
 
-/// Adds the records `value` needs (not counting its root) to `counts`.
-void CountHostRecords(const BindingProperty& value, HostRecordCounts& counts);
 /// Writes `value` into `root`, taking its records from `cursor`. Texts,
 /// names and bytes point into `value`, which must outlive the records.
 void WriteHostRecords(const BindingProperty& value, HostValue& root, HostRecordCursor& cursor);

@@ -1,5 +1,7 @@
 #include "sdk/value/native/host_value.h"
 
+#include <algorithm>
+#include <cstddef>
 #include <cstring>
 #include <unordered_map>
 #include <utility>
@@ -105,23 +107,6 @@ BindingProperty HostValueToProperty(const HostValue& value, std::string_view nam
   return root;
 }
 
-void CountHostRecords(const BindingProperty& value, HostRecordCounts& counts) {
-  std::vector<const BindingProperty*> walk{&value};
-  while (!walk.empty()) {
-    const BindingProperty* node = walk.back();
-    walk.pop_back();
-    counts.items += node->Elements().size();
-    counts.members += node->Members().size();
-    for (const BindingProperty& element : node->Elements()) {
-      if (element.IsCollection() || element.IsStructure()) walk.push_back(&element);
-    }
-    for (const BindingMember& member : node->Members()) {
-      const BindingProperty& child = member.Value();
-      if (child.IsCollection() || child.IsStructure()) walk.push_back(&child);
-    }
-  }
-}
-
 void WriteHostRecords(const BindingProperty& value, HostValue& root, HostRecordCursor& cursor) {
   struct Step {
     const BindingProperty* source;
@@ -185,40 +170,49 @@ void WriteHostRecords(const BindingProperty& value, HostValue& root, HostRecordC
 }
 
 void SetHostEnum(HostValue& target, const EnumDescription* type, int32_t number) {
-  const char* registered = type ? type->NameOf(number) : nullptr;
+  const std::string* registered = type ? type->FindName(number) : nullptr;
   if (registered) {
     // The enum's description lives for the process.
-    SetHostText(target, registered, std::strlen(registered));
+    SetHostText(target, registered->c_str(), registered->size());
   } else {
     SetHostSigned(target, number);
   }
 }
 
-HostRecordCursor HostRecordArrays::Allocate(HostRecordCounts counts) {
-  HostRecordCursor cursor{inlineItems_, inlineMembers_};
-  if (counts.items <= kInlineItems && counts.members <= kInlineMembers) return cursor;
-  // One block for the arrays that do not fit inline, members first for their
-  // pointer alignment. Every record is written by the second pass, so none is
-  // zeroed first.
-  static_assert(alignof(HostMember) <= __STDCPP_DEFAULT_NEW_ALIGNMENT__);
+namespace {
+
+// What each block begins with: the block added before it.
+struct BlockHeader {
+  std::unique_ptr<std::byte[]> previous;
+};
+constexpr size_t kHeaderBytes = (sizeof(BlockHeader) + alignof(std::max_align_t) - 1) /
+                                alignof(std::max_align_t) * alignof(std::max_align_t);
+
+}  // namespace
+
+std::byte* HostRecordArrays::AddBlock(size_t count, size_t bytesEach, size_t& lastCount) {
+  static_assert(alignof(HostMember) <= alignof(std::max_align_t));
   static_assert(alignof(HostValue) == 1, "HostValue is packed");
-  const size_t memberBytes =
-      counts.members > kInlineMembers ? counts.members * sizeof(HostMember) : 0;
-  const size_t itemBytes = counts.items > kInlineItems ? counts.items * sizeof(HostValue) : 0;
-  block_ = std::make_unique_for_overwrite<std::byte[]>(memberBytes + itemBytes);
-  if (memberBytes != 0) {
-    cursor.nextMember = std::launder(reinterpret_cast<HostMember*>(block_.get()));
+  lastCount = std::max(count, 2 * lastCount);
+  // Records are written as they are handed out, so none is zeroed here.
+  auto block = std::make_unique_for_overwrite<std::byte[]>(kHeaderBytes + lastCount * bytesEach);
+  ::new (block.get()) BlockHeader{std::move(lastBlock_)};
+  lastBlock_ = std::move(block);
+  return lastBlock_.get() + kHeaderBytes;
+}
+
+HostRecordArrays::~HostRecordArrays() {
+  // Iterative, so a form of many blocks never recurses.
+  while (lastBlock_) {
+    auto* header = std::launder(reinterpret_cast<BlockHeader*>(lastBlock_.get()));
+    std::unique_ptr<std::byte[]> previous = std::move(header->previous);
+    header->~BlockHeader();
+    lastBlock_ = std::move(previous);
   }
-  if (itemBytes != 0) {
-    cursor.nextItem = std::launder(reinterpret_cast<HostValue*>(block_.get() + memberBytes));
-  }
-  return cursor;
 }
 
 HostValueTree::HostValueTree(BindingProperty value) : source_(std::move(value)) {
-  HostRecordCounts counts;
-  CountHostRecords(source_, counts);
-  HostRecordCursor cursor = arrays_.Allocate(counts);
+  HostRecordCursor cursor(arrays_);
   WriteHostRecords(source_, root_, cursor);
 }
 

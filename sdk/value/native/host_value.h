@@ -42,9 +42,9 @@ BindingProperty HostValueToProperty(const HostValue& value, std::string_view nam
 /// The host form of a value. The tree keeps the value (moved in, or copied
 /// when given an lvalue): texts, member names and bytes point straight into
 /// its interned strings and blobs, and enum names into their process-wide
-/// descriptions; all item and member records sit in two arrays sized by a
-/// first pass. Root() stays valid, unchanged, until the tree is destroyed.
-/// Not copyable or movable, because Root() points into the tree itself.
+/// descriptions; item and member records are written in one pass into
+/// arrays held inline, then blocks added as needed. Root() stays valid, unchanged, until the tree
+/// is destroyed. Not copyable or movable, because Root() points into the tree itself.
 class HostValueTree {
  public:
   explicit HostValueTree(BindingProperty value);

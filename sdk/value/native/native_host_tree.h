@@ -118,10 +118,6 @@ size_t MemberCount(const T& record) {
   return count;
 }
 
-template <typename T>
-constexpr bool kHoldsContainers = !std::is_arithmetic_v<T> && !std::is_enum_v<T> &&
-                                  !std::same_as<T, std::string> && !NativeBlob<T>;
-
 /// Whether a map's iteration order is the byte order of its keys.
 template <typename T>
 constexpr bool kIteratesInKeyOrder = false;
@@ -129,34 +125,6 @@ template <typename V, typename A>
 constexpr bool kIteratesInKeyOrder<std::map<std::string, V, std::less<std::string>, A>> = true;
 template <typename V, typename A>
 constexpr bool kIteratesInKeyOrder<std::map<std::string, V, std::less<>, A>> = true;
-
-/// Adds the records the host form of `native` needs, besides its own.
-template <typename T>
-void CountNative(const T& native, HostRecordCounts& counts) {
-  if constexpr (std::same_as<T, BindingProperty>) {
-    CountHostRecords(native, counts);
-  } else if constexpr (NativeOptional<T>) {
-    if (native) CountNative(*native, counts);
-  } else if constexpr (NativeVector<T>) {
-    counts.items += native.size();
-    if constexpr (kHoldsContainers<VectorElement<T>>) {
-      for (const auto& element : native) CountNative(element, counts);
-    }
-  } else if constexpr (NativeStringMap<T>) {
-    counts.members += native.size();
-    if constexpr (kHoldsContainers<MapElement<T>>) {
-      for (const auto& entry : native) CountNative(entry.second, counts);
-    }
-  } else if constexpr (DescribedRecord<T>) {
-    std::apply(
-        [&](const auto&... field) {
-          ((IsWritten(native, field) ? (++counts.members, CountNative(native.*field.member, counts))
-                                     : void()),
-           ...);
-        },
-        kRecord<T>.fields);
-  }
-}
 
 /// Writes the host form of `native` into `target`, its containers' records
 /// taken from `cursor`.
@@ -234,9 +202,7 @@ class NativeHostTree {
  public:
   template <typename T>
   explicit NativeHostTree(const T& native) {
-    HostRecordCounts counts;
-    native_host_internal::CountNative(native, counts);
-    HostRecordCursor cursor = arrays_.Allocate(counts);
+    HostRecordCursor cursor(arrays_);
     native_host_internal::WriteNative(native, root_, cursor);
   }
   NativeHostTree(const NativeHostTree&) = delete;
