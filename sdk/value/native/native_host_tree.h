@@ -126,6 +126,32 @@ constexpr bool kIteratesInKeyOrder<std::map<std::string, V, std::less<std::strin
 template <typename V, typename A>
 constexpr bool kIteratesInKeyOrder<std::map<std::string, V, std::less<>, A>> = true;
 
+/// Whether every name of enum T ends with a NUL where it lies (a string
+/// literal), so the host may read it as text in place.
+template <typename T>
+constexpr bool kEnumNamesTerminated = [] {
+  for (const EnumEntry& entry : kEnum<T>.values) {
+    if (entry.name.data()[entry.name.size()] != '\0') return false;
+  }
+  return true;
+}();
+
+/// An enum as its first registered name (pointing into the descriptor's
+/// literal), or as its number when it has none; what SetHostEnum gives,
+/// without the process-wide description's lookup.
+template <typename T>
+void WriteEnum(T native, HostValue& target) {
+  static_assert(kEnumNamesTerminated<T>, "enum names must be string literals");
+  const auto number = static_cast<int32_t>(native);
+  for (const EnumEntry& entry : kEnum<T>.values) {
+    if (entry.number == number) {
+      SetHostText(target, entry.name.data(), entry.name.size());
+      return;
+    }
+  }
+  SetHostSigned(target, number);
+}
+
 /// Writes the host form of `native` into `target`, its containers' records
 /// taken from `cursor`.
 template <typename T>
@@ -177,7 +203,7 @@ void WriteNative(const T& native, HostValue& target, HostRecordCursor& cursor) {
       }
     }
   } else if constexpr (DescribedEnum<T>) {
-    SetHostEnum(target, &EnumDescriptionOf<T>(), static_cast<int32_t>(native));
+    WriteEnum(native, target);
   } else if constexpr (DescribedRecord<T>) {
     const size_t count = MemberCount(native);
     HostMember* members = cursor.TakeMembers(count);
