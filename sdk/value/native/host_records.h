@@ -59,42 +59,41 @@ class HostRecordCursor {
  public:
   explicit HostRecordCursor(HostRecordArrays& arrays)
       : arrays_(&arrays),
-        nextItem_(arrays.inlineItems_),
-        itemsEnd_(arrays.inlineItems_ + HostRecordArrays::kInlineItems),
-        nextMember_(arrays.inlineMembers_),
-        membersEnd_(arrays.inlineMembers_ + HostRecordArrays::kInlineMembers) {}
+        items_{arrays.inlineItems_, arrays.inlineItems_ + HostRecordArrays::kInlineItems,
+               &arrays.lastItemBlock_},
+        members_{arrays.inlineMembers_, arrays.inlineMembers_ + HostRecordArrays::kInlineMembers,
+                 &arrays.lastMemberBlock_} {}
 
   /// The next `count` items, contiguous; null for none.
-  HostValue* TakeItems(size_t count) {
-    if (count == 0) return nullptr;
-    if (count > static_cast<size_t>(itemsEnd_ - nextItem_)) {
-      nextItem_ = std::launder(reinterpret_cast<HostValue*>(
-          arrays_->AddBlock(count, sizeof(HostValue), arrays_->lastItemBlock_)));
-      itemsEnd_ = nextItem_ + arrays_->lastItemBlock_;
-    }
-    HostValue* taken = nextItem_;
-    nextItem_ += count;
-    return taken;
-  }
+  HostValue* TakeItems(size_t count) { return Take(items_, count); }
   /// The next `count` members, contiguous; null for none.
-  HostMember* TakeMembers(size_t count) {
+  HostMember* TakeMembers(size_t count) { return Take(members_, count); }
+
+ private:
+  /// What is left of the current array of one kind of record.
+  template <typename Record>
+  struct Run {
+    Record* next;
+    Record* end;
+    size_t* lastBlock;  ///< The size of the latest block of this kind.
+  };
+
+  template <typename Record>
+  Record* Take(Run<Record>& run, size_t count) {
     if (count == 0) return nullptr;
-    if (count > static_cast<size_t>(membersEnd_ - nextMember_)) {
-      nextMember_ = std::launder(reinterpret_cast<HostMember*>(
-          arrays_->AddBlock(count, sizeof(HostMember), arrays_->lastMemberBlock_)));
-      membersEnd_ = nextMember_ + arrays_->lastMemberBlock_;
+    if (count > static_cast<size_t>(run.end - run.next)) {
+      run.next = std::launder(
+          reinterpret_cast<Record*>(arrays_->AddBlock(count, sizeof(Record), *run.lastBlock)));
+      run.end = run.next + *run.lastBlock;
     }
-    HostMember* taken = nextMember_;
-    nextMember_ += count;
+    Record* taken = run.next;
+    run.next += count;
     return taken;
   }
 
- private:
   HostRecordArrays* arrays_;
-  HostValue* nextItem_;
-  HostValue* itemsEnd_;
-  HostMember* nextMember_;
-  HostMember* membersEnd_;
+  Run<HostValue> items_;
+  Run<HostMember> members_;
 };
 
 inline void SetHostBool(HostValue& target, bool value) {
