@@ -71,8 +71,9 @@ class ResponseBody {
   std::unique_ptr<HeldRecord> held_;
 };
 
-/// The plugin's records the host still reads; one list per loaded plugin.
-/// Safe to use from any thread.
+/// The plugin's records the host still reads; one list per loaded plugin,
+/// made with std::make_shared (kept records share it). Safe to use from any
+/// thread.
 class HeldRecords : public std::enable_shared_from_this<HeldRecords> {
  public:
   /// A body reading `held->record.body` in place until the body goes, when
