@@ -51,6 +51,8 @@ struct HeldRecord {
   std::optional<OwnedHostValue> copy_;
 };
 
+/// The body of an answer: the host's own copy, or a kept record read where
+/// the plugin put it. Move-only; a kept record is released when it goes.
 class ResponseBody {
  public:
   /// The empty value (tag 0).
