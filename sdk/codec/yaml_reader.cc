@@ -111,7 +111,10 @@ class YamlReader {
     const std::string_view text = ScalarText(event);
     const char* tag = Text(event.data.scalar.tag);
     Anchor* anchor = nullptr;
-    if (!RecordAnchor(event, event.data.scalar.anchor, anchor)) return false;
+    if (event.data.scalar.anchor != nullptr &&
+        !RecordAnchor(event, event.data.scalar.anchor, anchor)) {
+      return false;
+    }
     if (builder_.ExpectsKey()) {
       if (tag != nullptr && std::string_view(tag) != "tag:yaml.org,2002:str") {
         return FailAt(kInvalidKey, event);
@@ -122,10 +125,10 @@ class YamlReader {
     }
     const bool quoted = event.data.scalar.style == YAML_SINGLE_QUOTED_SCALAR_STYLE ||
                         event.data.scalar.style == YAML_DOUBLE_QUOTED_SCALAR_STYLE;
-    const YamlScalar scalar = TypeYamlScalar(tag, text, quoted);
+    const YamlScalar scalar = TypeYamlScalar(tag, text, quoted, error_);
     switch (scalar.kind) {
       case YamlScalar::Kind::kError:
-        return Fail(scalar.error);
+        return false;
       case YamlScalar::Kind::kEmpty:
         builder_.Null();
         break;
@@ -198,7 +201,7 @@ class YamlReader {
                     event);
     }
     Anchor* anchor = nullptr;
-    if (!RecordAnchor(event, anchorName, anchor)) return false;
+    if (anchorName != nullptr && !RecordAnchor(event, anchorName, anchor)) return false;
     const bool begun = isMap ? builder_.BeginMap() : builder_.BeginList();
     if (!begun) return FailAt(kTooDeep, event);
     openAnchors_.push_back(
@@ -223,9 +226,10 @@ class YamlReader {
     return true;
   }
 
-  /// Records `name` (when not null) as an open anchor; a repeated name fails.
-  bool RecordAnchor(const yaml_event_t& event, const yaml_char_t* name, Anchor*& anchor) {
-    if (name == nullptr) return true;
+  /// Records `name` as an open anchor; a repeated name fails. Out of line:
+  /// few nodes have anchors.
+  [[gnu::noinline]] bool RecordAnchor(const yaml_event_t& event, const yaml_char_t* name,
+                                      Anchor*& anchor) {
     const auto [entry, added] = anchors_.try_emplace(Text(name));
     if (!added) {
       return FailAt("Duplicate occurrence of anchor \"%1\". At line: %2 col: %3", event,

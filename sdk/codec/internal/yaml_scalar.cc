@@ -5,6 +5,8 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <optional>
+#include <span>
 
 #include "sdk/value/binding_property.h"
 #include "sdk/value/format_message.h"
@@ -18,30 +20,36 @@ constexpr std::string_view kIntTag = "tag:yaml.org,2002:int";
 constexpr std::string_view kFloatTag = "tag:yaml.org,2002:float";
 constexpr std::string_view kBoolTag = "tag:yaml.org,2002:bool";
 
-bool IsTrueSpelling(std::string_view text) {
-  for (const char* spelling :
-       {"true", "True", "TRUE", "y", "Y", "yes", "Yes", "YES", "on", "On", "ON"}) {
+// The bool spellings, checked by length first: most plain scalars are not
+// bools, and a comparison of views of known length is a size check.
+constexpr std::string_view kTrueSpellings[] = {"true", "True", "TRUE", "y",  "Y", "yes",
+                                               "Yes",  "YES",  "on",   "On", "ON"};
+constexpr std::string_view kFalseSpellings[] = {"false", "False", "FALSE", "n",   "N",  "no",
+                                                "No",    "NO",    "off",   "Off", "OFF"};
+
+bool IsOneOf(std::string_view text, std::span<const std::string_view> spellings) {
+  for (const std::string_view spelling : spellings) {
     if (text == spelling) return true;
   }
   return false;
 }
 
-bool IsFalseSpelling(std::string_view text) {
-  for (const char* spelling :
-       {"false", "False", "FALSE", "n", "N", "no", "No", "NO", "off", "Off", "OFF"}) {
-    if (text == spelling) return true;
-  }
-  return false;
+/// The value a bool spelling stands for; nothing for any other text.
+std::optional<bool> BoolSpelling(std::string_view text) {
+  if (text.size() > 5) return std::nullopt;
+  if (IsOneOf(text, kTrueSpellings)) return true;
+  if (IsOneOf(text, kFalseSpellings)) return false;
+  return std::nullopt;
 }
 
 bool IsNullSpelling(std::string_view text) {
   return text.empty() || text == "~" || text == "null" || text == "Null" || text == "NULL";
 }
 
-YamlScalar Error(std::string message) {
+YamlScalar Error(std::string message, std::string& error) {
+  error = std::move(message);
   YamlScalar scalar;
   scalar.kind = YamlScalar::Kind::kError;
-  scalar.error = std::move(message);
   return scalar;
 }
 
@@ -49,7 +57,7 @@ YamlScalar Error(std::string message) {
 // the name 'yaml'.
 constexpr std::string_view kYamlName = "yaml";
 
-YamlScalar TaggedInteger(std::string_view text) {
+YamlScalar TaggedInteger(std::string_view text, std::string& error) {
   YamlScalar scalar;
   ConversionStatus status;
   // A leading "-" reads as signed; anything else as unsigned, where a "-"
@@ -61,41 +69,87 @@ YamlScalar TaggedInteger(std::string_view text) {
     scalar.unsignedNumber = ParseUnsignedText(text, kYamlName, "uint64_t", status);
     scalar.kind = YamlScalar::Kind::kUnsigned;
   }
-  return status.IsValid() ? scalar : Error(std::string(status.Error()));
+  return status.IsValid() ? scalar : Error(std::string(status.Error()), error);
 }
 
-YamlScalar TaggedFloat(std::string_view text) {
+YamlScalar TaggedFloat(std::string_view text, std::string& error) {
   YamlScalar scalar;
   ConversionStatus status;
   // "inf" and "nan" are floats like any other: only overflow is out of range.
   scalar.floatNumber =
       ParseDoubleText(text, kYamlName, "double", status, std::numeric_limits<double>::infinity());
   scalar.kind = YamlScalar::Kind::kFloat;
-  return status.IsValid() ? scalar : Error(std::string(status.Error()));
+  return status.IsValid() ? scalar : Error(std::string(status.Error()), error);
+}
+
+/// Integral values become integers when they fit; the others stay floats.
+void TypeNumber(double number, YamlScalar& scalar) {
+  if (std::trunc(number) == number) {
+    if (number >= 0 && number < 18446744073709551616.0) {
+      scalar.kind = YamlScalar::Kind::kUnsigned;
+      scalar.unsignedNumber = static_cast<uint64_t>(number);
+      return;
+    }
+    if (number < 0 && number >= -9223372036854775808.0) {
+      scalar.kind = YamlScalar::Kind::kSigned;
+      scalar.signedNumber = static_cast<int64_t>(number);
+      return;
+    }
+  }
+  scalar.kind = YamlScalar::Kind::kFloat;
+  scalar.floatNumber = number;
+}
+
+constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+/// Texts of an optional "-", 1 to 19 digits and at most one ".", typed
+/// without strtod and to the same result: an integer below 2^53 is exact, a
+/// larger one is rounded to a double as strtod rounds it, and a fraction of
+/// up to 15 significant digits is one correctly rounded division of two
+/// exact doubles. False for any other text.
+bool DecimalNumber(std::string_view text, YamlScalar& scalar) {
+  const bool negative = text.starts_with('-');
+  const std::string_view body = negative ? text.substr(1) : text;
+  const char* at = body.data();
+  const char* const end = at + body.size();
+  // Wraps past 19 digits, where the text is refused anyway.
+  uint64_t mantissa = 0;
+  const auto readDigits = [&] {
+    const char* const start = at;
+    for (unsigned digit; at != end && (digit = static_cast<unsigned char>(*at) - '0') < 10; ++at) {
+      mantissa = mantissa * 10 + digit;
+    }
+    return static_cast<size_t>(at - start);
+  };
+  size_t digits = readDigits();
+  const bool point = at != end && *at == '.';
+  size_t fractionDigits = 0;
+  if (point) {
+    ++at;
+    fractionDigits = readDigits();
+    digits += fractionDigits;
+  }
+  if (at != end || digits == 0 || digits > 19) return false;
+  if (!point && mantissa < (uint64_t{1} << 53)) {
+    if (negative && mantissa != 0) {
+      scalar.kind = YamlScalar::Kind::kSigned;
+      scalar.signedNumber = -static_cast<int64_t>(mantissa);
+    } else {
+      scalar.kind = YamlScalar::Kind::kUnsigned;
+      scalar.unsignedNumber = mantissa;
+    }
+    return true;
+  }
+  if (point && digits > 15) return false;
+  const double magnitude = static_cast<double>(mantissa) / kPowersOfTen[fractionDigits];
+  TypeNumber(negative ? -magnitude : magnitude, scalar);
+  return true;
 }
 
 /// Plain text that strtod reads completely, as a number; false otherwise.
 bool PlainNumber(std::string_view text, YamlScalar& scalar) {
-  // Fast path: up to 15 decimal digits are exact in a double.
-  const bool negative = text.starts_with('-');
-  const std::string_view digits = negative ? text.substr(1) : text;
-  if (!digits.empty() && digits.size() <= 15) {
-    uint64_t number = 0;
-    size_t i = 0;
-    for (; i < digits.size() && digits[i] >= '0' && digits[i] <= '9'; ++i) {
-      number = number * 10 + static_cast<uint64_t>(digits[i] - '0');
-    }
-    if (i == digits.size()) {
-      if (negative && number != 0) {
-        scalar.kind = YamlScalar::Kind::kSigned;
-        scalar.signedNumber = -static_cast<int64_t>(number);
-      } else {
-        scalar.kind = YamlScalar::Kind::kUnsigned;
-        scalar.unsignedNumber = number;
-      }
-      return true;
-    }
-  }
+  if (DecimalNumber(text, scalar)) return true;
   // Only texts that can start a number reach strtod.
   const unsigned char c = static_cast<unsigned char>(text[0]);
   const bool mayStartNumber = (c >= '0' && c <= '9') || c == '.' || c == '+' || c == '-' ||
@@ -104,44 +158,30 @@ bool PlainNumber(std::string_view text, YamlScalar& scalar) {
   char* end = nullptr;
   const double number = std::strtod(text.data(), &end);
   if (end != text.data() + text.size() || number == HUGE_VAL) return false;
-  // Integral values become integers when they fit; the others stay floats.
-  if (std::trunc(number) == number) {
-    if (number >= 0 && number < 18446744073709551616.0) {
-      scalar.kind = YamlScalar::Kind::kUnsigned;
-      scalar.unsignedNumber = static_cast<uint64_t>(number);
-      return true;
-    }
-    if (number < 0 && number >= -9223372036854775808.0) {
-      scalar.kind = YamlScalar::Kind::kSigned;
-      scalar.signedNumber = static_cast<int64_t>(number);
-      return true;
-    }
-  }
-  scalar.kind = YamlScalar::Kind::kFloat;
-  scalar.floatNumber = number;
+  TypeNumber(number, scalar);
   return true;
 }
 
 }  // namespace
 
-YamlScalar TypeYamlScalar(const char* tag, std::string_view text, bool quoted) {
+YamlScalar TypeYamlScalar(const char* tag, std::string_view text, bool quoted, std::string& error) {
   YamlScalar scalar;
   if (tag != nullptr) {
     const std::string_view name(tag);
     if (name == kStrTag) {
       scalar.kind = YamlScalar::Kind::kString;
     } else if (name == kIntTag) {
-      return TaggedInteger(text);
+      return TaggedInteger(text, error);
     } else if (name == kFloatTag) {
-      return TaggedFloat(text);
+      return TaggedFloat(text, error);
     } else if (name == kBoolTag) {
       // Any other text leaves the value empty, without a message.
-      if (IsTrueSpelling(text) || IsFalseSpelling(text)) {
+      if (const std::optional<bool> spelled = BoolSpelling(text)) {
         scalar.kind = YamlScalar::Kind::kBool;
-        scalar.boolean = IsTrueSpelling(text);
+        scalar.boolean = *spelled;
       }
     } else {
-      return Error(FormatMessage("Unsupported YAML tag '%1'.", name));
+      return Error(FormatMessage("Unsupported YAML tag '%1'.", name), error);
     }
     return scalar;
   }
@@ -151,9 +191,9 @@ YamlScalar TypeYamlScalar(const char* tag, std::string_view text, bool quoted) {
   }
   if (IsNullSpelling(text)) return scalar;
   if (PlainNumber(text, scalar)) return scalar;
-  if (IsTrueSpelling(text) || IsFalseSpelling(text)) {
+  if (const std::optional<bool> spelled = BoolSpelling(text)) {
     scalar.kind = YamlScalar::Kind::kBool;
-    scalar.boolean = IsTrueSpelling(text);
+    scalar.boolean = *spelled;
     return scalar;
   }
   scalar.kind = YamlScalar::Kind::kString;

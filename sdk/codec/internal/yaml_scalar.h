@@ -9,7 +9,8 @@
 // Not for: keys (their text is taken as written) or anything outside the
 // YAML reader.
 //
-//   YamlScalar scalar = TypeYamlScalar(nullptr, "1e3", /*quoted=*/false);
+//   std::string error;
+//   YamlScalar scalar = TypeYamlScalar(nullptr, "1e3", /*quoted=*/false, error);
 //   scalar.kind;      // YamlScalar::Kind::kUnsigned
 //   scalar.unsignedNumber;  // 1000
 #pragma once
@@ -27,12 +28,11 @@ struct YamlScalar {
   int64_t signedNumber = 0;
   uint64_t unsignedNumber = 0;
   double floatNumber = 0;
-  /// The message when kind is kError.
-  std::string error;
 };
 
 /// Types `text` (NUL-terminated at text.size()). `tag` is null when the
-/// scalar has none; `quoted` for the single- and double-quoted styles.
-YamlScalar TypeYamlScalar(const char* tag, std::string_view text, bool quoted);
+/// scalar has none; `quoted` for the single- and double-quoted styles. For
+/// kind kError the message is in `error`, which is left alone otherwise.
+YamlScalar TypeYamlScalar(const char* tag, std::string_view text, bool quoted, std::string& error);
 
 }  // namespace kiv::codec_internal

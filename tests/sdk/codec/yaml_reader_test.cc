@@ -4,7 +4,9 @@
 
 #include <cmath>
 #include <limits>
+#include <random>
 #include <string>
+#include <vector>
 
 #include "sdk/codec/value_builder.h"
 
@@ -39,6 +41,48 @@ TEST(YamlReader, TypesUntaggedScalars) {
     const BindingProperty value = ReadYaml(c.text);
     ASSERT_TRUE(value.IsValid()) << c.text << ": " << value.Error();
     EXPECT_EQ(value.Member("a"), c.expected) << c.text;
+  }
+}
+
+// Plain decimals must type exactly as strtod reads them: integral values that
+// fit become integers, the rest doubles. Long mantissas, fractions and
+// negative zero are where a reader that skips strtod would round differently.
+TEST(YamlReader, PlainDecimalsTypeAsStrtodReadsThem) {
+  std::mt19937_64 random(7);
+  std::vector<std::string> texts = {"-0",
+                                    "-0.0",
+                                    "0.",
+                                    ".5",
+                                    "-.5",
+                                    "007",
+                                    "18446744073709551615",
+                                    "9999999999999999999",
+                                    "-9223372036854775808",
+                                    "0.1"};
+  while (texts.size() < 4000) {
+    std::string text = random() % 3 == 0 ? "-" : "";
+    const size_t digits = 1 + random() % 20;
+    const size_t point = random() % (digits + 4);  // past the end: no point
+    for (size_t at = 0; at < digits; ++at) {
+      if (at == point) text += '.';
+      text += static_cast<char>('0' + random() % 10);
+    }
+    texts.push_back(std::move(text));
+  }
+  std::string document;
+  for (const std::string& text : texts) document += "- " + text + "\n";
+  const BindingProperty list = ReadYaml(document);
+  ASSERT_TRUE(list.IsValid()) << list.Error();
+  ASSERT_EQ(list.Size(), texts.size());
+  for (size_t index = 0; index < texts.size(); ++index) {
+    const double number = std::strtod(texts[index].c_str(), nullptr);
+    BindingProperty expected(number);
+    if (std::trunc(number) == number && number >= 0 && number < 18446744073709551616.0) {
+      expected = static_cast<uint64_t>(number);
+    } else if (std::trunc(number) == number && number < 0 && number >= -9223372036854775808.0) {
+      expected = static_cast<int64_t>(number);
+    }
+    EXPECT_EQ(list.Elements()[index], expected) << texts[index];
   }
 }
 
