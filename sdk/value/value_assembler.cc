@@ -275,10 +275,6 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
       }
     }
     memberCount_ = frame.start;
-    if (forgetShapes_ && shapes_) {
-      for (size_t at = 0; at < kShapes; ++at) shapes_[at].count = 0;
-    }
-    forgetShapes_ = false;
     kind = ValueKind::kStructure;
     record = context.NewRecord(StructureRecord{array, size, count});
   } else {
@@ -319,10 +315,11 @@ BindingProperty& ValueAssembler::Place(const InternedString* name) {
 
 void ValueAssembler::MergeInto(BindingProperty& earlier, BindingProperty& later) {
   const ValueKind kind = earlier.kind_;
-  // Replacing or merging a container may release names, whose memory a new
-  // name may then take: the orders remembered by name are forgotten once the
-  // map being closed is done.
-  if (kind == ValueKind::kStructure || kind == ValueKind::kCollection) forgetShapes_ = true;
+  // Replacing or merging a container may release names, whose memory the
+  // next new name may take: the orders remembered by name are forgotten now,
+  // before any name is interned again. (An order being applied stays intact:
+  // only the counts are cleared.)
+  if (kind == ValueKind::kStructure || kind == ValueKind::kCollection) ForgetShapes();
   if (later.replaces_ || kind != later.kind_ ||
       (kind != ValueKind::kStructure && kind != ValueKind::kCollection)) {
     earlier = std::move(later);  // one context: the payloads are exchanged
@@ -353,6 +350,11 @@ void ValueAssembler::MergeInto(BindingProperty& earlier, BindingProperty& later)
     }
   }
   later.ReleasePayload();
+}
+
+void ValueAssembler::ForgetShapes() {
+  if (!shapes_) return;
+  for (size_t at = 0; at < kShapes; ++at) shapes_[at].count = 0;
 }
 
 void ValueAssembler::MarkReplaces(BindingProperty& value) { value.replaces_ = true; }

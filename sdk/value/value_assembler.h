@@ -166,6 +166,8 @@ class ValueAssembler {
   /// whether a name repeats. Valid until the next map closes.
   const uint32_t* OrderMembers(uint32_t start, uint32_t count, bool& repeats);
   void MergeInto(BindingProperty& earlier, BindingProperty& later);
+  /// Drops every remembered order (their names may be freed).
+  void ForgetShapes();
   void ReleasePending() noexcept;
 
   BindingProperty& root_;
@@ -190,8 +192,7 @@ class ValueAssembler {
   static constexpr size_t kShapes = 32;
   std::unique_ptr<Shape[]> shapes_;
   std::vector<uint32_t> largeOrder_;  ///< the order of a map too large to remember
-  bool forgetShapes_ = false;
-  std::vector<NameIndex> indexes_;  ///< by depth
+  std::vector<NameIndex> indexes_;    ///< by depth
   uint64_t nextFrameId_ = 1;
   BindingProperty* closed_ = nullptr;
 };

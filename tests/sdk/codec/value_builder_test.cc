@@ -201,6 +201,38 @@ TEST(ValueBuilder, RepeatedNamesInAnyOrderSelectTheEarlierMember) {
   EXPECT_EQ(root.Member("a").Member("y").GetUnsigned(), 9u);
 }
 
+// A list replacing a map frees the map's names; the next names take their
+// memory. A map whose new names sit where the freed ones sat must still be
+// put in its own name order, not the order remembered for the freed ones.
+TEST(ValueBuilder, NamesInFreedMemoryGetTheirOwnOrder) {
+  BindingProperty root;
+  ValueBuilder builder(root);
+  builder.BeginMap();
+  builder.Key("k");
+  builder.BeginMap();
+  builder.Key("zed");
+  builder.Unsigned(1);
+  builder.Key("foo");
+  builder.Unsigned(2);
+  builder.EndMap();
+  builder.Key("k");
+  builder.BeginList();
+  builder.Unsigned(1);
+  builder.EndList();
+  builder.Key("a longer outer name");
+  builder.BeginMap();
+  builder.Key("aaa");
+  builder.Unsigned(1);
+  builder.Key("bbb");
+  builder.Unsigned(2);
+  builder.EndMap();
+  ASSERT_TRUE(builder.EndMap());
+
+  const BindingProperty& inner = root.Member("a longer outer name");
+  EXPECT_EQ(Names(inner), (std::vector<std::string>{"aaa", "bbb"}));
+  EXPECT_EQ(inner.Member("aaa").GetUnsigned(), 1u);
+}
+
 TEST(ValueBuilder, NestedMergesFollowTheOrderOfEvents) {
   // a.x is a map, then a scalar, then a map again: the last map starts afresh
   // instead of merging into the first.
