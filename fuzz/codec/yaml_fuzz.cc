@@ -1,10 +1,11 @@
-// Any text: ReadYaml either fails with a message or gives a valid value that
-// the JSON writer accepts.
+// Any text: ReadYaml either fails with a message or gives a valid value,
+// its members in name order, that the JSON writer accepts.
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <string_view>
 
+#include "fuzz/codec/tree_order.h"
 #include "sdk/codec/json_writer.h"
 #include "sdk/codec/yaml_reader.h"
 
@@ -15,6 +16,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (value.Error().empty()) std::abort();
     return 0;
   }
+  kiv::fuzz::AbortUnlessInNameOrder(value);
   (void)kiv::WriteJson(value);
   return 0;
 }
