@@ -294,6 +294,9 @@ const BindingProperty& ValueAssembler::Close(bool isMap) {
   BindingProperty* earlier = nullptr;
   if (frames_.Empty()) {
     earlier = &root_;
+    // The document's outermost container: a scalar may yet overwrite the
+    // root and free its names, so nothing remembered outlives it.
+    ForgetShapes();
   } else if (frame.name) {
     earlier = LatestMember(frame.name);
   }

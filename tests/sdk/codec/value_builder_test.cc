@@ -231,6 +231,24 @@ TEST(ValueBuilder, NamesInFreedMemoryGetTheirOwnOrder) {
   const BindingProperty& inner = root.Member("a longer outer name");
   EXPECT_EQ(Names(inner), (std::vector<std::string>{"aaa", "bbb"}));
   EXPECT_EQ(inner.Member("aaa").GetUnsigned(), 1u);
+
+  // The same when a scalar overwrites a root map, and a map follows.
+  BindingProperty replaced;
+  ValueBuilder again(replaced);
+  again.BeginMap();
+  again.Key("zed");
+  again.Unsigned(1);
+  again.Key("foo");
+  again.Unsigned(2);
+  again.EndMap();
+  again.Unsigned(5);
+  again.BeginMap();
+  again.Key("aaa");
+  again.Unsigned(1);
+  again.Key("bbb");
+  again.Unsigned(2);
+  ASSERT_TRUE(again.EndMap());
+  EXPECT_EQ(Names(replaced), (std::vector<std::string>{"aaa", "bbb"}));
 }
 
 TEST(ValueBuilder, NestedMergesFollowTheOrderOfEvents) {
