@@ -7,13 +7,12 @@
 namespace kiv::value_internal {
 namespace {
 
-constinit InternedString kEmptyEntry = {nullptr, 0x811C9DC5u, 0, 0, {'\0'}};
+constinit InternedString kEmptyEntry = {nullptr, 0, 0, {'\0'}};
 
 void FillEntry(InternedString* entry, std::string_view text, uint32_t hash) {
   entry->next = nullptr;
-  entry->hash = hash;
   entry->length = static_cast<uint32_t>(text.size());
-  entry->useCount = 1;
+  entry->usesAndHash = InternedString::kOneUse | (hash & 0xFF);
   std::memcpy(entry->text, text.data(), text.size());
   entry->text[text.size()] = '\0';
 }
@@ -82,18 +81,18 @@ const InternedString* StringTable::Intern(std::string_view text) {
   // Two ways per set: the entry used last first.
   InternedString** recent = &recent_[print.Slot(text.size(), kRecentSlots) & ~size_t{1}];
   if (recent[0] && print.Matches(*recent[0], text.data(), text.size())) {
-    ++recent[0]->useCount;
+    recent[0]->AddUse();
     return recent[0];
   }
   if (recent[1] && print.Matches(*recent[1], text.data(), text.size())) {
     std::swap(recent[0], recent[1]);
-    ++recent[0]->useCount;
+    recent[0]->AddUse();
     return recent[0];
   }
   const uint32_t hash = HashBytes(text);
   InternedString* entry = Find(text, hash, print);
   if (entry) {
-    ++entry->useCount;
+    entry->AddUse();
   } else {
     entry = Insert(text, hash);
   }
@@ -106,7 +105,9 @@ InternedString* StringTable::Find(std::string_view text, uint32_t hash,
                                   const Fingerprint& print) const {
   if (bucketCount_ == 0) return nullptr;
   for (InternedString* entry = buckets_[hash & (bucketCount_ - 1)]; entry; entry = entry->next) {
-    if (entry->hash == hash && print.Matches(*entry, text.data(), text.size())) return entry;
+    if (entry->HashLow() == (hash & 0xFF) && print.Matches(*entry, text.data(), text.size())) {
+      return entry;
+    }
   }
   return nullptr;
 }
@@ -124,14 +125,14 @@ InternedString* StringTable::Insert(std::string_view text, uint32_t hash) {
 }
 
 void StringTable::AddUse(const InternedString* entry) {
-  if (entry != &kEmptyEntry) ++const_cast<InternedString*>(entry)->useCount;
+  if (entry != &kEmptyEntry) const_cast<InternedString*>(entry)->AddUse();
 }
 
 void StringTable::Release(const InternedString* entry) {
   if (entry == &kEmptyEntry) return;
   auto* owned = const_cast<InternedString*>(entry);
-  if (--owned->useCount != 0) return;
-  InternedString** link = &buckets_[owned->hash & (bucketCount_ - 1)];
+  if (!owned->DropUse()) return;
+  InternedString** link = &buckets_[BucketOf(*owned, bucketCount_)];
   while (*link != owned) link = &(*link)->next;
   *link = owned->next;
   --count_;
@@ -142,6 +143,11 @@ void StringTable::Release(const InternedString* entry) {
   arena_.Free(owned, EntryBytes(owned->length));
 }
 
+size_t StringTable::BucketOf(const InternedString& entry, size_t buckets) {
+  const uint32_t hash = buckets <= 256 ? entry.HashLow() : HashBytes(entry.View());
+  return hash & (buckets - 1);
+}
+
 void StringTable::Grow() {
   const size_t newCount = bucketCount_ == 0 ? kInitialBuckets : bucketCount_ * 2;
   auto** fresh = static_cast<InternedString**>(std::calloc(newCount, sizeof(InternedString*)));
@@ -149,7 +155,7 @@ void StringTable::Grow() {
   for (size_t bucket = 0; bucket < bucketCount_; ++bucket) {
     for (InternedString* entry = buckets_[bucket]; entry;) {
       InternedString* next = entry->next;
-      InternedString*& head = fresh[entry->hash & (newCount - 1)];
+      InternedString*& head = fresh[BucketOf(*entry, newCount)];
       entry->next = head;
       head = entry;
       entry = next;

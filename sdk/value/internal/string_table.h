@@ -21,15 +21,34 @@
 
 namespace kiv::value_internal {
 
-/// One entry: NUL-terminated bytes with their hash and use count.
+/// One entry: NUL-terminated bytes with their use count, behind a 16-byte
+/// header (with a whole 32-bit hash it would take 24 bytes, 8 more for every
+/// other text length).
 struct InternedString {
   InternedString* next;  ///< Next entry of the same bucket.
-  uint32_t hash;
   uint32_t length;
-  uint32_t useCount;
+  /// The use count in the high 24 bits; the hash's low byte in the low 8, so
+  /// that tables of up to 256 buckets re-bucket an entry without hashing its
+  /// text again. The count saturates: an entry used 2^24 - 1 times stays
+  /// until its tree goes.
+  uint32_t usesAndHash;
   char text[1];  ///< `length` bytes and a NUL; the entry is allocated to fit.
 
+  static constexpr uint32_t kOneUse = 1u << 8;
+  static constexpr uint32_t kStuck = 0xFFFFFF00u;
+
   std::string_view View() const { return {text, length}; }
+  uint32_t Uses() const { return usesAndHash >> 8; }
+  uint8_t HashLow() const { return static_cast<uint8_t>(usesAndHash); }
+  void AddUse() {
+    if (usesAndHash < kStuck) usesAndHash += kOneUse;
+  }
+  /// Drops one use; true when none is left.
+  bool DropUse() {
+    if (usesAndHash >= kStuck) return false;
+    usesAndHash -= kOneUse;
+    return usesAndHash < kOneUse;
+  }
 };
 
 /// The shared, never counted entry of every null or empty string.
@@ -62,6 +81,8 @@ class StringTable {
  private:
   void Grow();
   InternedString* Find(std::string_view text, uint32_t hash, const Fingerprint& print) const;
+  /// The bucket of `entry` among `buckets` (a power of two).
+  static size_t BucketOf(const InternedString& entry, size_t buckets);
   InternedString* Insert(std::string_view text, uint32_t hash);
   static size_t EntryBytes(size_t length);
 
