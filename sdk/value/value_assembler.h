@@ -115,7 +115,9 @@ class ValueAssembler {
   };
   /// The order of a map closed before, by the positions of its names, for
   /// maps that repeat the same names in the same order. Maps of up to
-  /// kShapeMembers members are remembered.
+  /// kShapeMembers members are remembered. Names are matched by address, so
+  /// every shape is forgotten before a name it holds can be freed (and its
+  /// memory taken by a new name): see ForgetShapes.
   static constexpr uint32_t kShapeMembers = 32;
   struct Shape {
     uint32_t count;  ///< 0: nothing remembered
