@@ -198,15 +198,26 @@ const uint32_t* ValueAssembler::OrderMembers(uint32_t start, uint32_t count, boo
         (reinterpret_cast<uintptr_t>(members[0].name_) ^
          reinterpret_cast<uintptr_t>(members[count - 1].name_) * 0x9E3779B97F4A7C15ull ^ count) *
         0xFF51AFD7ED558CCDull;
-    shape = &shapes_[(hash >> 40) & (kShapes - 1)];
-    if (shape->count == count) {
-      bool same = true;
-      for (uint32_t at = 0; at < count && same; ++at) same = shape->names[at] == members[at].name_;
-      if (same) {
-        repeats = shape->repeats;
-        return shape->order;
+    // A few neighbouring slots are tried: documents hold a handful of shapes,
+    // and with one slot each, two of them sharing it would take turns
+    // evicting each other. A new shape takes a free slot among them, or
+    // the ways in turn.
+    const size_t home = (hash >> 40) & (kShapes - 1);
+    for (size_t way = 0; way < kShapeWays; ++way) {
+      Shape& candidate = shapes_[(home + way) & (kShapes - 1)];
+      if (candidate.count == count) {
+        bool same = true;
+        for (uint32_t at = 0; at < count && same; ++at) {
+          same = candidate.names[at] == members[at].name_;
+        }
+        if (same) {
+          repeats = candidate.repeats;
+          return candidate.order;
+        }
       }
+      if (!shape && candidate.count == 0) shape = &candidate;
     }
+    if (!shape) shape = &shapes_[(home + nextShapeWay_++ % kShapeWays) & (kShapes - 1)];
   }
   SortKey inlineKeys[kInsertionSortLimit];  // Trivial: left uninitialized.
   std::vector<SortKey> heapKeys;

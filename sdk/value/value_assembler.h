@@ -192,6 +192,8 @@ class ValueAssembler {
   /// Remembered orders, by a hash of the member count and the first and last
   /// names; allocated at the first map.
   static constexpr size_t kShapes = 32;
+  static constexpr size_t kShapeWays = 4;  ///< slots a shape may take, from its hash on
+  uint32_t nextShapeWay_ = 0;              ///< the way a new shape replaces next
   std::unique_ptr<Shape[]> shapes_;
   std::vector<uint32_t> largeOrder_;  ///< the order of a map too large to remember
   std::vector<NameIndex> indexes_;    ///< by depth
