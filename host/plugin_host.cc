@@ -243,13 +243,17 @@ HostResponse PluginHost::Answer(const HostRequest& request) {
   return CallEndpoint(*function, request, ++requestIds_, *heldAnswers_);
 }
 
-ResponseSlot PluginHost::QueueRequest(HostRequest request) {
+ResponseSlot PluginHost::QueueRequest(HostRequest request,
+                                      std::function<void(const HostResponse&)> onAnswer) {
   auto slot = std::make_shared<std::optional<HostResponse>>();
   auto shared = std::make_shared<HostRequest>(std::move(request));
   std::string label = "Request: ";
   label += MethodName(shared->method);
   label += " " + shared->url;
-  Enqueue(std::move(label), [this, shared, slot] { slot->emplace(Answer(*shared)); });
+  Enqueue(std::move(label), [this, shared, slot, onAnswer = std::move(onAnswer)] {
+    slot->emplace(Answer(*shared));
+    if (onAnswer) onAnswer(**slot);
+  });
   return slot;
 }
 

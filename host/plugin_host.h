@@ -166,7 +166,10 @@ class PluginHost : public NeighbourContext {
   }
   /// Queues a request to the plugin's endpoints; the slot fills when it ran.
   /// No endpoint: the answer is the error "Invalid function" with 404.
-  ResponseSlot QueueRequest(HostRequest request);
+  /// `onAnswer`, when given, is called with the answer as soon as the slot
+  /// fills, however many waits and nested calls the request went through.
+  ResponseSlot QueueRequest(HostRequest request,
+                            std::function<void(const HostResponse&)> onAnswer = {});
   /// Queues `request` and runs pending work until its answer is there.
   HostResponse Request(HostRequest request);
   /// Routes `request` and calls its endpoint now; for queued work already

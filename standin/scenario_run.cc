@@ -233,6 +233,11 @@ int ScenarioRun::Run() {
   } else {
     RunPaced(limit, options_.speed.value_or(scenario_.speed));
   }
+  for (const size_t index : awaitingAnswer_) {
+    ++stepsDone_;
+    StepFailed(index, "no answer");
+  }
+  awaitingAnswer_.clear();
   const size_t left = scenario_.steps.size() - stepsDone_;
   if (left > 0) {
     Line(std::to_string(left) + " step(s) never ran");
@@ -306,7 +311,7 @@ void ScenarioRun::ScheduleSteps() {
 
 void ScenarioRun::StepFailed(size_t index, const std::string& why) {
   ++failures_;
-  Line("step " + std::to_string(index + 1) + " (line " +
+  Line("step " + std::to_string(index + 1) + " (" + scenario_.file + ":" +
        std::to_string(scenario_.steps[index].line) + ") FAILED: " + why);
 }
 
@@ -322,9 +327,13 @@ void ScenarioRun::RunStep(size_t index) {
         request.contentType = "application/json";
       }
       Line(name + step.method + " " + step.url);
-      const host::ResponseSlot slot = host_.QueueRequest(std::move(request));
-      // Runs after the request (and every wait inside it) is done.
-      clock_->Soon("Scenario step check", [this, index, slot] { CheckCall(index, slot); });
+      // The answer may come much later: the handler can wait for the service,
+      // and other events run inside that wait. It is checked when it comes;
+      // a call still unanswered when the run ends fails then.
+      awaitingAnswer_.insert(index);
+      host_.QueueRequest(std::move(request), [this, index](const host::HostResponse& response) {
+        CheckCall(index, response);
+      });
       return;
     }
     case ScenarioStep::Kind::kEvent: {
@@ -357,11 +366,10 @@ void ScenarioRun::RunStep(size_t index) {
   ++stepsDone_;
 }
 
-void ScenarioRun::CheckCall(size_t index, const host::ResponseSlot& slot) {
+void ScenarioRun::CheckCall(size_t index, const host::HostResponse& response) {
   const ScenarioStep& step = scenario_.steps[index];
+  awaitingAnswer_.erase(index);
   ++stepsDone_;
-  if (!slot->has_value()) return StepFailed(index, "no answer");
-  const host::HostResponse& response = **slot;
   const uint32_t status = response.FinalStatus();
   const bool ok = step.status ? status == *step.status : status >= 200 && status < 300;
   const std::string body =

@@ -26,6 +26,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -59,7 +60,8 @@ class ScenarioRun {
   ScenarioRun& operator=(const ScenarioRun&) = delete;
 
   /// Runs to the end; returns the number of failed steps (a plugin that does
-  /// not start, steps left at the time limit and refused steps count).
+  /// not start, steps left at the time limit, calls never answered and
+  /// refused steps count).
   int Run();
 
   /// Every line so far.
@@ -76,7 +78,7 @@ class ScenarioRun {
   void BuildWorld();
   void ScheduleSteps();
   void RunStep(size_t index);
-  void CheckCall(size_t index, const host::ResponseSlot& slot);
+  void CheckCall(size_t index, const host::HostResponse& response);
   void PlayerMatch(MatchMoment moment, int64_t tournamentId, const LCDS::BracketMatch& match);
   void OnEvent(const host::PublishedEvent& event);
   void Line(const std::string& text);
@@ -96,6 +98,7 @@ class ScenarioRun {
   std::unique_ptr<Bots> bots_;
   std::vector<std::string> log_;
   std::map<std::string, std::vector<std::string>, std::less<>> published_;
+  std::set<size_t> awaitingAnswer_;  // call steps queued and not answered yet
   size_t stepsDone_ = 0;
   int failures_ = 0;
   size_t finishedTournaments_ = 0;
