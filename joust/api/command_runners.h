@@ -6,8 +6,8 @@
 // the roster's identifier (and, for a registered roster, a phase or bracket)
 // followed by the command's own arguments, writes the answer into the cache
 // through its guarded writes, runs the publication pass and answers an empty
-// value. Every failure is logged as "Error %i: %s" before it is answered. A
-// failed command leaves the cache as it was.
+// value. A failed command leaves the cache as it was; the endpoint table logs
+// the failure as it is answered.
 //
 // Not for: the handlers that do more than one call (roster_commands.h).
 //
@@ -33,10 +33,8 @@ namespace kiv::joust {
 template <const auto& kMethod>
 using MethodResult = typename std::remove_cvref_t<decltype(kMethod)>::ResultType;
 
-/// Logs "Error %i: %s" with the failure's code and message, and answers it.
-MaybeType<Failure, void> AnswerFailure(Failure failure);
-/// AnswerFailure of a failure whose message is an error name
-/// ("INVALID_ROSTER", "INVALID_PHASE", ...).
+/// A failure whose message is an error name ("INVALID_ROSTER",
+/// "INVALID_PHASE", ...) with its status code.
 MaybeType<Failure, void> AnswerError(uint32_t code, const char* name);
 
 /// The player's own pending roster in the tournament, or null.
@@ -53,7 +51,7 @@ MaybeType<Failure, void> RunOnPendingRoster(JoustPlugin& plugin, int64_t tournam
   // A copy: the call waits, and the cache may change meanwhile.
   const std::string invitationId = roster->invitationId;
   auto answer = plugin.backend().Call<kMethod>(invitationId, arguments...);
-  if (!answer.ok()) return AnswerFailure(std::move(answer).takeFailure());
+  if (!answer.ok()) return Fail(std::move(answer).takeFailure());
   if constexpr (std::is_same_v<MethodResult<kMethod>, NoResult>) {
     RemovePendingRoster(plugin.state(), tournamentId, invitationId);
   } else {
@@ -82,7 +80,7 @@ MaybeType<Failure, void> RunOnRegisteredRoster(JoustPlugin& plugin, int64_t tour
       phaseOrBracketId ? *phaseOrBracketId : CurrentPhaseId(plugin, tournamentId);
   if (phaseId == -1) return AnswerError(404, "INVALID_PHASE");
   auto answer = plugin.backend().Call<kMethod>(rosterId, phaseId, arguments...);
-  if (!answer.ok()) return AnswerFailure(std::move(answer).takeFailure());
+  if (!answer.ok()) return Fail(std::move(answer).takeFailure());
   if constexpr (std::is_same_v<MethodResult<kMethod>, LCDS::RosterDynamicStateDTO>) {
     SetRosterDynamicState(plugin.state(), *answer);
   } else if constexpr (std::is_same_v<MethodResult<kMethod>, LCDS::RosterDTO>) {

@@ -1,8 +1,17 @@
 #include "joust/api/endpoint_table.h"
 
 #include "sdk/log/assertion.h"
+#include "sdk/log/log_groups.h"
+#include "sdk/log/log_level.h"
+#include "sdk/log/logger.h"
 
 namespace kiv::joust {
+
+void LogAnsweredFailure(const Failure& failure) {
+  const std::string_view message = failure.Message();
+  Log(kLogError, kGroupDbg, "Error %i: %.*s", static_cast<int>(failure.ErrorCode()),
+      static_cast<int>(message.size()), message.data());
+}
 
 std::string RouteTemplateOf(std::string_view path,
                             std::span<const std::string_view> pathParameters) {

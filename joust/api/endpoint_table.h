@@ -6,7 +6,8 @@
 // the publication pass formats its event URLs from): "%N" becomes the route
 // segment of the N-th path parameter, here "{tournamentId}" and "{rosterId}".
 // Handlers take the plugin first, then one argument per parameter, and return
-// MaybeType<Failure, R>.
+// MaybeType<Failure, R>. A failure a handler returns is logged as
+// "Error %i: %s" (its code and message) before it is answered.
 //
 // Not for: binding or serving requests (sdk/rest does both).
 //
@@ -38,6 +39,12 @@ template <typename T>
 constexpr Param<T> InBody(std::string_view name) {
   return Param<T>(name, kBodyLocation);
 }
+
+/// Logs "Error %i: %s" with the code and message a handler's failure is
+/// answered with. Every handler of the table goes through it once, so each
+/// answered failure is logged exactly once; failures of argument binding
+/// never reach a handler and are not logged here.
+void LogAnsweredFailure(const Failure& failure);
 
 /// `path` with each "%N" replaced by "{name}" of the N-th entry of
 /// `pathParameters`; other text is kept as it is.
@@ -82,7 +89,11 @@ void EndpointTable::Add(uint32_t method, std::string_view path, std::string_view
   router.WithDescription(std::string(help));
   auto registered = router.Register(
       method, route,
-      [&plugin = plugin_, handler](Ts&... arguments) { return handler(plugin, arguments...); },
+      [&plugin = plugin_, handler](Ts&... arguments) {
+        auto outcome = handler(plugin, arguments...);
+        if (!outcome.ok()) LogAnsweredFailure(outcome.failure());
+        return outcome;
+      },
       params...);
   if (!registered.ok()) Refused(registered.failure());
 }

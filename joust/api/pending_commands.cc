@@ -36,7 +36,7 @@ CommandResult AcceptInvitation(JoustPlugin& plugin, int64_t tournamentId,
     return AnswerError(404, "INVALID_ROSTER");
   }
   auto roster = plugin.backend().Call<kAccept>(invitationId);
-  if (!roster.ok()) return AnswerFailure(std::move(roster).takeFailure());
+  if (!roster.ok()) return Fail(std::move(roster).takeFailure());
   SetPendingRoster(plugin.state(), tournamentId, *roster);
   plugin.RunPublicationPass();
   return Ok();
@@ -48,7 +48,7 @@ CommandResult DeclineInvitation(JoustPlugin& plugin, int64_t tournamentId,
     return AnswerError(404, "INVALID_ROSTER");
   }
   auto declined = plugin.backend().Call<kDecline>(invitationId);
-  if (!declined.ok()) return AnswerFailure(std::move(declined).takeFailure());
+  if (!declined.ok()) return Fail(std::move(declined).takeFailure());
   DropInvitation(plugin.state(), tournamentId, invitationId);
   plugin.state().changes->rostersChanged.Insert({tournamentId, invitationId});
   plugin.RunPublicationPass();
@@ -63,7 +63,7 @@ CommandResult CreateRoster(JoustPlugin& plugin, int64_t tournamentId,
   // The icon is chosen after creation: creation takes the names only.
   auto roster =
       plugin.backend().Call<kCreatePendingRoster>(tournamentId, details.name, details.shortName);
-  if (!roster.ok()) return AnswerFailure(std::move(roster).takeFailure());
+  if (!roster.ok()) return Fail(std::move(roster).takeFailure());
   SetPendingRoster(plugin.state(), tournamentId, *roster);
   plugin.RunPublicationPass();
   return Ok();
