@@ -2,6 +2,8 @@
 // and lock-in and unlock-in with their game flow side.
 #include "joust/api/roster_commands.h"
 
+#include <algorithm>
+
 #include "joust/api/command_runners.h"
 #include "joust/logic/gameflow_presence.h"
 
@@ -15,6 +17,18 @@ bool Eliminated(const JoustPluginState& state, int64_t tournamentId) {
   const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId);
   return roster && (roster->eliminated || ReadPlayerTournamentData(state, tournamentId).state ==
                                               Api::PlayerState::kEliminated);
+}
+
+/// The player's roster is out of the bracket of `phaseId`: eliminated while
+/// registered in that phase. A roster eliminated in an earlier period may
+/// still lock in for a later one, whose bracket is drawn anew; the service
+/// has the last word there.
+bool EliminatedInPhase(const JoustPluginState& state, int64_t tournamentId, int64_t phaseId) {
+  if (!Eliminated(state, tournamentId)) return false;
+  const std::vector<LCDS::PhaseRosterDTO>& phases = PlayerRoster(state, tournamentId)->phases;
+  return std::any_of(phases.begin(), phases.end(), [phaseId](const LCDS::PhaseRosterDTO& entry) {
+    return entry.phaseId == phaseId;
+  });
 }
 
 bool HasRoster(const JoustPluginState& state, int64_t tournamentId) {
@@ -52,13 +66,15 @@ bool InvitingRoster(const std::string& text, int64_t& rosterId) {
 
 CommandResult LockIn(JoustPlugin& plugin, int64_t tournamentId) {
   if (!plugin.state().checkinAllowed) return AnswerError(400, "GAMEFLOW_UNAVAILABLE");
-  if (Eliminated(plugin.state(), tournamentId)) return AnswerError(400, "ROSTER_ELIMINATED");
   auto phase = LockInPhase(plugin, tournamentId);
-  if (!phase.ok()) return AnswerFailure(std::move(phase).takeFailure());
+  if (!phase.ok()) return Fail(std::move(phase).takeFailure());
+  if (EliminatedInPhase(plugin.state(), tournamentId, *phase)) {
+    return AnswerError(400, "ROSTER_ELIMINATED");
+  }
   // Without a roster the game flow is not asked to check in at all.
   if (!HasRoster(plugin.state(), tournamentId)) return AnswerError(404, "INVALID_ROSTER");
   if (auto checkedIn = CheckInWithGameflow(plugin); !checkedIn.ok()) {
-    return AnswerFailure(std::move(checkedIn).takeFailure());
+    return Fail(std::move(checkedIn).takeFailure());
   }
   CommandResult outcome = CheckInRoster(plugin, tournamentId, *phase);
   if (outcome.ok()) {
@@ -72,9 +88,11 @@ CommandResult LockIn(JoustPlugin& plugin, int64_t tournamentId) {
 }
 
 CommandResult UnlockIn(JoustPlugin& plugin, int64_t tournamentId) {
-  if (Eliminated(plugin.state(), tournamentId)) return AnswerError(400, "ROSTER_ELIMINATED");
   auto phase = CurrentPhase(plugin, tournamentId);
-  if (!phase.ok()) return AnswerFailure(std::move(phase).takeFailure());
+  if (!phase.ok()) return Fail(std::move(phase).takeFailure());
+  if (EliminatedInPhase(plugin.state(), tournamentId, *phase)) {
+    return AnswerError(400, "ROSTER_ELIMINATED");
+  }
   CommandResult outcome = CheckOutRoster(plugin, tournamentId, *phase);
   if (outcome.ok()) PostGameflowEvent(plugin, kCheckedOutEvent);
   plugin.RunPublicationPass();
@@ -138,7 +156,7 @@ CommandResult AcceptSubstitute(JoustPlugin& plugin, int64_t tournamentId,
   const int64_t phaseId = CurrentPhaseId(plugin, tournamentId);
   if (phaseId == -1) return AnswerError(404, "INVALID_PHASE");
   auto dynamic = plugin.backend().Call<kAcceptSub>(roster, phaseId);
-  if (!dynamic.ok()) return AnswerFailure(std::move(dynamic).takeFailure());
+  if (!dynamic.ok()) return Fail(std::move(dynamic).takeFailure());
   (void)SetRosterDynamicState(plugin.state(), *dynamic);
   plugin.RunPublicationPass();
   // The player now plays for that roster: reload so that it is cached as the
@@ -154,7 +172,7 @@ CommandResult DeclineSubstitute(JoustPlugin& plugin, int64_t tournamentId,
   const int64_t phaseId = CurrentPhaseId(plugin, tournamentId);
   if (phaseId == -1) return AnswerError(404, "INVALID_PHASE");
   auto declined = plugin.backend().Call<kDeclineSub>(roster, phaseId);
-  if (!declined.ok()) return AnswerFailure(std::move(declined).takeFailure());
+  if (!declined.ok()) return Fail(std::move(declined).takeFailure());
   plugin.RunPublicationPass();
   return Ok();
 }

@@ -251,6 +251,27 @@ TEST_P(JoustCommands, CallTheServiceAndCacheItsAnswer) {
   }
 }
 
+// A roster out of the lock-in phase's bracket is refused without asking the
+// service. (One eliminated in an earlier period locks in for the next, whose
+// bracket the service draws anew: the two-day scenario plays that through.)
+using LockInAfterElimination = JoustFlow;
+
+TEST_F(LockInAfterElimination, IsRefusedInThePhaseTheRosterWasEliminatedIn) {
+  const auto eliminatedIn = [&](int64_t phaseId, int32_t version) {
+    LCDS::RosterDTO roster = Roster(7, 500, version);
+    roster.eliminated = true;
+    roster.phases = {{phaseId, 1, {}, std::nullopt}};
+    Push("roster", "{\"roster\":" + JsonOfRecord(roster) + ",\"notifyReason\":\"REGISTERED\"}");
+  };
+  const std::string lockIn = std::string(kT7) + "roster/lockin";
+  eliminatedIn(PhaseOf(7), 6);
+  Mark mark = Now();
+  const HostResponse refused = Call(KIV_METHOD_POST, lockIn);
+  EXPECT_EQ(refused.FinalStatus(), 400u);
+  EXPECT_EQ(Text(refused), "ROSTER_ELIMINATED");
+  EXPECT_THAT(CallsSince(mark), ::testing::IsEmpty());
+}
+
 INSTANTIATE_TEST_SUITE_P(EveryCommand, JoustCommands, ::testing::ValuesIn(kCommands),
                          [](const auto& info) { return std::string(info.param.name); });
 
