@@ -22,8 +22,12 @@ void PushChannel::Send(const char* topic, std::string reason, const Record& reco
   BindingProperty status;
   const BindingProperty value = ToValue(record, status);
   SentPush push{topic, std::move(reason), targets, WriteJson(value)};
-  if (messaging_ && std::find(targets.begin(), targets.end(), world_.me) != targets.end()) {
-    messaging_->Push(topic, push.payload);
+  if (std::find(targets.begin(), targets.end(), world_.me) != targets.end()) {
+    if (delivery_) {
+      delivery_(topic, push.payload);
+    } else if (messaging_) {
+      messaging_->Push(topic, push.payload);
+    }
   }
   if (observer_) observer_(push);
   sent_.push_back(std::move(push));

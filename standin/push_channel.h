@@ -57,6 +57,12 @@ class PushChannel {
   void NoShow(const ZMS::NoShowPingDTO& ping, const std::vector<uint64_t>& targets);
 
   const std::vector<SentPush>& sent() const { return sent_; }
+  /// Replaces the delivery of the player's notifications through the
+  /// messaging stand-in (for delivering them with faults).
+  void SetDelivery(
+      std::function<void(const std::string& topic, const std::string& payload)> deliver) {
+    delivery_ = std::move(deliver);
+  }
   /// Called for every notification sent (for the run's log).
   void SetObserver(std::function<void(const SentPush&)> observer) {
     observer_ = std::move(observer);
@@ -71,6 +77,7 @@ class PushChannel {
   host::MessagingNeighbour* messaging_;
   std::vector<SentPush> sent_;
   std::function<void(const SentPush&)> observer_;
+  std::function<void(const std::string&, const std::string&)> delivery_;
 };
 
 }  // namespace kiv::standin

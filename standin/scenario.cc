@@ -232,6 +232,26 @@ void ReadBehaviours(Reader& r, const BindingProperty& root, Scenario& scenario) 
   }
 }
 
+void ReadFaults(Reader& r, const BindingProperty& root, FaultPlan& faults) {
+  const BindingProperty* f = root.FindMember("faults");
+  if (!f || f->IsEmpty()) return;
+  if (!r.Mapping(*f, "faults",
+                 {"seed", "pushDrop", "pushDuplicate", "pushDelay", "pushStale", "pushTruncate",
+                  "serviceFail", "serviceFailCoded", "serviceDelay", "serviceNever"})) {
+    return;
+  }
+  faults.seed = static_cast<uint64_t>(r.Integer(*f, "faults", "seed", 1, false, 0));
+  faults.pushDrop = r.Number(*f, "faults", "pushDrop", 0, 0, 1);
+  faults.pushDuplicate = r.Number(*f, "faults", "pushDuplicate", 0, 0, 1);
+  faults.pushDelay = r.Number(*f, "faults", "pushDelay", 0, 0, 1);
+  faults.pushStale = r.Number(*f, "faults", "pushStale", 0, 0, 1);
+  faults.pushTruncate = r.Number(*f, "faults", "pushTruncate", 0, 0, 1);
+  faults.serviceFail = r.Number(*f, "faults", "serviceFail", 0, 0, 1);
+  faults.serviceFailCoded = r.Number(*f, "faults", "serviceFailCoded", 0, 0, 1);
+  faults.serviceDelay = r.Number(*f, "faults", "serviceDelay", 0, 0, 1);
+  faults.serviceNever = r.Number(*f, "faults", "serviceNever", 0, 0, 1);
+}
+
 void ReadTournaments(Reader& r, const BindingProperty& root, Scenario& scenario) {
   const auto list = r.List(root, "", "tournaments");
   for (size_t i = 0; i < list.size() && r.ok(); ++i) {
@@ -400,8 +420,12 @@ void ReadSteps(Reader& r, const BindingProperty& root, Scenario& scenario,
       if (r.Has(s, "expect")) {
         const std::string expectPath = Join(path, "expect");
         if (!r.Mapping(s.Member("expect"), expectPath, {"status"})) return;
-        step.status = static_cast<uint32_t>(
-            r.Integer(s.Member("expect"), expectPath, "status", 200, true, 100, 999));
+        if (s.Member("expect").Member("status").GetString() == "any") {
+          step.anyStatus = true;
+        } else {
+          step.status = static_cast<uint32_t>(
+              r.Integer(s.Member("expect"), expectPath, "status", 200, true, 100, 999));
+        }
       }
     } else if (r.Has(s, "event")) {
       const std::string eventPath = Join(path, "event");
@@ -491,7 +515,7 @@ MaybeType<Failure, Scenario> ReadScenario(std::string_view text, std::string_vie
   scenario.file = std::string(file);
   if (!r.Mapping(root, "",
                  {"name", "seed", "clock", "player", "behaviours", "players", "tournaments",
-                  "rosters", "steps"})) {
+                  "rosters", "steps", "faults"})) {
     return Fail(Failure(400, r.error()));
   }
   scenario.name = r.Text(root, "", "name", std::string(file));
@@ -509,6 +533,7 @@ MaybeType<Failure, Scenario> ReadScenario(std::string_view text, std::string_vie
     scenario.epochMs = *ParseUtcTime("2026-06-01T18:00:00Z");
   }
   ReadBehaviours(r, root, scenario);
+  ReadFaults(r, root, scenario.faults);
   const auto players = r.List(root, "", "players");
   std::set<uint64_t> ids;
   for (size_t i = 0; i < players.size() && r.ok(); ++i) {

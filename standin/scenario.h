@@ -25,6 +25,7 @@
 
 #include "sdk/value/failure.h"
 #include "sdk/value/maybe_type.h"
+#include "standin/fault_plan.h"
 #include "standin/world.h"
 
 namespace kiv::standin {
@@ -82,6 +83,7 @@ struct ScenarioStep {
   std::string url;
   std::string bodyJson;            // empty: no body
   std::optional<uint32_t> status;  // expected status
+  bool anyStatus = false;          // any answer passes ("expect: {status: any}")
   // kEvent: a neighbour resource set to `dataJson`.
   std::string uri;
   std::string dataJson;
@@ -105,6 +107,7 @@ struct Scenario {
   std::vector<ScenarioTournament> tournaments;
   std::vector<ScenarioRoster> rosters;
   std::vector<ScenarioStep> steps;
+  FaultPlan faults;  // none unless the file has `faults:`
 };
 
 /// Parses `text` (the contents of `file`, which only names it in messages).

@@ -176,6 +176,15 @@ int ScenarioRun::Run() {
   host_.standard().chat.Serve(host::kChatMeUri,
                               R"({"summonerId":)" + std::to_string(world_.me) + R"(,"kiv":{}})");
   host_.login().SetService(service_.get());
+  if (scenario_.faults.Any()) {
+    faultyService_ = std::make_unique<FaultyService>(*service_, scenario_.faults);
+    faultyPushes_ =
+        std::make_unique<FaultyPushes>(host_, host_.standard().messaging, scenario_.faults);
+    host_.login().SetService(faultyService_.get());
+    push_->SetDelivery([this](const std::string& topic, const std::string& payload) {
+      faultyPushes_->Deliver(topic, payload);
+    });
+  }
   host_.SetEventObserver([this](const host::PublishedEvent& event) {
     OnEvent(event);
     if (options_.onEvent) options_.onEvent(event);
@@ -258,9 +267,20 @@ bool ScenarioRun::Finished() const {
   return stepsDone_ == scenario_.steps.size() && finishedTournaments_ >= world_.tournaments.size();
 }
 
+bool ScenarioRun::Check() {
+  ++moments_;
+  if (!options_.check || !violation_.empty()) return violation_.empty();
+  violation_ = options_.check();
+  if (violation_.empty()) return true;
+  ++failures_;
+  Line("invariant violated at moment " + std::to_string(moments_) + ": " + violation_);
+  return false;
+}
+
 void ScenarioRun::RunVirtual(int64_t limitMs) {
   host_.RunUntilIdle();
   while (!Finished()) {
+    if (!Check()) return;
     const auto next = host_.work().NextDue();
     if (!next) {
       Line("nothing left to happen");
@@ -349,7 +369,9 @@ void ScenarioRun::RunStep(size_t index) {
       const PlayerState* player = world_.FindPlayer(step.as);
       Line(name + (player ? player->name : std::to_string(step.as)) + " calls " + step.method +
            ": " + outcome);
-      if (outcome != step.outcome) StepFailed(index, "expected " + step.outcome);
+      if (step.outcome != "any" && outcome != step.outcome) {
+        StepFailed(index, "expected " + step.outcome);
+      }
       break;
     }
     case ScenarioStep::Kind::kExpect: {
@@ -368,10 +390,15 @@ void ScenarioRun::RunStep(size_t index) {
 
 void ScenarioRun::CheckCall(size_t index, const host::HostResponse& response) {
   const ScenarioStep& step = scenario_.steps[index];
-  awaitingAnswer_.erase(index);
+  if (awaitingAnswer_.erase(index) == 0) {
+    ++failures_;
+    Line("step " + std::to_string(index + 1) + " answered more than once");
+    return;
+  }
   ++stepsDone_;
   const uint32_t status = response.FinalStatus();
-  const bool ok = step.status ? status == *step.status : status >= 200 && status < 300;
+  const bool ok =
+      step.anyStatus || (step.status ? status == *step.status : status >= 200 && status < 300);
   const std::string body =
       response.error ? *response.error : host::HostValueToJson(response.body.root());
   Line("step " + std::to_string(index + 1) + "  answer " + std::to_string(status) + " " +
@@ -432,12 +459,29 @@ void ScenarioRun::OnEvent(const host::PublishedEvent& event) {
   const BindingProperty& data = body.Member("data");
   const std::string dataJson = data.IsEmpty() ? "null" : WriteJson(data);
   published_[uri].push_back(dataJson);
+  if (type == "Delete") {
+    removed_.insert(uri);
+  } else {
+    removed_.erase(uri);
+  }
   Line("event    " + type + " " + uri + " " + Shorten(dataJson));
 }
 
 std::vector<std::string> ScenarioRun::Published(std::string_view uri) const {
   const auto found = published_.find(uri);
   return found == published_.end() ? std::vector<std::string>{} : found->second;
+}
+
+std::map<std::string, std::optional<std::string>, std::less<>> ScenarioRun::LastPublished() const {
+  std::map<std::string, std::optional<std::string>, std::less<>> last;
+  for (const auto& [uri, values] : published_) {
+    if (removed_.count(uri)) {
+      last.emplace(uri, std::nullopt);
+    } else if (!values.empty()) {
+      last.emplace(uri, values.back());
+    }
+  }
+  return last;
 }
 
 std::vector<std::string> ScenarioRun::FinalTable() {

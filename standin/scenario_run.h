@@ -33,6 +33,8 @@
 
 #include "host/plugin_host.h"
 #include "standin/bots.h"
+#include "standin/faulty_pushes.h"
+#include "standin/faulty_service.h"
 #include "standin/joust_service.h"
 #include "standin/scenario.h"
 #include "standin/tournament_clock.h"
@@ -48,6 +50,9 @@ struct RunOptions {
   std::function<void(const std::string&)> print;             // each line as it happens
   std::function<void(const host::PublishedEvent&)> onEvent;  // e.g. an HTTP gateway
   std::function<bool()> started;  // once the plugin started; false ends the run
+  /// After each moment of the run (every time the host has run all that was
+  /// due): a violated invariant's description ends the run as a failure.
+  std::function<std::string()> check;
 };
 
 class ScenarioRun {
@@ -64,10 +69,19 @@ class ScenarioRun {
   /// refused steps count).
   int Run();
 
+  /// Sets RunOptions::check after construction (for checks that read the run).
+  void SetCheck(std::function<std::string()> check) { options_.check = std::move(check); }
   /// Every line so far.
   const std::vector<std::string>& log() const { return log_; }
   /// Every value the plugin published at `uri` (compact JSON), in order.
   std::vector<std::string> Published(std::string_view uri) const;
+  /// The last value published at each resource (compact JSON); none for a
+  /// resource whose last event removed it.
+  std::map<std::string, std::optional<std::string>, std::less<>> LastPublished() const;
+  /// How many moments the run has gone through (see RunOptions::check).
+  uint64_t moments() const { return moments_; }
+  /// The invariant a check found violated, or empty.
+  const std::string& violation() const { return violation_; }
   /// The closing table: brackets, places and rewards, players.
   std::vector<std::string> FinalTable();
   World& world() { return world_; }
@@ -86,6 +100,7 @@ class ScenarioRun {
   bool Finished() const;
   void RunVirtual(int64_t limitMs);
   void RunPaced(int64_t limitMs, double speed);
+  bool Check();
 
   host::PluginHost& host_;
   const Scenario& scenario_;
@@ -94,10 +109,15 @@ class ScenarioRun {
   std::unique_ptr<ServerClock> clock_;
   std::unique_ptr<PushChannel> push_;
   std::unique_ptr<JoustService> service_;
+  std::unique_ptr<FaultyService> faultyService_;  // with a fault plan only
+  std::unique_ptr<FaultyPushes> faultyPushes_;
   std::unique_ptr<TournamentClock> play_;
   std::unique_ptr<Bots> bots_;
   std::vector<std::string> log_;
   std::map<std::string, std::vector<std::string>, std::less<>> published_;
+  std::set<std::string, std::less<>> removed_;  // resources whose last event was a removal
+  uint64_t moments_ = 0;
+  std::string violation_;
   std::set<size_t> awaitingAnswer_;  // call steps queued and not answered yet
   size_t stepsDone_ = 0;
   int failures_ = 0;

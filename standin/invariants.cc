@@ -1,0 +1,101 @@
+#include "standin/invariants.h"
+
+#include "host/host_value_json.h"
+#include "host/login_neighbour.h"
+#include "sdk/codec/json_reader.h"
+#include "sdk/codec/json_writer.h"
+#include "sdk/value/binding_property.h"
+
+namespace kiv::standin {
+namespace {
+
+constexpr char kTimeUri[] = "/kiv-joust/v1/time";
+// Held bytes are counted as the allocator's usable sizes, which may exceed
+// what was asked by a few bytes per block depending on what lies free.
+constexpr uint64_t kAllocatorSlack = 256;
+
+// Members that follow the clock by themselves: a tournament's record says
+// whether rosters may still be created or disbanded, and is republished only
+// when the record changes (its readers compare the deadlines themselves).
+constexpr std::string_view kClockMembers[] = {"allowRosterCreation", "allowRosterDisband"};
+
+std::string Normalized(const std::string& json, bool tournament) {
+  BindingProperty value = ReadJson(json);
+  if (tournament && value.IsStructure()) {
+    for (std::string_view name : kClockMembers) value.MutableMember(name) = false;
+  }
+  return WriteJson(value);
+}
+
+bool IsTournamentRecord(std::string_view uri) {
+  constexpr std::string_view kPrefix = "/kiv-joust/v1/tournament/";
+  if (!uri.starts_with(kPrefix)) return false;
+  const std::string_view id = uri.substr(kPrefix.size());
+  return !id.empty() && id.find_first_not_of("0123456789") == std::string_view::npos;
+}
+
+// The two texts around where they first differ.
+std::string Difference(const std::string& published, const std::string& answered) {
+  size_t at = 0;
+  while (at < published.size() && at < answered.size() && published[at] == answered[at]) ++at;
+  const size_t from = at > 40 ? at - 40 : 0;
+  return "was last published as ..." + published.substr(from, 100) +
+         "... but its endpoint answers ..." + answered.substr(from, 100) + "...";
+}
+
+uint64_t HeldBytes(const host::PluginHost& host) {
+  const auto words = host.MemoryStats();
+  const auto counter = [&words](int i) {
+    return uint64_t(words[2 * i]) | uint64_t(words[2 * i + 1]) << 32;
+  };
+  return counter(2) - counter(4);
+}
+
+}  // namespace
+
+std::string Invariants::Check() {
+  if (std::string violation = PublishedEqualsEndpoints(); !violation.empty()) return violation;
+  return MemoryFlatAfterLogout();
+}
+
+std::string Invariants::PublishedEqualsEndpoints() {
+  for (const auto& [uri, last] : run_.LastPublished()) {
+    if (!last || uri == kTimeUri) continue;
+    if (!host_.FindEndpoint(KIV_METHOD_GET, "", uri)) continue;
+    const host::HostResponse response = host_.Request(host::HostRequest::Make(KIV_METHOD_GET, uri));
+    const bool tournament = IsTournamentRecord(uri);
+    const std::string answer =
+        response.error ? "error " + std::to_string(response.FinalStatus()) + " " + *response.error
+                       : Normalized(host::HostValueToJson(response.body.root()), tournament);
+    const std::string published = Normalized(*last, tournament);
+    if (answer != published) return uri + " " + Difference(published, answer);
+  }
+  return "";
+}
+
+std::string Invariants::MemoryFlatAfterLogout() {
+  // The session's changes show in the run's log as the steps that set it.
+  const auto& log = run_.log();
+  for (; logSeen_ < log.size(); ++logSeen_) {
+    const std::string& line = log[logSeen_];
+    if (line.find(std::string("event ") + host::kLoginSessionUri) == std::string::npos) continue;
+    const bool out = line.find("SUCCEEDED") == std::string::npos;
+    if (out && !loggedOut_) logoutMeasured_ = false;
+    loggedOut_ = out;
+  }
+  if (!loggedOut_ || logoutMeasured_) return "";
+  logoutMeasured_ = true;
+  const uint64_t held = HeldBytes(host_);
+  if (!bytesAfterFirstLogout_) {
+    bytesAfterFirstLogout_ = held;
+    return "";
+  }
+  const uint64_t first = *bytesAfterFirstLogout_;
+  if (held > first + kAllocatorSlack) {
+    return "after a logout the plugin holds " + std::to_string(held) + " bytes, " +
+           std::to_string(held - first) + " more than after the first logout";
+  }
+  return "";
+}
+
+}  // namespace kiv::standin
