@@ -168,6 +168,8 @@ void DropInvitation(JoustPluginState& state, int64_t tournamentId,
         return invitation.invitationId == invitationId;
       }) != 0) {
     state.changes->invitationsChanged.Insert(tournamentId);
+    // The invitation's roster was published at its own path: it goes too.
+    state.changes->rostersChanged.Insert({tournamentId, invitationId});
   }
 }
 
@@ -210,6 +212,9 @@ void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInf
   }
   for (const auto& [id, pending] : state.pendingRosterByTournament) {
     changes.rostersChanged.Insert({id, pending.invitationId});
+  }
+  for (const auto& [id, bracket] : state.brackets) {
+    changes.bracketsChanged.Insert({bracket.tournamentId, id});
   }
   for (const auto& [id, invitations] : state.invitationsByTournament) {
     for (const auto& invitation : invitations)

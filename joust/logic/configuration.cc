@@ -114,7 +114,9 @@ void OnConfigurationEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::Jou
   // The individual check runs on the switch from false to true, as soon as
   // the plugin's data is ready (the refresh below runs it when it is).
   if (!individualBefore && state.useIndividualEntitlement) state.individualCheckDue = true;
-  RefreshMinimalInfo(plugin, true);
+  // The handler's own marks are published even when the refresh fails.
+  RefreshMinimalInfo(plugin, false);
+  plugin.RunPublicationPass();
 }
 
 void OnEntitlementsEvent(JoustPlugin& plugin,
@@ -131,7 +133,12 @@ void OnEntitlementsEvent(JoustPlugin& plugin,
   }
   state.entitlementsReceived = true;
   MarkVisibility(*state.changes);
-  RefreshMinimalInfo(plugin, true);
+  // Entitlements decide whether a "DarkEnabled" feature may be used, and so
+  // whether play is restricted.
+  state.changes->restrictionChanged = true;
+  // The handler's own marks are published even when the refresh fails.
+  RefreshMinimalInfo(plugin, false);
+  plugin.RunPublicationPass();
 }
 
 }  // namespace kiv::joust

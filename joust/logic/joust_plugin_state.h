@@ -83,6 +83,9 @@ class JoustPluginState {
   StateMap<int64_t, Api::TournamentStateInfo> stateInfos;
   /// The server time each tournament's state-change timer is armed for.
   StateMap<int64_t, int64_t> armedStateChanges;
+  /// The summary lines last published, so a change of the player's data
+  /// republishes them only when a line changed.
+  std::vector<Api::TournamentSummary> publishedSummaries;
   Api::TournamentGameEnd gameEnd;
   /// The last notification prompt ("no reason" in both reason fields until
   /// the first one).

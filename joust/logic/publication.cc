@@ -53,6 +53,10 @@ bool ClearInvitations(JoustPluginState& state, int64_t tournamentId) {
   const auto invitations = state.invitationsByTournament.find(tournamentId);
   if (invitations == state.invitationsByTournament.end()) return false;
   const bool had = !invitations->second.empty();
+  // Each invitation's roster was published at its own path: it goes too.
+  for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
+    state.changes->rostersChanged.Insert({tournamentId, invitation.invitationId});
+  }
   invitations->second.clear();
   if (had) state.changes->invitationsChanged.Insert(tournamentId);
   return true;
@@ -148,7 +152,15 @@ void JoustPlugin::RunPublicationPass() {
   if (changes.checkinAllowedChanged) {
     events.PublishUpdate("/kiv-joust/v1/checkin-allowed", state.checkinAllowed);
   }
-  if (changes.restrictionChanged) RestrictionStep(*this);
+  // The restriction follows the player's rosters and standing too: a change
+  // of those that was not marked as one of the restriction still runs the
+  // step when the restriction it gives differs from the one last published.
+  const bool rostersMoved = !changes.rostersChanged.Empty() || !changes.playerDataChanged.Empty() ||
+                            !changes.stateInfoDirty.Empty();
+  if (changes.restrictionChanged ||
+      (rostersMoved && lastPresence && ComputeRestriction(*this) != *lastPresence)) {
+    RestrictionStep(*this);
+  }
 
   for (int64_t id : changes.tournamentsChanged) {
     const std::string uri = FormatMessage(kTournamentPath, id);
@@ -161,8 +173,19 @@ void JoustPlugin::RunPublicationPass() {
   }
   if (!changes.stateInfoDirty.Empty()) {
     events.PublishUpdate("/kiv-joust/v1/tournamentIds", ReadTournamentIds(state));
-    events.PublishUpdate("/kiv-joust/v1/tournament-summary", ReadTournamentSummaries(state));
+    state.publishedSummaries = ReadTournamentSummaries(state);
+    events.PublishUpdate("/kiv-joust/v1/tournament-summary", state.publishedSummaries);
     events.PublishUpdate("/kiv-joust/v1/tournament-state-info", ReadAllStateInfos(state));
+  } else if (!changes.playerDataChanged.Empty()) {
+    // A summary line carries the player's roster and bracket in its
+    // tournament, which change with the player's data alone.
+    std::vector<Api::TournamentSummary> summaries = ReadTournamentSummaries(state);
+    if (summaries != state.publishedSummaries) {
+      state.publishedSummaries = std::move(summaries);
+      events.PublishUpdate("/kiv-joust/v1/tournament-summary", state.publishedSummaries);
+    }
+  }
+  if (!changes.stateInfoDirty.Empty()) {
     for (int64_t id : changes.stateInfoDirty) {
       const std::string uri = FormatMessage(kTournamentStateInfoPath, id);
       const auto info = state.stateInfos.find(id);
@@ -183,6 +206,15 @@ void JoustPlugin::RunPublicationPass() {
   for (int64_t id : changes.playerDataChanged) {
     events.PublishUpdate(FormatMessage(kTournamentPlayerPath, id),
                          ReadPlayerTournamentData(state, id));
+  }
+  // A registered roster is read against the player's bracket in its
+  // tournament: when that bracket changed, the tournament's rosters may read
+  // differently.
+  for (const auto& [id, bracketId] : changes.bracketsChanged) {
+    if (ReadPlayerTournamentData(state, id).bracketId != bracketId) continue;
+    for (const auto& [key, roster] : state.rosters) {
+      if (key.first == id) changes.rostersChanged.Insert({id, std::to_string(key.second)});
+    }
   }
   for (const auto& [id, rosterId] : changes.rostersChanged) {
     const std::string uri = FormatMessage(kTournamentRosterPath, id, rosterId);

@@ -21,7 +21,9 @@ void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSessio
   if (state.loggedIn && !wasLoggedIn) state.minimalInfoLoaded = false;
   state.changes->readyChanged = true;
   state.changes->restrictionChanged = true;
-  RefreshMinimalInfo(plugin, true);
+  // The handler's own marks are published even when the refresh fails.
+  RefreshMinimalInfo(plugin, false);
+  plugin.RunPublicationPass();
 }
 
 void RefreshMinimalInfo(JoustPlugin& plugin, bool recompute) {

@@ -127,7 +127,8 @@ const TopicCase kTopics[] = {
     {"WithdrawWrongShape", "roster-withdraw", R"({"withdraw":[]})", "", {}, kParseError},
 
     {"BracketStored", "bracket-ready", R"({"tournamentId":7,"bracketId":900})",
-     "STATE_7 RESTRICTION /kiv-joust/v1/tournament/7/player /kiv-joust/v1/tournament/7/bracket/900",
+     "STATE_7 RESTRICTION /kiv-joust/v1/tournament/7/player /kiv-joust/v1/tournament/7/bracket/900 "
+     "/kiv-joust/v1/tournament/7/roster/500 /kiv-joust/v1/player/roster",
      {"/kiv-joust/v1/tournament/7/bracket/900|\"status\":\"COMPLETED\"", "called|getRosterBracket {\"bracketId\":900}"}},
     {"BracketStale", "bracket-ready", R"({"tournamentId":7,"bracketId":900})", "", {}, nullptr, kBracketV3},
     {"BracketUnknownTournament", "bracket-ready", R"({"tournamentId":99,"bracketId":900})", "", {}, kUnknown},

@@ -117,6 +117,7 @@ struct TournamentSummary {
   int64_t tournamentId = -1;
   std::string rosterId;
   int64_t bracketId = -1;
+  bool operator==(const TournamentSummary&) const = default;
 };
 constexpr auto DescribeRecord(const TournamentSummary*) {
   using T = TournamentSummary;
@@ -142,6 +143,7 @@ struct PlaymodeRestrictedInfo {
   bool isRestricted = false;
   int64_t tournamentId = -1;
   PresenceState presenceState = PresenceState::kNone;
+  bool operator==(const PlaymodeRestrictedInfo&) const = default;
 };
 constexpr auto DescribeRecord(const PlaymodeRestrictedInfo*) {
   using T = PlaymodeRestrictedInfo;
