@@ -59,7 +59,10 @@ ScenarioRun::ScenarioRun(host::PluginHost& host, const Scenario& scenario, RunOp
     : host_(host), scenario_(scenario), options_(std::move(options)) {
   // Starting at the real reading keeps the virtual clock ahead of the real
   // one in paced runs, so timed waits elsewhere in the process never spin.
-  if (!host::VirtualClockActive()) host::UseVirtualClock(host::MonotonicNow());
+  // A virtual run starts at zero, so its log is the same on every machine.
+  if (!host::VirtualClockActive()) {
+    host::UseVirtualClock(options_.virtualTime ? 0 : host::MonotonicNow());
+  }
   BuildWorld();
 }
 

@@ -351,8 +351,14 @@ SimulationResult RunSimulation(const std::string& pluginPath, std::string_view y
     run.SetCheck([&invariants] { return invariants.Check(); });
     result.failedSteps = run.Run();
     result.violation = run.violation();
+    if (result.violation.empty()) {
+      result.violation = MemoryFlatAcrossLogins(*host, scenario->player);
+      if (!result.violation.empty()) result.log.push_back("leak: " + result.violation);
+    }
     result.moment = run.moments();
-    result.log = run.log();
+    std::vector<std::string> log = run.log();
+    log.insert(log.end(), result.log.begin(), result.log.end());
+    result.log = std::move(log);
   }
   host->Shutdown();
   host::UseRealClock();

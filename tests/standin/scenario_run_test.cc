@@ -9,10 +9,13 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <optional>
 #include <set>
 
 #include "host/host_clock.h"
+#include "standin/simulation.h"
 
 namespace kiv::standin {
 namespace {
@@ -71,16 +74,36 @@ TEST_P(EveryShippedScenario, PlaysThroughThePluginWithoutAFailedStep) {
   EXPECT_THAT(run.log.back(), HasSubstr(", 0 failed"));
 }
 
-std::vector<std::string> ShippedScenarios() {
+std::vector<std::string> YamlFilesIn(const char* folder) {
   std::vector<std::string> files;
-  for (const auto& entry : std::filesystem::directory_iterator(KIV_SCENARIOS_DIR)) {
+  for (const auto& entry : std::filesystem::directory_iterator(folder)) {
     if (entry.path().extension() == ".yaml") files.push_back(entry.path().string());
   }
   std::sort(files.begin(), files.end());
   return files;
 }
 
-INSTANTIATE_TEST_SUITE_P(Files, EveryShippedScenario, ::testing::ValuesIn(ShippedScenarios()),
+INSTANTIATE_TEST_SUITE_P(Files, EveryShippedScenario,
+                         ::testing::ValuesIn(YamlFilesIn(KIV_SCENARIOS_DIR)), [](const auto& info) {
+                           std::string name = std::filesystem::path(info.param).stem().string();
+                           std::replace(name.begin(), name.end(), '-', '_');
+                           return name;
+                         });
+
+// Scenarios a failing simulation seed was cut down to: each replays with the
+// simulation's invariants checked at every moment.
+class EveryRegressionScenario : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(EveryRegressionScenario, HoldsTheSimulationsInvariants) {
+  std::ifstream file(GetParam(), std::ios::binary);
+  ASSERT_TRUE(file) << GetParam();
+  const std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+  const SimulationResult result = RunSimulation(KIV_PLUGIN_PATH, text, GetParam());
+  EXPECT_TRUE(result.passed) << result.violation << "\n" << Joined(result.log);
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, EveryRegressionScenario,
+                         ::testing::ValuesIn(YamlFilesIn(KIV_REGRESSIONS_DIR)),
                          [](const auto& info) {
                            std::string name = std::filesystem::path(info.param).stem().string();
                            std::replace(name.begin(), name.end(), '-', '_');
