@@ -5,8 +5,12 @@
 //   kiv-host [--library PATH] [--entry SYMBOL] [--host-version X.Y.Z]
 //   kiv-host --request METHOD URL [--body FILE] [--content-type TYPE] [--header NAME:VALUE]...
 //   kiv-host --run
-//   kiv-host --serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES] [--run]
+//   kiv-host --serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES] [--run] [--record OUT]
 //   kiv-host --scenario FILE [--virtual] [--speed N] [--seed N] [--serve [PORT]]
+//            [--record OUT.jsonl] [--hold-at OFFSET]
+//
+// A scenario served over HTTP goes on serving after it ended, until
+// interrupted; its exit status is still the scenario's.
 #include <unistd.h>
 
 #include <atomic>
@@ -27,6 +31,7 @@
 #include "host/host_value_json.h"
 #include "host/plugin_host.h"
 #include "host/route_table.h"
+#include "host/run_recorder.h"
 #include "host/scenario_program.h"
 
 namespace {
@@ -42,7 +47,9 @@ constexpr char kUsage[] =
     "                [--request METHOD URL [--body FILE] [--content-type TYPE]\n"
     "                 [--header NAME:VALUE]... | --run]\n"
     "                [--serve [PORT] [--allow-origin ORIGIN] [--body-limit BYTES]]\n"
-    "       kiv-host --scenario FILE [--virtual] [--speed N] [--seed N] [--serve [PORT]]\n";
+    "                [--record OUT.jsonl]\n"
+    "       kiv-host --scenario FILE [--virtual] [--speed N] [--seed N] [--serve [PORT]]\n"
+    "                [--record OUT.jsonl] [--hold-at OFFSET]\n";
 
 struct Options {
   std::string library;
@@ -54,6 +61,7 @@ struct Options {
   std::optional<HostRequest> request;
   std::string bodyFile;
   kiv::host::ScenarioProgramOptions scenario;
+  std::string recordFile;
 };
 
 std::atomic<bool> gStop{false};
@@ -125,6 +133,10 @@ bool ParseOptions(int argc, char** argv, Options& options) {
         return false;
       }
       options.scenario.seed = *seed;
+    } else if (arg == "--record" && needs(i, 1)) {
+      options.recordFile = argv[++i];
+    } else if (arg == "--hold-at" && needs(i, 1)) {
+      options.scenario.holdAt = argv[++i];
     } else if (arg == "--run") {
       options.run = true;
     } else if (arg == "--serve") {
@@ -168,10 +180,18 @@ bool ParseOptions(int argc, char** argv, Options& options) {
       return false;
     }
   }
-  const bool scenarioOnly =
-      options.scenario.virtualTime || options.scenario.speed || options.scenario.seed;
+  const bool scenarioOnly = options.scenario.virtualTime || options.scenario.speed ||
+                            options.scenario.seed || !options.scenario.holdAt.empty();
   if (options.scenario.file.empty() && scenarioOnly) {
-    std::fputs("kiv-host: --virtual, --speed and --seed need --scenario\n", stderr);
+    std::fputs("kiv-host: --virtual, --speed, --seed and --hold-at need --scenario\n", stderr);
+    return false;
+  }
+  if (!options.scenario.holdAt.empty() && !options.serve) {
+    std::fputs("kiv-host: --hold-at needs --serve (a held run is resumed over HTTP)\n", stderr);
+    return false;
+  }
+  if (!options.recordFile.empty() && options.request) {
+    std::fputs("kiv-host: --record excludes --request\n", stderr);
     return false;
   }
   if (!options.scenario.file.empty() && (options.request || options.run)) {
@@ -259,18 +279,26 @@ int SendOne(PluginHost& host, HostRequest request) {
 // prints log lines as they come. With --run, published events are printed
 // too; with --serve, the gateway serves HTTP meanwhile. Nothing is kept beyond what is printed, so
 // memory stays flat however long it runs.
-int RunUntilInterrupted(PluginHost& host, Options& options) {
+int RunUntilInterrupted(PluginHost& host, Options& options, kiv::host::RunRecorder* recorder) {
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   host.SetKeepHistory(false);
   std::unique_ptr<Gateway> gateway;
+  if (recorder) {
+    recorder->Start("serve", "", false);
+    options.gateway.onAnswered = [recorder](const HostRequest& request,
+                                            const HostResponse& response) {
+      recorder->Request(request, response);
+    };
+  }
   const bool print = options.run;
   // Log lines are printed either way: nothing else keeps them.
   host.SetLogObserver([](const kiv::host::LogLine& line) {
     std::printf("log [%d] %s\n", line.level, line.message.c_str());
     std::fflush(stdout);
   });
-  host.SetEventObserver([print, &gateway](const kiv::host::PublishedEvent& event) {
+  host.SetEventObserver([print, &gateway, recorder](const kiv::host::PublishedEvent& event) {
+    if (recorder) recorder->Publication(event);
     if (print) {
       std::printf("event %s %s\n", event.name.c_str(),
                   kiv::host::HostValueToJson(event.body.root()).c_str());
@@ -300,17 +328,38 @@ int RunUntilInterrupted(PluginHost& host, Options& options) {
   if (print) std::printf("stopping\n");
   if (gateway) gateway->Stop();
   host.Shutdown();
+  if (recorder) recorder->End(0);
   return 0;
 }
 
 // A scenario run (real time, or --virtual), optionally served over HTTP
-// meanwhile; SIGINT or SIGTERM ends a real-time run early.
-int RunScenario(PluginHost& host, Options& options) {
+// meanwhile and then until interrupted, optionally recorded; SIGINT or
+// SIGTERM ends a real-time run early.
+int RunScenario(PluginHost& host, Options& options, kiv::host::RunRecorder* recorder) {
   std::signal(SIGINT, OnSignal);
   std::signal(SIGTERM, OnSignal);
   std::unique_ptr<Gateway> gateway;
+  std::atomic<bool> resume{false};
   kiv::host::ScenarioProgramOptions& scenario = options.scenario;
   scenario.stop = &gStop;
+  if (recorder) {
+    scenario.clockReady = [recorder, &scenario](std::function<int64_t()> nowMs) {
+      recorder->SetClock(std::move(nowMs));
+      recorder->Start("scenario", scenario.file, scenario.virtualTime);
+    };
+    scenario.onLine = [recorder](const std::string& line) { recorder->ScenarioLine(line); };
+    options.gateway.onAnswered = [recorder](const HostRequest& request,
+                                            const HostResponse& response) {
+      recorder->Request(request, response);
+    };
+  }
+  if (!scenario.holdAt.empty()) {
+    scenario.resume = &resume;
+    options.gateway.resume = [&resume, &host] {
+      resume.store(true);
+      host.PostFromAnyThread("resume", [] {});  // wakes the held run
+    };
+  }
   if (options.serve) {
     scenario.started = [&host, &options, &gateway] {
       std::string error;
@@ -322,13 +371,26 @@ int RunScenario(PluginHost& host, Options& options) {
       std::printf("gateway: %s\n", gateway->StartUrl().c_str());
       return true;
     };
-    scenario.onEvent = [&gateway](const kiv::host::PublishedEvent& event) {
-      if (gateway) gateway->Publish(event);
+    scenario.finished = [&host, &gateway, recorder] {
+      if (!gateway || gStop.load()) return;
+      // The page stays up for whoever watches; the world still answers.
+      host.SetEventObserver([&gateway, recorder](const kiv::host::PublishedEvent& event) {
+        if (recorder) recorder->Publication(event);
+        gateway->Publish(event);
+      });
+      std::printf("scenario over; serving until interrupted\n");
+      std::fflush(stdout);
+      host.RunUntilStopped(gStop);
     };
   }
+  scenario.onEvent = [&gateway, recorder](const kiv::host::PublishedEvent& event) {
+    if (recorder) recorder->Publication(event);
+    if (gateway) gateway->Publish(event);
+  };
   const int status = kiv::host::RunScenarioProgram(host, scenario);
   if (gateway) gateway->Stop();
   host.Shutdown();
+  if (recorder) recorder->End(status);
   return status;
 }
 
@@ -346,7 +408,15 @@ int main(int argc, char** argv) {
   }
   host->Load(options.version);
   if (options.request) return SendOne(*host, std::move(*options.request));
-  if (!options.scenario.file.empty()) return RunScenario(*host, options);
-  if (options.run || options.serve) return RunUntilInterrupted(*host, options);
+  std::unique_ptr<kiv::host::RunRecorder> recorder;
+  if (!options.recordFile.empty()) {
+    recorder = kiv::host::RunRecorder::Open(options.recordFile, &error);
+    if (!recorder) {
+      std::fprintf(stderr, "kiv-host: %s\n", error.c_str());
+      return 1;
+    }
+  }
+  if (!options.scenario.file.empty()) return RunScenario(*host, options, recorder.get());
+  if (options.run || options.serve) return RunUntilInterrupted(*host, options, recorder.get());
   return Describe(*host, options.library);
 }

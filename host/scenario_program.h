@@ -29,13 +29,25 @@ struct ScenarioProgramOptions {
   std::function<bool()> started;
   /// Called for every event the plugin publishes.
   std::function<void(const PublishedEvent&)> onEvent;
+  /// Called for every line of the run's log, as it is printed.
+  std::function<void(const std::string&)> onLine;
+  /// Called once, before the plugin starts, with the run's clock: the
+  /// tournament service's milliseconds (UTC), callable from any thread.
+  std::function<void(std::function<int64_t()>)> clockReady;
+  /// Holds the run at this offset from the scenario's start (e.g. "2m")
+  /// until `resume` is set (or `stop`); empty: no hold.
+  std::string holdAt;
+  const std::atomic<bool>* resume = nullptr;
+  /// Called after the run, while its world still answers the plugin (e.g.
+  /// to go on serving until interrupted).
+  std::function<void()> finished;
 };
 
 /// Runs the scenario against `host` (loaded, not initialized; the caller shuts
 /// it down afterwards), printing its
 /// log and closing table to standard output; a bad file is reported on
 /// standard error. Returns the exit status: 0 when every step passed, 1 when
-/// a step failed, 2 for a file that cannot be used.
+/// a step failed, 2 for a file that cannot be used (or a bad hold time).
 int RunScenarioProgram(PluginHost& host, const ScenarioProgramOptions& options);
 
 }  // namespace kiv::host

@@ -234,6 +234,9 @@ int ScenarioRun::Run() {
     }
   }
   ScheduleSteps();
+  if (options_.holdAtMs) {
+    clock_->At(world_.epochMs + *options_.holdAtMs, "Scenario hold", [this] { holdDue_ = true; });
+  }
   int64_t lastEnd = world_.epochMs;
   for (const auto& [id, tournament] : world_.tournaments) {
     lastEnd = std::max(lastEnd, tournament.dto.scheduleEndTime);
@@ -295,15 +298,35 @@ void ScenarioRun::RunVirtual(int64_t limitMs) {
     }
     host_.IdleUntilNextDue();
     host_.RunUntilIdle();
+    HoldIfDue();
   }
   host_.RunUntilIdle();
 }
 
+bool ScenarioRun::HoldIfDue() {
+  if (!holdDue_) return false;
+  holdDue_ = false;
+  Line("held; POST /clock/resume to go on");
+  const auto stopped = [this] {
+    return (options_.resume && options_.resume->load()) || (options_.stop && options_.stop->load());
+  };
+  while (!stopped()) {
+    host_.RunUntilIdle();
+    host_.WaitForWork(50'000'000);
+  }
+  Line("resumed");
+  return true;
+}
+
 void ScenarioRun::RunPaced(int64_t limitMs, double speed) {
-  const int64_t realStart = host::RealMonotonicNow();
-  const int64_t virtualStart = host::MonotonicNow();
+  int64_t realStart = host::RealMonotonicNow();
+  int64_t virtualStart = host::MonotonicNow();
   while (!Finished() && !(options_.stop && options_.stop->load())) {
     host_.RunUntilIdle();
+    if (HoldIfDue()) {  // the pace starts again from where the clock stood
+      realStart = host::RealMonotonicNow();
+      virtualStart = host::MonotonicNow();
+    }
     if (clock_->NowMs() >= limitMs) {
       Line("time limit reached");
       return;

@@ -53,6 +53,8 @@ struct RunOptions {
   /// After each moment of the run (every time the host has run all that was
   /// due): a violated invariant's description ends the run as a failure.
   std::function<std::string()> check;
+  std::optional<int64_t> holdAtMs;            // hold at this offset from the start...
+  const std::atomic<bool>* resume = nullptr;  // ...until this is set (or `stop`)
 };
 
 class ScenarioRun {
@@ -101,6 +103,9 @@ class ScenarioRun {
   void RunVirtual(int64_t limitMs);
   void RunPaced(int64_t limitMs, double speed);
   bool Check();
+  // Once the hold time has come: runs requests as they come, with the clock
+  // standing, until resumed or stopped. True when it held.
+  bool HoldIfDue();
 
   host::PluginHost& host_;
   const Scenario& scenario_;
@@ -122,6 +127,7 @@ class ScenarioRun {
   size_t stepsDone_ = 0;
   int failures_ = 0;
   size_t finishedTournaments_ = 0;
+  bool holdDue_ = false;
 };
 
 }  // namespace kiv::standin

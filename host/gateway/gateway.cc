@@ -5,10 +5,13 @@
 #include <rapidjson/stringbuffer.h>
 #include <signal.h>
 
+#include <fstream>
+#include <sstream>
 #include <utility>
 
 #include "host/gateway/http_exchange.h"
 #include "host/gateway/openapi_document.h"
+#include "host/gateway/page_files.h"
 #include "host/route_table.h"
 
 namespace kiv::host::gateway {
@@ -68,6 +71,35 @@ void Configure(httplib::Server& server, const GatewayOptions& options) {
   server.set_keep_alive_max_count(kRequestsPerConnection);
   server.set_payload_max_length(options.bodyLimit);
   server.set_tcp_nodelay(true);
+}
+
+// The page's own files: "/" is its document, "/web/PATH" the rest.
+const PageFile* PageFileOf(const httplib::Request& request) {
+  if (request.method != "GET" && request.method != "HEAD") return nullptr;
+  if (request.path == "/") {
+    if (request.get_header_value("Accept").find("application/json") != std::string::npos) {
+      return nullptr;
+    }
+    return FindPageFile("index.html");
+  }
+  constexpr std::string_view kPrefix = "/web/";
+  if (!request.path.starts_with(kPrefix)) return nullptr;
+  return FindPageFile(std::string_view(request.path).substr(kPrefix.size()));
+}
+
+// A recording named by the page's "?replay=PATH": only files ending in
+// ".jsonl" are served, so the gateway cannot be asked for anything else on
+// disk.
+void ServeRecording(const std::string& path, httplib::Response& response) {
+  if (path.size() <= 6 || !path.ends_with(".jsonl")) {
+    return WriteError(400, "A recording is a file whose name ends in .jsonl", response);
+  }
+  std::ifstream file(path, std::ios::binary);
+  if (!file) return WriteError(404, "No recording at " + path, response);
+  std::ostringstream bytes;
+  bytes << file.rdbuf();
+  response.set_header("Cache-Control", "no-store");
+  response.set_content(bytes.str(), "application/x-ndjson");
 }
 
 std::optional<std::string_view> QueryToken(const httplib::Request& request) {
@@ -220,17 +252,53 @@ void Gateway::Serve(const httplib::Request& request, httplib::Response& response
       return;
     }
   }
+  // The page's files hold no data: a loopback client gets them without a
+  // token (the page then shows that it has none).
+  if (verdict.status != 403) {
+    if (const PageFile* file = PageFileOf(request)) {
+      response.set_header("Cache-Control", "no-cache");
+      response.set_header("X-Content-Type-Options", "nosniff");
+      return response.set_content(std::string(file->bytes), std::string(file->contentType));
+    }
+  }
   if (!verdict.allowed()) {
     if (verdict.status == 401) response.set_header("WWW-Authenticate", "Bearer");
     return WriteError(verdict.status, verdict.message, response);
   }
+  if (ServeOwn(request, response)) return;
+  HostRequest hostRequest = ToHostRequest(request, std::move(body));
+  if (!options_.onAnswered) return WriteAnswer(handoff_.Request(std::move(hostRequest)), response);
+  // What the observer is told of the request (its arguments are never set here).
+  HostRequest told = HostRequest::Make(hostRequest.method, hostRequest.url);
+  told.customMethod = hostRequest.customMethod;
+  told.body = hostRequest.body;
+  told.contentType = hostRequest.contentType;
+  const HostResponse answer = handoff_.Request(std::move(hostRequest));
+  options_.onAnswered(told, answer);
+  WriteAnswer(answer, response);
+}
+
+bool Gateway::ServeOwn(const httplib::Request& request, httplib::Response& response) {
   const bool get = request.method == "GET" || request.method == "HEAD";
-  if (get && request.path == "/events") return StreamEvents(request, response);
-  if (get && request.path == "/openapi.json") {
-    return response.set_content(document_, "application/json");
+  if (get && request.path == "/events") {
+    StreamEvents(request, response);
+  } else if (get && request.path == "/openapi.json") {
+    response.set_content(document_, "application/json");
+  } else if (get && (request.path == "/" || request.path == "/index.json")) {
+    response.set_content(index_, "application/json");
+  } else if (get && request.path == "/recording") {
+    ServeRecording(request.get_param_value("path"), response);
+  } else if (request.method == "POST" && request.path == "/clock/resume") {
+    if (!options_.resume) {
+      WriteError(404, "This run holds no clock", response);
+    } else {
+      options_.resume();
+      response.status = 204;
+    }
+  } else {
+    return false;
   }
-  if (get && request.path == "/") return response.set_content(index_, "application/json");
-  WriteAnswer(handoff_.Request(ToHostRequest(request, std::move(body))), response);
+  return true;
 }
 
 void Gateway::StreamEvents(const httplib::Request& request, httplib::Response& response) {

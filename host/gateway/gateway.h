@@ -10,7 +10,15 @@
 //  - GET /events: Server-Sent Events (event_hub.h); "?path=PREFIX" keeps
 //    resource changes under that URI prefix;
 //  - GET /openapi.json: the OpenAPI 3.1 document (openapi_document.h);
-//  - GET /: the plugin's name and endpoints.
+//  - GET /index.json (or GET / with "Accept: application/json"): the
+//    plugin's name and endpoints;
+//  - GET /recording?path=FILE.jsonl: a recording (run_recorder.h) read from
+//    disk, for the page's replay;
+//  - POST /clock/resume: lets a scenario held at --hold-at go on (404 when
+//    the run has no hold).
+// The tournament page (GET /, GET /web/...; page_files.h) needs no token: it
+// holds no data, and without a token it shows the refusal itself. Its
+// requests carry the token of the page's own URL.
 //
 // Threads: HTTP connections are served by a pool of threads; a request is
 // handed to the host's dispatch thread and its thread waits for the answer
@@ -35,6 +43,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -66,6 +75,11 @@ struct GatewayOptions {
   /// An idle event stream sends a comment this often (finding clients gone).
   std::chrono::milliseconds eventKeepAlive{15000};
   EventHubLimits events;
+  /// Called on the serving thread for every request the plugin answered
+  /// (e.g. to record it); may be empty.
+  std::function<void(const HostRequest&, const HostResponse&)> onAnswered;
+  /// Serves POST /clock/resume when set; called on a serving thread.
+  std::function<void()> resume;
 };
 
 class Gateway {
@@ -107,6 +121,8 @@ class Gateway {
   void Serve(const httplib::Request& request, httplib::Response& response, std::string body,
              const AccessVerdict& verdict);
   void StreamEvents(const httplib::Request& request, httplib::Response& response);
+  // Answers what the gateway serves itself; false for a plugin request.
+  bool ServeOwn(const httplib::Request& request, httplib::Response& response);
 
   PluginHost& host_;
   const GatewayOptions options_;

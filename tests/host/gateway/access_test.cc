@@ -62,33 +62,45 @@ TEST_F(GatewayAccess, RefusesForeignHostsMissingTokensAndLargeBodies) {
     int status;
   };
   const std::vector<Case> cases = {
-      {"no token", false, "/", {}, "", false, 401},
+      {"no token", false, "/index.json", {}, "", false, 401},
       {"wrong token",
        false,
-       "/",
+       "/index.json",
        {{"Authorization", "Bearer " + std::string(64, '0')}},
        "",
        false,
        401},
       {"token of another length",
        false,
-       "/",
+       "/index.json",
        {{"Authorization", "Bearer " + token + "0"}},
        "",
        false,
        401},
-      {"token in the query", false, "/?token=" + token, {}, "", false, 200},
-      {"foreign Host", true, "/", {{"Host", "evil.example"}}, "", false, 403},
+      {"token in the query", false, "/index.json?token=" + token, {}, "", false, 200},
+      {"foreign Host", true, "/index.json", {{"Host", "evil.example"}}, "", false, 403},
       {"foreign Host before the token",
        false,
-       "/",
+       "/index.json",
        {{"Host", "evil.example:" + port}},
        "",
        false,
        403},
-      {"loopback Host with another port", true, "/", {{"Host", "127.0.0.1:1"}}, "", false, 403},
-      {"localhost with the port", true, "/", {{"Host", "localhost:" + port}}, "", false, 200},
-      {"[::1] without a port", true, "/", {{"Host", "[::1]"}}, "", false, 200},
+      {"loopback Host with another port",
+       true,
+       "/index.json",
+       {{"Host", "127.0.0.1:1"}},
+       "",
+       false,
+       403},
+      {"localhost with the port",
+       true,
+       "/index.json",
+       {{"Host", "localhost:" + port}},
+       "",
+       false,
+       200},
+      {"[::1] without a port", true, "/index.json", {{"Host", "[::1]"}}, "", false, 200},
       {"body at the limit", true, "/kiv-probe/v1/echo", {}, atLimit, false, 200},
       {"body over the limit", true, "/kiv-probe/v1/echo", {}, atLimit + " ", false, 413},
       {"chunked body over the limit", true, "/kiv-probe/v1/echo", {}, atLimit + " ", true, 413},
@@ -121,7 +133,7 @@ TEST_F(GatewayAccess, RefusesForeignHostsMissingTokensAndLargeBodies) {
     }
     if (c.status != 413) {
       // The refused body was read, so the connection serves the next request.
-      const auto next = client->Get(("/?token=" + token).c_str());
+      const auto next = client->Get(("/index.json?token=" + token).c_str());
       ASSERT_TRUE(next) << httplib::to_string(next.error());
       EXPECT_EQ(next->status, 200);
     }
@@ -130,7 +142,7 @@ TEST_F(GatewayAccess, RefusesForeignHostsMissingTokensAndLargeBodies) {
 
 TEST_F(GatewayAccess, SendsCorsHeadersOnlyToTheNamedOrigin) {
   const httplib::Headers fromApp = {{"Origin", "http://localhost:5173"}};
-  auto answer = Client()->Get("/", fromApp);
+  auto answer = Client()->Get("/index.json", fromApp);
   ASSERT_TRUE(answer);
   EXPECT_FALSE(answer->has_header("Access-Control-Allow-Origin")) << "none named at start";
 
@@ -142,10 +154,10 @@ TEST_F(GatewayAccess, SendsCorsHeadersOnlyToTheNamedOrigin) {
     gateway_ = Gateway::Start(*host_, std::move(options), &error);
   });
   ASSERT_NE(gateway_, nullptr);
-  answer = Client()->Get("/", fromApp);
+  answer = Client()->Get("/index.json", fromApp);
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->get_header_value("Access-Control-Allow-Origin"), "http://localhost:5173");
-  answer = Client()->Get("/", {{"Origin", "http://localhost:5174"}});
+  answer = Client()->Get("/index.json", {{"Origin", "http://localhost:5174"}});
   ASSERT_TRUE(answer);
   EXPECT_FALSE(answer->has_header("Access-Control-Allow-Origin"));
 
@@ -157,7 +169,7 @@ TEST_F(GatewayAccess, SendsCorsHeadersOnlyToTheNamedOrigin) {
   EXPECT_EQ(answer->status, 204);
   EXPECT_THAT(answer->get_header_value("Access-Control-Allow-Headers"),
               ::testing::HasSubstr("Authorization"));
-  answer = Client(false)->Get("/", fromApp);
+  answer = Client(false)->Get("/index.json", fromApp);
   ASSERT_TRUE(answer);
   EXPECT_EQ(answer->status, 401);
 }
