@@ -129,6 +129,8 @@ void RunRecorder::ScenarioLine(std::string_view line) {
     const size_t gap = line.find("  ");
     if (gap != std::string_view::npos) line.remove_prefix(gap + 2);
   }
+  // The log's "event" lines summarise publications, which are recorded whole.
+  if (line.starts_with("event ")) return;
   std::lock_guard<std::mutex> lock(mutex_);
   rapidjson::StringBuffer buffer;
   Writer writer(buffer);

@@ -59,7 +59,8 @@ class RunRecorder {
   void Request(const HostRequest& request, const HostResponse& response);
   /// A line of a scenario's log ("+HH:MM:SS.mmm  text"): kind "step" for the
   /// steps and their answers, "scenario" for the rest; the clock prefix is
-  /// dropped ("t" says when).
+  /// dropped ("t" says when). The log's "event" lines are left out: the
+  /// publications they summarise are recorded whole.
   void ScenarioLine(std::string_view line);
   /// The last line, with the run's exit status.
   void End(int status);

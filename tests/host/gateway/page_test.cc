@@ -162,6 +162,7 @@ TEST(RunRecorder, WritesOneTimedLinePerThingWithItsKind) {
   failed.error = "NOT_CAPTAIN";
   recorder->Request(request, failed);
   recorder->ScenarioLine("+00:00:30.000  step 1  POST /x");
+  recorder->ScenarioLine("+00:00:30.000  event    Update /x/1 {}");
   recorder->ScenarioLine("+00:00:31.000  service  draw");
   recorder->End(1);
   recorder.reset();

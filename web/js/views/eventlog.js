@@ -67,5 +67,6 @@ export class EventLog {
       },
       h('time', {}, utc(entry.t)), ' ', h('span', { class: 'kind' }, `[${entry.kind}]`), ' ',
       h('span', { class: 'resource' }, entry.resource), ' ', entry.summary))));
+    this.list.scrollTop = this.list.scrollHeight;  // the newest in view
   }
 }
