@@ -85,6 +85,12 @@ test('the live quick cup: rename from the page, timeline, bracket against the se
   assert.equal(next, order.length, `the timeline passes the five states in order: ${states.join(' ')}`);
 
   assert.deepEqual(await axeViolations(page), [], 'axe, live page at the end');
+  // 200% zoom of the 1400-pixel window: the page wraps, only the bracket's
+  // own box scrolls sideways.
+  await page.setViewportSize({ width: 700, height: 1000 });
+  assert.ok(await page.evaluate(() => document.documentElement.scrollWidth <= window.innerWidth),
+    'no sideways scrolling at 200% zoom');
+  await page.setViewportSize({ width: 1400, height: 1000 });
   await page.screenshot({ path: artefact('quick-cup-end.png'), fullPage: true });
   await page.close();
 
