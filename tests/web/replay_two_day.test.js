@@ -62,6 +62,15 @@ test('replaying to a moment shows the bracket the live run showed then', async (
   await page.waitForFunction((t) => window.kivPage.replay().time > t, held.t);
   await page.locator('#replay-play').click();
   assert.equal(await page.locator('#replay-play').innerText(), 'Play');
+
+  // The file picker: a recording of a later version is refused with a
+  // message; the run's own recording replays from its start.
+  const later = JSON.stringify({ ...records[0], version: 2 }) + '\n';
+  await page.locator('#replay-file').setInputFiles({ name: 'later.jsonl', mimeType: 'application/x-ndjson', buffer: Buffer.from(later) });
+  await page.locator('#replay-message', { hasText: 'version 2' }).waitFor();
+  await page.locator('#replay-file').setInputFiles(recording);
+  await page.locator('#replay-message', { hasText: 'Replaying two-day.jsonl' }).waitFor();
+  assert.equal(await page.evaluate(() => window.kivPage.replay().time), start);
   await page.close();
 
   const end = await run.stop();
