@@ -194,8 +194,9 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     std::fputs("kiv-host: --hold-at needs --serve (a held run is resumed over HTTP)\n", stderr);
     return false;
   }
-  if (!options.recordFile.empty() && options.request) {
-    std::fputs("kiv-host: --record excludes --request\n", stderr);
+  const bool runs = !options.scenario.file.empty() || options.run || options.serve;
+  if (!options.recordFile.empty() && (options.request || !runs)) {
+    std::fputs("kiv-host: --record needs --scenario, --run or --serve\n", stderr);
     return false;
   }
   if (!options.scenario.file.empty() && (options.request || options.run)) {
