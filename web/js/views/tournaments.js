@@ -1,9 +1,11 @@
 // views/tournaments.js: the player's tournaments with their state and the
 // next state change counted down on the run's clock, and the timeline of
-// state changes (an ordered list, one item per change, with data-state).
+// state changes (a strip per tournament, timeline.js, and an ordered list,
+// one item per change, with data-state).
 import { h } from '../dom.js';
 import { duration, offset, utc } from '../format.js';
 import { STATES, tournaments } from '../model.js';
+import { timelineStrip } from './timeline.js';
 
 function countdown(info, clock) {
   if (!info || !(info.nextStateChangeTime > 0)) return 'no change ahead';
@@ -33,5 +35,7 @@ export function renderTournaments(container, store) {
         h('time', {}, `${utc(entry.t)} (${offset(entry.t - start)})`), ' ',
         `tournament ${entry.tournamentId}: `, h('strong', {}, entry.state))))
     : h('p', {}, 'No state change seen yet.');
-  container.replaceChildren(table, h('h3', {}, 'Timeline'), timeline);
+  const strips = list.map(({ id, info }) => timelineStrip(store.timeline.filter((c) => c.tournamentId === id),
+    store.clock, info?.nextStateChangeTime ?? -1));
+  container.replaceChildren(table, h('h3', {}, 'Timeline'), ...strips.filter(Boolean), timeline);
 }
