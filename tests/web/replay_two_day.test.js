@@ -2,8 +2,7 @@
 // plugin: held live at 2h (day one's bracket in play) the page shows a
 // bracket; the recording replayed to that moment must show the same one.
 // Holding and serving must not change the run: its closing table and exit
-// status are those of the scenario run alone (which, today, fails the
-// day-two lock-in step: the player's roster is out after day one).
+// status are those of the scenario run alone.
 import assert from 'node:assert/strict';
 import { spawnSync } from 'node:child_process';
 import { readFileSync } from 'node:fs';
