@@ -13,10 +13,12 @@
 // interrupted; its exit status is still the scenario's.
 #include <unistd.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cinttypes>
 #include <csignal>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -157,7 +159,8 @@ bool ParseOptions(int argc, char** argv, Options& options) {
     } else if (arg == "--allow-origin" && needs(i, 1)) {
       options.gateway.allowOrigin = argv[++i];
     } else if (arg == "--body-limit" && needs(i, 1)) {
-      const auto limit = ParseNumber(argv[++i], 1, uint64_t{1} << 32);
+      // Up to 4 GiB, and no more than a size_t holds (4 GiB would become 0 on i386).
+      const auto limit = ParseNumber(argv[++i], 1, std::min<uint64_t>(uint64_t{1} << 32, SIZE_MAX));
       if (!limit) {
         std::fprintf(stderr, "kiv-host: bad body limit %s (bytes)\n", argv[i]);
         return false;

@@ -15,8 +15,11 @@
 namespace kiv {
 namespace {
 
-static_assert(sizeof(BindingProperty) == 24, "payload, context, kind and flag");
-static_assert(sizeof(BindingMember) == 32);
+// An 8-byte payload, the context pointer, kind and flags; a member adds its
+// name pointer. On i386 pointers take 4 bytes and 8-byte numbers align to 4.
+static_assert(sizeof(BindingProperty) == (sizeof(void*) == 8 ? 24 : 16),
+              "payload, context, kind and flag");
+static_assert(sizeof(BindingMember) == (sizeof(void*) == 8 ? 32 : 20));
 static_assert(std::is_nothrow_move_constructible_v<BindingProperty>);
 static_assert(std::is_nothrow_move_assignable_v<BindingProperty>);
 // A pointer never becomes a bool; text stays text.
