@@ -5,6 +5,7 @@
 // library these symbols are local, so the host's allocations are never counted.
 #include <malloc.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -73,14 +74,22 @@ int __wrap_posix_memalign(void** out, size_t alignment, size_t size) {
 
 namespace {
 
+// One block of `size` bytes (at least 1) aligned to `alignment`, or null.
+// aligned_alloc wants a multiple of the alignment; a size too close to
+// SIZE_MAX to round up (reachable with a 32-bit size_t) is refused rather
+// than wrapped to a small block.
+void* AllocateAligned(size_t size, size_t alignment) noexcept {
+  if (size == 0) size = 1;
+  if (alignment <= alignof(std::max_align_t)) return malloc(size);
+  if (size > SIZE_MAX - (alignment - 1)) return nullptr;
+  return aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+}
+
 // The throwing forms of `new`: the library is built without exceptions, so
 // running out of memory after the new-handler gave up ends the process.
 void* AllocateOrDie(size_t size, size_t alignment) {
-  if (size == 0) size = 1;
   for (;;) {
-    void* block = alignment <= alignof(std::max_align_t)
-                      ? malloc(size)
-                      : aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+    void* block = AllocateAligned(size, alignment);
     if (block) return block;
     std::new_handler handler = std::get_new_handler();
     if (!handler) {
@@ -92,10 +101,7 @@ void* AllocateOrDie(size_t size, size_t alignment) {
 }
 
 void* AllocateOrNull(size_t size, size_t alignment) noexcept {
-  if (size == 0) size = 1;
-  return alignment <= alignof(std::max_align_t)
-             ? malloc(size)
-             : aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment);
+  return AllocateAligned(size, alignment);
 }
 
 }  // namespace

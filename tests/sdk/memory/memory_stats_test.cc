@@ -2,8 +2,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <cstdlib>
 #include <memory>
+#include <new>
 
 namespace kiv {
 namespace {
@@ -33,6 +35,14 @@ TEST(MemoryStats, CountsMallocFamilyToo) {
   EXPECT_EQ(after.totalFrees, before.totalFrees + 2);
   EXPECT_EQ(after.totalBytesAllocated - after.totalBytesFreed,
             before.totalBytesAllocated - before.totalBytesFreed);
+}
+
+TEST(MemoryStats, OverAlignedSizeThatCannotBeRoundedUpIsRefused) {
+  // Rounding SIZE_MAX - 8 up to a multiple of 64 would wrap to 0 and hand out
+  // a tiny block in place of an impossible one.
+  void* block = ::operator new (SIZE_MAX - 8, std::align_val_t{64}, std::nothrow);
+  EXPECT_EQ(block, nullptr);
+  ::operator delete (block, std::align_val_t{64});
 }
 
 TEST(MemoryStats, PeakNeverDecreases) {
