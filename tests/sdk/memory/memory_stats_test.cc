@@ -39,8 +39,10 @@ TEST(MemoryStats, CountsMallocFamilyToo) {
 
 TEST(MemoryStats, OverAlignedSizeThatCannotBeRoundedUpIsRefused) {
   // Rounding SIZE_MAX - 8 up to a multiple of 64 would wrap to 0 and hand out
-  // a tiny block in place of an impossible one.
-  void* block = ::operator new (SIZE_MAX - 8, std::align_val_t{64}, std::nothrow);
+  // a tiny block in place of an impossible one. Volatile, so that the
+  // compiler does not refuse the constant size outright.
+  volatile size_t hugeSize = SIZE_MAX - 8;
+  void* block = ::operator new (hugeSize, std::align_val_t{64}, std::nothrow);
   EXPECT_EQ(block, nullptr);
   ::operator delete (block, std::align_val_t{64});
 }
