@@ -32,6 +32,7 @@
 #include "host/gateway/gateway.h"
 #include "host/host_clock.h"
 #include "host/host_value_json.h"
+#include "host/library_beside.h"
 #include "host/plugin_host.h"
 #include "host/route_table.h"
 #include "host/run_recorder.h"
@@ -79,17 +80,6 @@ void OnSignal(int) {
   std::signal(SIGTERM, SIG_DFL);
 }
 
-std::string DefaultLibrary() {
-  char path[4096];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  std::string dir = ".";
-  if (length > 0) {
-    std::string exe(path, static_cast<size_t>(length));
-    dir = exe.substr(0, exe.find_last_of('/'));
-  }
-  return dir + "/libvmk-be-kiv-joust.so";
-}
-
 bool ParseVersion(const char* text, kiv::host::HostVersion& version) {
   return std::sscanf(text, "%u.%u.%u", &version.major, &version.minor, &version.patch) == 3;
 }
@@ -107,7 +97,7 @@ std::optional<uint64_t> ParseNumber(const char* text, uint64_t min, uint64_t max
 
 // Fills `options`; false (with a message printed) on a bad command line.
 bool ParseOptions(int argc, char** argv, Options& options) {
-  options.library = DefaultLibrary();
+  options.library = kiv::host::LibraryBesideExecutable("libvmk-be-kiv-joust.so");
   auto needs = [&](int i, int count) { return i + count < argc; };
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];

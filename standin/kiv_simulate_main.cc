@@ -17,6 +17,7 @@
 #include <string>
 #include <string_view>
 
+#include "host/library_beside.h"
 #include "standin/simulation.h"
 
 namespace {
@@ -53,17 +54,6 @@ void OnCrash(int signal) {
   std::raise(signal);
 }
 
-std::string DefaultLibrary() {
-  char path[4096];
-  const ssize_t length = readlink("/proc/self/exe", path, sizeof path - 1);
-  std::string dir = ".";
-  if (length > 0) {
-    std::string exe(path, static_cast<size_t>(length));
-    dir = exe.substr(0, exe.find_last_of('/'));
-  }
-  return dir + "/libvmk-be-kiv-joust.so";
-}
-
 bool ParseCount(const char* text, uint64_t& out) {
   char* end = nullptr;
   const unsigned long long value = std::strtoull(text, &end, 10);
@@ -75,7 +65,7 @@ bool ParseCount(const char* text, uint64_t& out) {
 }  // namespace
 
 int main(int argc, char** argv) {
-  std::string library = DefaultLibrary();
+  std::string library = kiv::host::LibraryBesideExecutable("libvmk-be-kiv-joust.so");
   std::string out = ".";
   std::string replay;
   uint64_t seeds = 10, steps = 2000, first = 1;
