@@ -346,6 +346,9 @@ int RunScenario(PluginHost& host, Options& options, kiv::host::RunRecorder* reco
       recorder->Start("scenario", scenario.file, scenario.virtualTime);
     };
     scenario.onLine = [recorder](const std::string& line) { recorder->ScenarioLine(line); };
+    scenario.onAnswer = [recorder](const HostRequest& request, const HostResponse& response) {
+      recorder->Request(request, response);
+    };
     options.gateway.onAnswered = [recorder](const HostRequest& request,
                                             const HostResponse& response) {
       recorder->Request(request, response);

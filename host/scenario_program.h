@@ -29,6 +29,9 @@ struct ScenarioProgramOptions {
   std::function<bool()> started;
   /// Called for every event the plugin publishes.
   std::function<void(const PublishedEvent&)> onEvent;
+  /// Called for every request a scenario step made and the plugin answered,
+  /// with the whole answer.
+  std::function<void(const HostRequest&, const HostResponse&)> onAnswer;
   /// Called for every line of the run's log, as it is printed.
   std::function<void(const std::string&)> onLine;
   /// Called once, before the plugin starts, with the run's clock: the

@@ -33,6 +33,7 @@ int RunScenarioProgram(PluginHost& host, const ScenarioProgramOptions& options) 
   run.speed = options.speed;
   run.stop = options.stop;
   run.onEvent = options.onEvent;
+  run.onAnswer = options.onAnswer;
   run.started = options.started;
   run.print = [&options](const std::string& line) {
     std::printf("%s\n", line.c_str());

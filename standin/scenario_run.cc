@@ -366,18 +366,25 @@ void ScenarioRun::RunStep(size_t index) {
   const std::string name = "step " + std::to_string(index + 1) + "  ";
   switch (step.kind) {
     case ScenarioStep::Kind::kCall: {
-      host::HostRequest request = host::HostRequest::Make(host::MethodCode(step.method), step.url);
-      if (request.method == KIV_METHOD_CUSTOM) request.customMethod = step.method;
-      if (!step.bodyJson.empty()) {
-        request.body = step.bodyJson;
-        request.contentType = "application/json";
-      }
+      const auto makeRequest = [&step] {
+        host::HostRequest request =
+            host::HostRequest::Make(host::MethodCode(step.method), step.url);
+        if (request.method == KIV_METHOD_CUSTOM) request.customMethod = step.method;
+        if (!step.bodyJson.empty()) {
+          request.body = step.bodyJson;
+          request.contentType = "application/json";
+        }
+        return request;
+      };
       Line(name + step.method + " " + step.url);
       // The answer may come much later: the handler can wait for the service,
       // and other events run inside that wait. It is checked when it comes;
       // a call still unanswered when the run ends fails then.
       awaitingAnswer_.insert(index);
-      host_.QueueRequest(std::move(request), [this, index](const host::HostResponse& response) {
+      // Requests are not copyable: the observer gets a second one made alike.
+      auto asked = std::make_shared<host::HostRequest>(makeRequest());
+      host_.QueueRequest(makeRequest(), [this, index, asked](const host::HostResponse& response) {
+        if (options_.onAnswer) options_.onAnswer(*asked, response);
         CheckCall(index, response);
       });
       return;

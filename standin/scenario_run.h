@@ -49,6 +49,8 @@ struct RunOptions {
   const std::atomic<bool>* stop = nullptr;  // set (from a signal) to end a paced run
   std::function<void(const std::string&)> print;             // each line as it happens
   std::function<void(const host::PublishedEvent&)> onEvent;  // e.g. an HTTP gateway
+  /// Each call step's request and whole answer, when the answer comes.
+  std::function<void(const host::HostRequest&, const host::HostResponse&)> onAnswer;
   std::function<bool()> started;  // once the plugin started; false ends the run
   /// After each moment of the run (every time the host has run all that was
   /// due): a violated invariant's description ends the run as a failure.
