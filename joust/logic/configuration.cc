@@ -115,7 +115,7 @@ void OnConfigurationEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::Jou
   // the plugin's data is ready (the refresh below runs it when it is).
   if (!individualBefore && state.useIndividualEntitlement) state.individualCheckDue = true;
   // The handler's own marks are published even when the refresh fails.
-  RefreshMinimalInfo(plugin, false);
+  RefreshMinimalInfo(plugin);
   plugin.RunPublicationPass();
 }
 
@@ -137,7 +137,7 @@ void OnEntitlementsEvent(JoustPlugin& plugin,
   // whether play is restricted.
   state.changes->restrictionChanged = true;
   // The handler's own marks are published even when the refresh fails.
-  RefreshMinimalInfo(plugin, false);
+  RefreshMinimalInfo(plugin);
   plugin.RunPublicationPass();
 }
 

@@ -22,11 +22,11 @@ void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSessio
   state.changes->readyChanged = true;
   state.changes->restrictionChanged = true;
   // The handler's own marks are published even when the refresh fails.
-  RefreshMinimalInfo(plugin, false);
+  RefreshMinimalInfo(plugin);
   plugin.RunPublicationPass();
 }
 
-void RefreshMinimalInfo(JoustPlugin& plugin, bool recompute) {
+void RefreshMinimalInfo(JoustPlugin& plugin) {
   RunIndividualCheckIfDue(plugin);
   const JoustPluginState& state = plugin.state();
   const bool darkWithoutEntitlements = state.enabledState == Api::JoustState::kDarkEnabled &&
@@ -37,11 +37,10 @@ void RefreshMinimalInfo(JoustPlugin& plugin, bool recompute) {
     auto minimal = plugin.backend().Call<kGetTournamentInfoMinimal>();
     if (!minimal.ok()) {
       Log(kLogError, kGroupDbg, "%s", minimal.failure().ToString().c_str());
-      return;
+    } else {
+      MergeMinimalInfo(plugin, minimal->tournamentInfo, minimal->time);
     }
-    MergeMinimalInfo(plugin, minimal->tournamentInfo, minimal->time);
   }
-  if (recompute) plugin.RunPublicationPass();
 }
 
 }  // namespace kiv::joust

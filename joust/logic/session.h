@@ -22,9 +22,10 @@ class JoustPlugin;
 /// Create, Update or Delete of "/kiv-login/v1/session".
 void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSession>& event);
 
-/// Loads the minimal tournament information when due (see above), then runs
-/// the publication pass when `recompute` is set. A failed call is logged at
-/// level 2 and publishes nothing.
-void RefreshMinimalInfo(JoustPlugin& plugin, bool recompute);
+/// Loads the minimal tournament information when due (see above) and merges
+/// it into the cache; a failed call is logged at level 2 and changes
+/// nothing. The caller runs the publication pass afterwards either way, so
+/// the marks of its own handler are published.
+void RefreshMinimalInfo(JoustPlugin& plugin);
 
 }  // namespace kiv::joust
