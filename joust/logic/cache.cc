@@ -220,6 +220,11 @@ void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInf
     for (const auto& invitation : invitations)
       changes.rostersChanged.Insert({id, invitation.invitationId});
   }
+  for (const auto& [id, subs] : state.subInvitationsByTournament) {
+    for (const LCDS::RosterDTO& sub : subs) {
+      changes.rostersChanged.Insert({id, std::to_string(sub.id)});
+    }
+  }
   state.rosters.Reset();
   state.pendingRosterByTournament.Reset();
   state.invitationsByTournament.Reset();

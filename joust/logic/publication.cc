@@ -48,6 +48,22 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   plugin.RunPublicationPass();
 }
 
+// Marks every cached roster of a tournament, the player's substitute
+// invitations included, to be read and published again.
+void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
+  for (const auto& [key, roster] : state.rosters) {
+    if (key.first == tournamentId) {
+      state.changes->rostersChanged.Insert({tournamentId, std::to_string(key.second)});
+    }
+  }
+  if (const auto subs = state.subInvitationsByTournament.find(tournamentId);
+      subs != state.subInvitationsByTournament.end()) {
+    for (const LCDS::RosterDTO& sub : subs->second) {
+      state.changes->rostersChanged.Insert({tournamentId, std::to_string(sub.id)});
+    }
+  }
+}
+
 // Drops the invitations of a tournament; true when there were any.
 bool ClearInvitations(JoustPluginState& state, int64_t tournamentId) {
   const auto invitations = state.invitationsByTournament.find(tournamentId);
@@ -207,13 +223,13 @@ void JoustPlugin::RunPublicationPass() {
     events.PublishUpdate(FormatMessage(kTournamentPlayerPath, id),
                          ReadPlayerTournamentData(state, id));
   }
-  // A registered roster is read against the player's bracket in its
-  // tournament: when that bracket changed, the tournament's rosters may read
+  // A registered roster is read against the player's standing and bracket in
+  // its tournament: when either changed, the tournament's rosters may read
   // differently.
+  for (int64_t id : changes.playerDataChanged) MarkTournamentRosters(state, id);
   for (const auto& [id, bracketId] : changes.bracketsChanged) {
-    if (ReadPlayerTournamentData(state, id).bracketId != bracketId) continue;
-    for (const auto& [key, roster] : state.rosters) {
-      if (key.first == id) changes.rostersChanged.Insert({id, std::to_string(key.second)});
+    if (ReadPlayerTournamentData(state, id).bracketId == bracketId) {
+      MarkTournamentRosters(state, id);
     }
   }
   for (const auto& [id, rosterId] : changes.rostersChanged) {
