@@ -75,8 +75,15 @@ int64_t JoustPlugin::ServerNow() const {
 }
 
 void JoustPlugin::SyncServerClock(int64_t serverTime) {
+  const int64_t before = ServerNow();
   state_->clockSyncSteady = static_cast<uint64_t>(SteadyNanoseconds());
   state_->clockSyncServer = serverTime;
+  if (ServerNow() == before) return;
+  // The server clock moved against ours: every state-change timer was set
+  // for a delay on the old reading, so the next pass arms them all again.
+  state_->armedStateChanges.Reset();
+  for (const auto& [id, tournament] : state_->tournaments)
+    state_->changes->stateInfoDirty.Insert(id);
 }
 
 bool JoustPlugin::DataReady() const { return Ready(*state_); }

@@ -86,6 +86,9 @@ class JoustPluginState {
   /// The summary lines last published, so a change of the player's data
   /// republishes them only when a line changed.
   std::vector<Api::TournamentSummary> publishedSummaries;
+  /// The player's standing last published per tournament, so rosters are
+  /// read again only when the roster or bracket they are read against moved.
+  StateMap<int64_t, Api::PlayerTournamentData> publishedStandings;
   Api::TournamentGameEnd gameEnd;
   /// The last notification prompt ("no reason" in both reason fields until
   /// the first one).

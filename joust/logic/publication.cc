@@ -15,6 +15,17 @@ namespace {
 
 constexpr char kPlayerNotificationsUri[] = "/player-notifications/v1/notifications";
 
+// Marks every registered roster cached for a tournament to be read and
+// published again (substitute invitations are read without the player's
+// standing, so they stay).
+void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
+  for (const auto& [key, roster] : state.rosters) {
+    if (key.first == tournamentId) {
+      state.changes->rostersChanged.Insert({tournamentId, std::to_string(key.second)});
+    }
+  }
+}
+
 void RecomputeStateInfos(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   const int64_t now = plugin.ServerNow();
@@ -24,8 +35,17 @@ void RecomputeStateInfos(JoustPlugin& plugin) {
       state.stateInfos.erase(id);
       continue;
     }
-    state.stateInfos[id] = ComputeStateInfo(tournament->second, PlayerRoster(state, id),
-                                            PlayerBracket(state, id), now, state.summonerId);
+    Api::TournamentStateInfo info =
+        ComputeStateInfo(tournament->second, PlayerRoster(state, id), PlayerBracket(state, id), now,
+                         state.summonerId);
+    // A roster reads as active or not in the current phase: a new phase
+    // changes how every cached roster of the tournament reads.
+    const auto previous = state.stateInfos.find(id);
+    if (previous == state.stateInfos.end() ||
+        previous->second.currentPhaseId != info.currentPhaseId) {
+      MarkTournamentRosters(state, id);
+    }
+    state.stateInfos[id] = std::move(info);
   }
 }
 
@@ -48,22 +68,6 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   plugin.RunPublicationPass();
 }
 
-// Marks every cached roster of a tournament, the player's substitute
-// invitations included, to be read and published again.
-void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
-  for (const auto& [key, roster] : state.rosters) {
-    if (key.first == tournamentId) {
-      state.changes->rostersChanged.Insert({tournamentId, std::to_string(key.second)});
-    }
-  }
-  if (const auto subs = state.subInvitationsByTournament.find(tournamentId);
-      subs != state.subInvitationsByTournament.end()) {
-    for (const LCDS::RosterDTO& sub : subs->second) {
-      state.changes->rostersChanged.Insert({tournamentId, std::to_string(sub.id)});
-    }
-  }
-}
-
 // Drops the invitations of a tournament; true when there were any.
 bool ClearInvitations(JoustPluginState& state, int64_t tournamentId) {
   const auto invitations = state.invitationsByTournament.find(tournamentId);
@@ -78,18 +82,36 @@ bool ClearInvitations(JoustPluginState& state, int64_t tournamentId) {
   return true;
 }
 
+// The first phase registration after `now`, or -1. The current phase follows
+// the clock through these even while the state waits for a match to end (its
+// next change then unknown), and rosters read as active in the current phase.
+int64_t NextPhaseRegistration(const JoustPluginState& state, int64_t tournamentId, int64_t now) {
+  const auto tournament = state.tournaments.find(tournamentId);
+  if (tournament == state.tournaments.end()) return -1;
+  int64_t next = -1;
+  for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
+    if (phase.registrationTime > now && (next == -1 || phase.registrationTime < next)) {
+      next = phase.registrationTime;
+    }
+  }
+  return next;
+}
+
 void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& info, int64_t now) {
   const std::string name = StateChangeTimerName(info.tournamentId);
-  const double delay = static_cast<double>(info.nextStateChangeTime - now) * 0.001;
+  const int64_t at = info.nextStateChangeTime != -1
+                         ? info.nextStateChangeTime
+                         : NextPhaseRegistration(plugin.state(), info.tournamentId, now);
+  const double delay = static_cast<double>(at - now) * 0.001;
   auto& armed = plugin.state().armedStateChanges;
-  if (info.nextStateChangeTime != -1 && delay > 0) {
+  if (at != -1 && delay > 0) {
     // Armed already for this moment: its scheduled firing serves, and setting
     // it again would leave one more callback waiting at the host.
     const auto current = armed.find(info.tournamentId);
-    if (current != armed.end() && current->second == info.nextStateChangeTime) return;
+    if (current != armed.end() && current->second == at) return;
     const int64_t id = info.tournamentId;
     plugin.timers().SetTimer(name, delay, [&plugin, id] { OnStateChangeTimer(plugin, id); });
-    armed[id] = info.nextStateChangeTime;
+    armed[id] = at;
   } else {
     plugin.timers().KillTimer(name);
     armed.erase(info.tournamentId);
@@ -211,6 +233,7 @@ void JoustPlugin::RunPublicationPass() {
         timers().KillTimer(StateChangeTimerName(id));
         timers().KillTimer(RosterCreationDeadlineTimerName(id));
         state.armedStateChanges.erase(id);
+        state.publishedStandings.erase(id);
         continue;
       }
       const Api::TournamentStateInfo current = info->second;
@@ -220,13 +243,17 @@ void JoustPlugin::RunPublicationPass() {
     }
   }
   for (int64_t id : changes.playerDataChanged) {
-    events.PublishUpdate(FormatMessage(kTournamentPlayerPath, id),
-                         ReadPlayerTournamentData(state, id));
+    const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, id);
+    events.PublishUpdate(FormatMessage(kTournamentPlayerPath, id), standing);
+    // A registered roster is read against the player's roster and bracket in
+    // its tournament: when either moved, the tournament's rosters may read
+    // differently.
+    Api::PlayerTournamentData& published = state.publishedStandings[id];
+    if (published.rosterId != standing.rosterId || published.bracketId != standing.bracketId) {
+      MarkTournamentRosters(state, id);
+    }
+    published = standing;
   }
-  // A registered roster is read against the player's standing and bracket in
-  // its tournament: when either changed, the tournament's rosters may read
-  // differently.
-  for (int64_t id : changes.playerDataChanged) MarkTournamentRosters(state, id);
   for (const auto& [id, bracketId] : changes.bracketsChanged) {
     if (ReadPlayerTournamentData(state, id).bracketId == bracketId) {
       MarkTournamentRosters(state, id);
