@@ -1,5 +1,13 @@
 #include "joust/backend/backend_client.h"
 
+#include <chrono>
+#include <string>
+
+#include "sdk/log/log_groups.h"
+#include "sdk/log/log_level.h"
+#include "sdk/log/logger.h"
+#include "sdk/value/format_message.h"
+
 namespace kiv::joust {
 
 MaybeType<Failure, void> BackendClient::CheckFeature(bool checkEntitlement) const {
@@ -19,8 +27,17 @@ MaybeType<Failure, BindingProperty> BackendClient::Invoke(std::string_view metho
     arguments.MutableMember("entitlementToken") = gate_.EntitlementToken();
     arguments.MutableMember("accessToken") = gate_.AccessToken();
   }
-  return module_.timers().Await(module_.serviceProxy().Call<BindingProperty>(
-      kJoustService, std::string(method), std::move(arguments)));
+  const SteadyTime deadline = std::chrono::steady_clock::now() + kServiceAnswerLimit;
+  auto answer =
+      module_.timers().AwaitUntil(module_.serviceProxy().Call<BindingProperty>(
+                                      kJoustService, std::string(method), std::move(arguments)),
+                                  deadline);
+  if (answer) return std::move(*answer);
+  // A late answer still reaches the proxy and is dropped there.
+  const std::string message = FormatMessage("%1.%2: no answer within %3 s, given up", kJoustService,
+                                            method, kServiceAnswerLimit.count());
+  Log(kLogError, kGroupDbg, "%s", message.c_str());
+  return Fail(Failure(504, message));
 }
 
 Failure BackendClient::WithServiceCode(Failure failure) {

@@ -10,8 +10,9 @@
 // the row's result record (400 with the conversion message, 500
 // "DESERIALIZATION_FAILED" for an empty answer). A failure of the service
 // that carries no code comes back with code 502: the service, not the
-// caller, failed. The arguments' C++ types are checked against the row's
-// kinds when the call compiles.
+// caller, failed. No answer within kServiceAnswerLimit gives 504 and an
+// error line naming the method. The arguments' C++ types are checked against
+// the row's kinds when the call compiles.
 //
 // Not for: the service's rules (a stand-in lives beside the host), or
 // decoding the compressed winners (winners_payload.h).
@@ -21,6 +22,7 @@
 //       client.Call<kKickMember>(std::string("inv-1"), uint64_t{42});
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <type_traits>
 #include <utility>
@@ -35,6 +37,10 @@ namespace kiv::joust {
 
 /// The service every method belongs to.
 inline constexpr char kJoustService[] = "joust";
+/// How long a call waits for the service's answer before it gives up with
+/// 504 and a logged error, so a lost answer never holds a request (or the
+/// login refresh) for ever.
+inline constexpr std::chrono::seconds kServiceAnswerLimit{30};
 
 /// What Call<kMethod> returns: MaybeType<Failure, the row's result>, or
 /// MaybeType<Failure, void> for a method without a result.

@@ -24,6 +24,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <unordered_map>
 
@@ -65,6 +66,11 @@ class Timers {
   /// until `future` is ready, then returns its value.
   template <typename T>
   T Await(Future<T> future);
+  /// As Await, but gives up at `deadline`: empty when the future was not
+  /// ready by then. A one-shot callback at the deadline wakes the host's
+  /// wait; it stays scheduled (and does nothing) when the future comes first.
+  template <typename T>
+  std::optional<T> AwaitUntil(Future<T> future, SteadyTime deadline);
   /// Lets the host run pending work once.
   void Yield();
 
@@ -116,6 +122,22 @@ T Timers::Await(Future<T> future) {
     PumpOnce();
   }
   if (waited) EndWait();
+  FutureResult<T> result = std::move(future).Take();
+  if (result.index() != 0) runtime_internal::ReportFutureError(std::get<1>(result));
+  return std::move(std::get<0>(result));
+}
+
+template <typename T>
+std::optional<T> Timers::AwaitUntil(Future<T> future, SteadyTime deadline) {
+  if (!future.IsReady() && HasHost()) {
+    auto expired = std::make_shared<bool>(false);
+    ScheduleAt(
+        "Wait: deadline", [expired] { *expired = true; }, deadline);
+    BeginWait(FormatMessage("Wait: future<%1>", StaticType::Name<T>()).c_str());
+    while (!future.IsReady() && !*expired) PumpOnce();
+    EndWait();
+  }
+  if (!future.IsReady()) return std::nullopt;
   FutureResult<T> result = std::move(future).Take();
   if (result.index() != 0) runtime_internal::ReportFutureError(std::get<1>(result));
   return std::move(std::get<0>(result));

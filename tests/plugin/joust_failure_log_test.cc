@@ -8,12 +8,15 @@
 #include <regex>
 #include <set>
 
+#include "host/host_clock.h"
 #include "tests/plugin/joust_flow.h"
 
 namespace kiv::testing {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
 enum class Breaks {
@@ -200,6 +203,22 @@ TEST_F(FailureLogTable, SuccessfulRequestsLogNoError) {
           .FinalStatus(),
       400u);
   EXPECT_THAT(ErrorLines(LogsSince(mark)), IsEmpty());
+}
+
+// A call the service never answers is given up after the answer limit: the
+// request answers 504 naming the method, logged once like any failure, and
+// the plugin goes on serving.
+TEST_F(FailureLogTable, UnansweredServiceCallIsGivenUpWith504) {
+  service_.Set("joust", "changeName", ServiceReply::Never());
+  const Mark mark = Now();
+  const int64_t start = host::MonotonicNow();
+  const HostResponse response =
+      Call(KIV_METHOD_POST, "/kiv-joust/v1/tournament/8/roster/change-name", R"({"name":"Nova"})");
+  EXPECT_EQ(response.FinalStatus(), 504u) << Text(response);
+  EXPECT_THAT(Text(response), HasSubstr("joust.changeName: no answer within 30 s, given up"));
+  EXPECT_EQ(host::MonotonicNow() - start, 30'000'000'000);
+  EXPECT_THAT(ErrorLines(LogsSince(mark)), Contains(HasSubstr("Error 504: ")));
+  EXPECT_LT(Call(KIV_METHOD_GET, "/kiv-joust/v1/tournament/7").FinalStatus(), 400u);
 }
 
 }  // namespace
