@@ -6,6 +6,7 @@
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
+#include "sdk/runtime/mutation_point.h"
 #include "sdk/value/format_message.h"
 
 namespace kiv::joust {
@@ -26,6 +27,10 @@ MaybeType<Failure, BindingProperty> BackendClient::Invoke(std::string_view metho
   if (gate_.EnabledState() == Api::JoustState::kDarkEnabled) {
     arguments.MutableMember("entitlementToken") = gate_.EntitlementToken();
     arguments.MutableMember("accessToken") = gate_.AccessToken();
+  }
+  if (MutationActive("service-answer-limit-off")) {
+    return module_.timers().Await(module_.serviceProxy().Call<BindingProperty>(
+        kJoustService, std::string(method), std::move(arguments)));
   }
   const SteadyTime deadline = std::chrono::steady_clock::now() + kServiceAnswerLimit;
   auto answer =

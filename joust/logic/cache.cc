@@ -6,6 +6,7 @@
 #include "joust/logic/joust_plugin.h"
 #include "joust/logic/rest_builders.h"
 #include "joust/logic/state_machine.h"
+#include "sdk/runtime/mutation_point.h"
 #include "sdk/value/conversion_status.h"
 #include "sdk/value/format_message.h"
 #include "sdk/value/native/convert.h"
@@ -214,6 +215,7 @@ void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInf
     changes.rostersChanged.Insert({id, pending.invitationId});
   }
   for (const auto& [id, bracket] : state.brackets) {
+    if (MutationActive("refresh-drops-brackets-unpublished")) break;
     changes.bracketsChanged.Insert({bracket.tournamentId, id});
   }
   for (const auto& [id, invitations] : state.invitationsByTournament) {

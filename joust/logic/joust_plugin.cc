@@ -9,6 +9,7 @@
 #include "joust/logic/session.h"
 #include "joust/model/register_model.h"
 #include "sdk/log/assertion.h"
+#include "sdk/runtime/mutation_point.h"
 
 namespace kiv::joust {
 namespace {
@@ -78,7 +79,7 @@ void JoustPlugin::SyncServerClock(int64_t serverTime) {
   const int64_t before = ServerNow();
   state_->clockSyncSteady = static_cast<uint64_t>(SteadyNanoseconds());
   state_->clockSyncServer = serverTime;
-  if (ServerNow() == before) return;
+  if (ServerNow() == before || MutationActive("clock-move-keeps-timers")) return;
   // The server clock moved against ours: every state-change timer was set
   // for a delay on the old reading, so the next pass arms them all again.
   state_->armedStateChanges.Reset();

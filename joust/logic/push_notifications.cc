@@ -1,6 +1,7 @@
 #include "joust/logic/push_notifications.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <initializer_list>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
+#include "sdk/runtime/mutation_point.h"
 #include "sdk/value/conversion_status.h"
 
 namespace kiv::joust {
@@ -79,6 +81,7 @@ bool Decode(const ZMS::ZMSMessage& message, Record& record) {
   ConversionStatus status;
   if (value.IsValid()) FromValue(value, "<value>", record, status);
   if (value.IsValid() && status.IsValid()) return true;
+  if (MutationActive("unparsable-push-crashes")) std::abort();
   Log(kLogWarn, kGroupDbg, "Error parsing ZMS message payload as notification");
   return false;
 }

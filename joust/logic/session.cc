@@ -7,6 +7,7 @@
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
+#include "sdk/runtime/mutation_point.h"
 
 namespace kiv::joust {
 
@@ -23,6 +24,7 @@ void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSessio
   state.changes->restrictionChanged = true;
   // The handler's own marks are published even when the refresh fails.
   RefreshMinimalInfo(plugin);
+  if (MutationActive("failed-login-refresh-publishes-nothing") && !state.minimalInfoLoaded) return;
   plugin.RunPublicationPass();
 }
 
