@@ -33,12 +33,14 @@ MaybeType<Failure, BindingProperty> BackendClient::Invoke(std::string_view metho
         kJoustService, std::string(method), std::move(arguments)));
   }
   const SteadyTime deadline = std::chrono::steady_clock::now() + kServiceAnswerLimit;
-  auto answer =
-      module_.timers().AwaitUntil(module_.serviceProxy().Call<BindingProperty>(
-                                      kJoustService, std::string(method), std::move(arguments)),
-                                  deadline);
+  std::string key;
+  auto answer = module_.timers().AwaitUntil(
+      module_.serviceProxy().Call<BindingProperty>(kJoustService, std::string(method),
+                                                   std::move(arguments), &key),
+      deadline);
   if (answer) return std::move(*answer);
-  // A late answer still reaches the proxy and is dropped there.
+  // The proxy forgets the call, and drops its answer should it still come.
+  if (!key.empty()) module_.serviceProxy().Forget(key);
   const std::string message = FormatMessage("%1.%2: no answer within %3 s, given up", kJoustService,
                                             method, kServiceAnswerLimit.count());
   Log(kLogError, kGroupDbg, "%s", message.c_str());

@@ -24,7 +24,7 @@ bool ServiceProxy::Finalizing() const { return module_.finalizing(); }
 std::string ServiceProxy::StartCallJson(const std::string& service, const std::string& method,
                                         MaybeType<Failure, std::string> payloadJson,
                                         const std::string& answerMethod, const std::string& extra,
-                                        ServiceProxyCallback callback) {
+                                        ServiceProxyCallback callback, std::string* startedKey) {
   if (Finalizing()) return "Finalizing";
   if (!payloadJson.ok()) return payloadJson.failure().ToString();
   const std::string callName = CallKey(service, method);
@@ -56,14 +56,30 @@ std::string ServiceProxy::StartCallJson(const std::string& service, const std::s
   }
   Log(kLogAlways, kGroupDbg, "%s: Started service proxy request: %s (%s)",
       module_.logName().c_str(), callName.c_str(), key.c_str());
+  if (startedKey) *startedKey = key;
   std::lock_guard guard(lock_);
   pendingRequests_[key] = std::move(callback);
   DeliverMatchedLocked();
   return "";
 }
 
+void ServiceProxy::Forget(const std::string& key) {
+  std::lock_guard guard(lock_);
+  pendingRequests_.erase(key);
+  if (receivedResponses_.erase(key) != 0) return;
+  forgotten_[nextForgotten_] = std::hash<std::string>{}(key);
+  nextForgotten_ = (nextForgotten_ + 1) % kForgottenKept;
+}
+
 void ServiceProxy::OnResponse(const std::string& key, PluginServiceProxyResponse response) {
   std::lock_guard guard(lock_);
+  if (const size_t hash = std::hash<std::string>{}(key); hash != 0) {
+    for (size_t& forgotten : forgotten_) {
+      if (forgotten != hash) continue;
+      forgotten = 0;  // an answer comes once
+      return;
+    }
+  }
   receivedResponses_[key] = std::move(response);
   DeliverMatchedLocked();
 }

@@ -19,6 +19,8 @@
 //   if (!answer.ok()) return Fail(std::move(answer).takeFailure());   // 400, 500 or the proxy's
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -103,11 +105,13 @@ class ServiceProxy {
   /// Starts a call of `service`.`method` with `payload` (a native value sent
   /// as JSON). Method-based when `answerMethod` is not empty, else
   /// uuid-based. Returns the empty text when the call started, else why not;
-  /// `callback` then is discarded uncalled.
+  /// `callback` then is discarded uncalled. A started call's key goes to
+  /// `startedKey` when given.
   template <typename T>
   std::string StartServiceCall(const std::string& service, const std::string& method,
                                const T& payload, const std::string& answerMethod,
-                               const std::string& extra, ServiceProxyCallback callback);
+                               const std::string& extra, ServiceProxyCallback callback,
+                               std::string* startedKey = nullptr);
   /// Starts a uuid-based call whose answer fulfils the returned future. R is
   /// void, bool or BindingProperty. Wait for it with Timers::Await.
   template <typename R, typename T>
@@ -115,10 +119,15 @@ class ServiceProxy {
                                             const T& payload);
   /// A uuid-based call with named arguments whose answer is converted to R by
   /// ConvertAnswer. `arguments` is sent as a structure, so a call without
-  /// arguments sends "{}".
+  /// arguments sends "{}". The call's key goes to `startedKey` when given
+  /// (for Forget).
   template <typename R>
   Future<MaybeType<Failure, R>> Call(const std::string& service, const std::string& method,
-                                     BindingProperty arguments);
+                                     BindingProperty arguments, std::string* startedKey = nullptr);
+  /// Forgets the call started under `key`, whose caller gave up waiting: its
+  /// callback is dropped, and so is an answer that still comes for it (the
+  /// last kForgottenKept keys forgotten are remembered for that).
+  void Forget(const std::string& key);
   /// Calls `handler` for every async service-proxy event of `key`
   /// ("service.method"); it stays registered.
   void SetAsyncServiceHandler(const std::string& key, ServiceProxyCallback handler);
@@ -134,7 +143,7 @@ class ServiceProxy {
   std::string StartCallJson(const std::string& service, const std::string& method,
                             MaybeType<Failure, std::string> payloadJson,
                             const std::string& answerMethod, const std::string& extra,
-                            ServiceProxyCallback callback);
+                            ServiceProxyCallback callback, std::string* startedKey);
   /// Delivers every received response whose request is pending. Caller holds
   /// lock_.
   void DeliverMatchedLocked();
@@ -147,13 +156,18 @@ class ServiceProxy {
   std::unordered_map<std::string, ServiceProxyCallback> pendingRequests_;
   std::unordered_map<std::string, ServiceProxyCallback> asyncHandlers_;
   std::unordered_map<std::string, PluginServiceProxyResponse> receivedResponses_;
+  /// Hashes of the keys forgotten last, in a ring: a fixed size, so calls
+  /// given up for ever cost no memory that grows.
+  static constexpr size_t kForgottenKept = 32;
+  std::array<size_t, kForgottenKept> forgotten_{};
+  size_t nextForgotten_ = 0;
 };
 
 template <typename T>
 std::string ServiceProxy::StartServiceCall(const std::string& service, const std::string& method,
                                            const T& payload, const std::string& answerMethod,
-                                           const std::string& extra,
-                                           ServiceProxyCallback callback) {
+                                           const std::string& extra, ServiceProxyCallback callback,
+                                           std::string* startedKey) {
   if (Finalizing()) return "Finalizing";
   ConversionStatus status;
   BindingProperty value;
@@ -163,9 +177,10 @@ std::string ServiceProxy::StartServiceCall(const std::string& service, const std
         service, method,
         Fail(NamedFailure(0, "Failed to convert type {type} to BindingProperty for serialization",
                           {{"type", StaticType::Name<T>()}})),
-        answerMethod, extra, std::move(callback));
+        answerMethod, extra, std::move(callback), startedKey);
   }
-  return StartCallJson(service, method, WriteJson(value), answerMethod, extra, std::move(callback));
+  return StartCallJson(service, method, WriteJson(value), answerMethod, extra, std::move(callback),
+                       startedKey);
 }
 
 template <typename R, typename T>
@@ -185,7 +200,8 @@ Future<MaybeType<Failure, R>> ServiceProxy::CallService(const std::string& servi
 template <typename R>
 Future<MaybeType<Failure, R>> ServiceProxy::Call(const std::string& service,
                                                  const std::string& method,
-                                                 BindingProperty arguments) {
+                                                 BindingProperty arguments,
+                                                 std::string* startedKey) {
   if (!arguments.IsStructure()) arguments.SetEmptyStructure();
   auto promise = std::make_shared<Promise<MaybeType<Failure, R>>>();
   Future<MaybeType<Failure, R>> future = promise->GetFuture();
@@ -195,7 +211,8 @@ Future<MaybeType<Failure, R>> ServiceProxy::Call(const std::string& service,
       [promise, registry](const PluginServiceProxyResponse& response) {
         promise->SetValue(ConvertAnswer<R>(
             *registry, runtime_internal::ServiceResult<BindingProperty>(response)));
-      });
+      },
+      startedKey);
   if (!error.empty()) promise->SetValue(Fail(Failure(0, error)));
   return future;
 }

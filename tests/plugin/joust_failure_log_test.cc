@@ -221,5 +221,34 @@ TEST_F(FailureLogTable, UnansweredServiceCallIsGivenUpWith504) {
   EXPECT_LT(Call(KIV_METHOD_GET, "/kiv-joust/v1/tournament/7").FinalStatus(), 400u);
 }
 
+// A call given up leaves nothing behind in the plugin, whether its answer
+// never comes or comes late (and is then dropped).
+TEST_F(FailureLogTable, CallsGivenUpLeaveNothingBehind) {
+  constexpr int64_t kLate = 45'000'000'000;
+  const auto held = [this] {
+    const auto words = host_->MemoryStats();
+    const auto counter = [&words](int i) {
+      return uint64_t(words[2 * i]) | uint64_t(words[2 * i + 1]) << 32;
+    };
+    return counter(2) - counter(4);
+  };
+  const auto giveUp = [this](ServiceReply reply) {
+    service_.Set("joust", "changeName", std::move(reply));
+    const HostResponse response = Call(
+        KIV_METHOD_POST, "/kiv-joust/v1/tournament/8/roster/change-name", R"({"name":"Nova"})");
+    EXPECT_EQ(response.FinalStatus(), 504u) << Text(response);
+    host_->AdvanceClock(kLate);
+  };
+  const std::string late = JsonOfRecord(samples::PendingRoster(8, "inv-8", 6));
+  giveUp(ServiceReply::Never());
+  giveUp(ServiceReply::Ok(late).After(kLate));
+  const uint64_t before = held();
+  for (int i = 0; i < 5; ++i) {
+    giveUp(ServiceReply::Never());
+    giveUp(ServiceReply::Ok(late).After(kLate));
+  }
+  EXPECT_LE(held(), before + 256) << "calls given up left memory behind";
+}
+
 }  // namespace
 }  // namespace kiv::testing
