@@ -27,10 +27,12 @@ struct FaultPlan {
   double serviceFailCoded = 0;  // the proxy request itself fails with a status
   double serviceDelay = 0;      // answered up to a minute late
   double serviceNever = 0;      // never answered
+  // Each answer that tells the server's time (the tournament refreshes):
+  double clockJump = 0;  // the server clock has jumped up to ten minutes on or back
 
   bool Any() const {
     return pushDrop + pushDuplicate + pushDelay + pushStale + pushTruncate + serviceFail +
-               serviceFailCoded + serviceDelay + serviceNever >
+               serviceFailCoded + serviceDelay + serviceNever + clockJump >
            0;
   }
 };

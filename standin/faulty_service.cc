@@ -1,8 +1,18 @@
 #include "standin/faulty_service.h"
 
+#include <cstdint>
 #include <utility>
 
+#include "sdk/codec/json_reader.h"
+#include "sdk/codec/json_writer.h"
+#include "sdk/value/binding_property.h"
+
 namespace kiv::standin {
+namespace {
+
+constexpr int64_t kLongestJumpMs = 10 * 60 * 1000;
+
+}  // namespace
 
 host::ServiceReply FaultyService::Call(const host::ServiceCall& call) {
   host::ServiceReply reply = inner_.Call(call);
@@ -22,6 +32,17 @@ host::ServiceReply FaultyService::Call(const host::ServiceCall& call) {
   if (random_.Chance(plan_.serviceNever)) {
     ++faults_;
     return host::ServiceReply::Never();
+  }
+  if (!reply.answers.empty() && random_.Chance(plan_.clockJump)) {
+    // The server's clock reads off from the world's, on or back: the plugin
+    // must follow whatever time the server tells.
+    BindingProperty answer = ReadJson(reply.answers.front().payload);
+    if (const BindingProperty* time = answer.IsStructure() ? answer.FindMember("time") : nullptr) {
+      ++faults_;
+      const int64_t told = time->GetSigned() + random_.Between(-kLongestJumpMs, kLongestJumpMs);
+      answer.MutableMember("time") = told;
+      reply.answers.front().payload = WriteJson(answer);
+    }
   }
   return reply;
 }

@@ -1,6 +1,7 @@
 // faulty_service.h: a tournament service that misbehaves by a FaultPlan's
 // chances: in front of the real stand-in service, it fails an answer (with or
-// without a status code), delivers it late, or never delivers it.
+// without a status code), delivers it late, or never delivers it; and an
+// answer that tells the server's time may tell it jumped on or back.
 //
 // The service behind it has already acted on the call when its answer is
 // failed or lost, as a real service that crashed after its commit would.

@@ -64,7 +64,8 @@ class Generator {
          << ", pushDuplicate: " << Rate(0.05) << ", pushDelay: " << Rate(0.05)
          << ", pushStale: " << Rate(0.05) << ", pushTruncate: " << Rate(0.03)
          << ", serviceFail: " << Rate(0.05) << ", serviceFailCoded: " << Rate(0.03)
-         << ", serviceDelay: " << Rate(0.05) << ", serviceNever: " << Rate(0.02) << "}\n";
+         << ", serviceDelay: " << Rate(0.05) << ", serviceNever: " << Rate(0.02)
+         << ", clockJump: " << Rate(0.2) << "}\n";
     rosterCount_ = static_cast<int>(random_.Between(3, 7));
     out_ << "players:\n  - {id: " << kMe << ", name: You, tickets: " << random_.Between(0, 12)
          << "}\n  - {ids: [" << kFirstMate << ", " << kFirstMate + 3

@@ -23,6 +23,9 @@ using namespace samples;
 using ::testing::ElementsAreArray;
 using ::testing::HasSubstr;
 
+// How long the plugin waits for a service answer before giving up.
+constexpr int64_t kAnswerLimitNs = 30 * kSecondNs;
+
 constexpr const char* kSubscriptions[] = {
     "/kiv-login/v1/session",
     "/kiv-gameflow/v1/availability",
@@ -101,27 +104,40 @@ TEST_F(JoustStartup, SubscribesInOrderAndAppliesWhatEachFirstReadFinds) {
 
 TEST_F(JoustStartup, ASecondLoginAndLogoutLeaveNothingBehind) {
   const std::string stateTimer = "Timer: joust_tournament_state_change_7";
+  // The service tells the time as the clock has moved since the first login.
+  int64_t elapsedNs = 0;
+  const auto advance = [&](int64_t nanoseconds) {
+    Advance(nanoseconds);
+    elapsedNs += nanoseconds;
+  };
+  const auto loginAndLogout = [&] {
+    service_.Set("joust", "getTournamentInfoMinimal",
+                 ServiceReply::Ok(MinimalInfo({{Cup(), Roster(), {}, std::nullopt, {}, 0}},
+                                              kNow + elapsedNs / 1'000'000)));
+    Login();
+    Logout();
+    // Every service call schedules a wake-up at its answer limit, which
+    // stays until then: footprints are compared once it has passed.
+    advance(kAnswerLimitNs);
+  };
   Logout();
+  advance(kAnswerLimitNs);
   const Footprint first = FootprintOf(*host_);
   ASSERT_THAT(first.scheduled, ::testing::Contains(stateTimer));
-  Login();  // loads the tournaments again; the state timer is already armed for their next change
-  Logout();
+  loginAndLogout();  // loads the tournaments again; the state timer is already armed for their next
+                     // change
   EXPECT_EQ(FootprintOf(*host_), first);
   // One state change follows when the tournament's next one is due.
   const size_t changes = PublishedCount("/kiv-joust/v1/tournament/7/stateInfo");
-  Advance(10 * 60 * kSecondNs);
+  advance(10 * 60 * kSecondNs);
   EXPECT_EQ(PublishedCount("/kiv-joust/v1/tournament/7/stateInfo"), changes + 1);
 
   // Past its last state change nothing is scheduled, so a cycle must leave
   // the plugin exactly as it was.
-  Advance(10 * 60 * kSecondNs);
+  advance(10 * 60 * kSecondNs);
   const Footprint settled = FootprintOf(*host_);
   EXPECT_THAT(settled.scheduled, ::testing::Not(::testing::Contains(stateTimer)));
-  service_.Set("joust", "getTournamentInfoMinimal",
-               ServiceReply::Ok(
-                   MinimalInfo({{Cup(), Roster(), {}, std::nullopt, {}, 0}}, kNow + 20 * kMinute)));
-  Login();
-  Logout();
+  loginAndLogout();
   EXPECT_EQ(FootprintOf(*host_), settled);
 }
 
@@ -210,8 +226,11 @@ TEST_F(JoustWorld, WinnersInflatingToAHundredMegabytesAreRefusedWithinTheBound) 
     return host_->Request(HostRequest::Make(KIV_METHOD_GET, "/kiv-joust/v1/tournament/7/winners"));
   };
   winners();  // the first request of an endpoint sets up what later ones reuse
+  // Each call's wake-up at its answer limit stays until then.
+  host_->AdvanceClock(kAnswerLimitNs);
   const Footprint before = FootprintOf(*host_);
   const HostResponse answer = winners();
+  host_->AdvanceClock(kAnswerLimitNs);
   ASSERT_TRUE(answer.error.has_value());
   EXPECT_EQ(*answer.error, "Failed to decompress joust payload");
   EXPECT_EQ(answer.FinalStatus(), 500u);
