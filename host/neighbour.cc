@@ -93,6 +93,9 @@ NeighbourPlugin* Neighbourhood::Find(std::string_view name) const {
 }
 
 NeighbourAnswer Neighbourhood::Handle(NeighbourRequest& request) const {
+  if (interceptor_) {
+    if (auto answer = interceptor_(request)) return std::move(*answer);
+  }
   for (const auto& neighbour : neighbours_) {
     if (auto answer = neighbour->Handle(request)) return std::move(*answer);
   }

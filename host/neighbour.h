@@ -111,6 +111,12 @@ class NeighbourPlugin {
 /// Every stand-in of the host, tried in the order added.
 class Neighbourhood {
  public:
+  /// Sees every request before the stand-ins do; an answer it gives is the
+  /// request's answer (a fault injected by a test world), none lets the
+  /// stand-ins answer.
+  using Interceptor = std::function<std::optional<NeighbourAnswer>(const NeighbourRequest&)>;
+  void SetInterceptor(Interceptor interceptor) { interceptor_ = std::move(interceptor); }
+
   NeighbourPlugin& Add(std::unique_ptr<NeighbourPlugin> neighbour);
   /// Adds `neighbour` before every stand-in added so far: what it serves
   /// overrides them (a test's own resources over the standard stand-ins).
@@ -122,6 +128,7 @@ class Neighbourhood {
 
  private:
   std::vector<std::unique_ptr<NeighbourPlugin>> neighbours_;
+  Interceptor interceptor_;
 };
 
 }  // namespace kiv::host

@@ -27,12 +27,17 @@ struct FaultPlan {
   double serviceFailCoded = 0;  // the proxy request itself fails with a status
   double serviceDelay = 0;      // answered up to a minute late
   double serviceNever = 0;      // never answered
+  // Each request the plugin makes to a neighbour plugin (the client's other
+  // parts) but the service proxy is, by these chances in this order:
+  double neighbourMissing = 0;  // answered 404, as by a neighbour not loaded
+  double neighbourGarbage = 0;  // answered with text that is not what was asked
   // Each answer that tells the server's time (the tournament refreshes):
   double clockJump = 0;  // the server clock has jumped up to ten minutes on or back
 
   bool Any() const {
     return pushDrop + pushDuplicate + pushDelay + pushStale + pushTruncate + serviceFail +
-               serviceFailCoded + serviceDelay + serviceNever + clockJump >
+               serviceFailCoded + serviceDelay + serviceNever + neighbourMissing +
+               neighbourGarbage + clockJump >
            0;
   }
 };

@@ -36,11 +36,13 @@ class FaultyPushes {
   /// Delivers (or not) one message of `topic`.
   void Deliver(const std::string& topic, const std::string& payload);
 
+  /// Delivers every push held back so far, in order.
+  void ReleaseHeld();
+
   uint64_t faults() const { return faults_; }
 
  private:
   void Send(const std::string& topic, const std::string& payload);
-  void ReleaseHeld();
 
   host::PluginHost& host_;
   host::MessagingNeighbour& messaging_;

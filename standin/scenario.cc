@@ -235,10 +235,10 @@ void ReadBehaviours(Reader& r, const BindingProperty& root, Scenario& scenario) 
 void ReadFaults(Reader& r, const BindingProperty& root, FaultPlan& faults) {
   const BindingProperty* f = root.FindMember("faults");
   if (!f || f->IsEmpty()) return;
-  if (!r.Mapping(
-          *f, "faults",
-          {"seed", "pushDrop", "pushDuplicate", "pushDelay", "pushStale", "pushTruncate",
-           "serviceFail", "serviceFailCoded", "serviceDelay", "serviceNever", "clockJump"})) {
+  if (!r.Mapping(*f, "faults",
+                 {"seed", "pushDrop", "pushDuplicate", "pushDelay", "pushStale", "pushTruncate",
+                  "serviceFail", "serviceFailCoded", "serviceDelay", "serviceNever",
+                  "neighbourMissing", "neighbourGarbage", "clockJump"})) {
     return;
   }
   faults.seed = static_cast<uint64_t>(r.Integer(*f, "faults", "seed", 1, false, 0));
@@ -251,6 +251,8 @@ void ReadFaults(Reader& r, const BindingProperty& root, FaultPlan& faults) {
   faults.serviceFailCoded = r.Number(*f, "faults", "serviceFailCoded", 0, 0, 1);
   faults.serviceDelay = r.Number(*f, "faults", "serviceDelay", 0, 0, 1);
   faults.serviceNever = r.Number(*f, "faults", "serviceNever", 0, 0, 1);
+  faults.neighbourMissing = r.Number(*f, "faults", "neighbourMissing", 0, 0, 1);
+  faults.neighbourGarbage = r.Number(*f, "faults", "neighbourGarbage", 0, 0, 1);
   faults.clockJump = r.Number(*f, "faults", "clockJump", 0, 0, 1);
 }
 

@@ -8,6 +8,7 @@
 #include "host/route_table.h"
 #include "sdk/codec/json_reader.h"
 #include "sdk/codec/json_writer.h"
+#include "standin/faulty_neighbours.h"
 
 namespace kiv::standin {
 namespace {
@@ -184,6 +185,7 @@ int ScenarioRun::Run() {
     faultyPushes_ =
         std::make_unique<FaultyPushes>(host_, host_.standard().messaging, scenario_.faults);
     host_.login().SetService(faultyService_.get());
+    host_.neighbours().SetInterceptor(FaultyNeighbours(scenario_.faults));
     push_->SetDelivery([this](const std::string& topic, const std::string& payload) {
       faultyPushes_->Deliver(topic, payload);
     });
@@ -267,6 +269,14 @@ int ScenarioRun::Run() {
   if (options_.print) options_.print(summary);
   log_.push_back(summary);
   return failures_;
+}
+
+void ScenarioRun::Calm() {
+  if (!faultyService_) return;
+  host_.login().SetService(service_.get());
+  host_.neighbours().SetInterceptor(nullptr);
+  push_->SetDelivery(nullptr);
+  faultyPushes_->ReleaseHeld();
 }
 
 bool ScenarioRun::Finished() const {

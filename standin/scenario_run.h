@@ -72,6 +72,10 @@ class ScenarioRun {
   /// not start, steps left at the time limit, calls never answered and
   /// refused steps count).
   int Run();
+  /// The world stops misbehaving: later service calls, pushes and neighbour
+  /// requests go through untouched, so what follows (the memory check after
+  /// a run) measures the plugin alone.
+  void Calm();
 
   /// Sets RunOptions::check after construction (for checks that read the run).
   void SetCheck(std::function<std::string()> check) { options_.check = std::move(check); }

@@ -65,6 +65,7 @@ class Generator {
          << ", pushStale: " << Rate(0.05) << ", pushTruncate: " << Rate(0.03)
          << ", serviceFail: " << Rate(0.05) << ", serviceFailCoded: " << Rate(0.03)
          << ", serviceDelay: " << Rate(0.05) << ", serviceNever: " << Rate(0.02)
+         << ", neighbourMissing: " << Rate(0.03) << ", neighbourGarbage: " << Rate(0.03)
          << ", clockJump: " << Rate(0.2) << "}\n";
     rosterCount_ = static_cast<int>(random_.Between(3, 7));
     out_ << "players:\n  - {id: " << kMe << ", name: You, tickets: " << random_.Between(0, 12)
@@ -353,6 +354,7 @@ SimulationResult RunSimulation(const std::string& pluginPath, std::string_view y
     result.failedSteps = run.Run();
     result.violation = run.violation();
     if (result.violation.empty()) {
+      run.Calm();
       result.violation = MemoryFlatAcrossLogins(*host, scenario->player);
       if (!result.violation.empty()) result.log.push_back("leak: " + result.violation);
     }
