@@ -55,10 +55,10 @@ bool JoustPlugin::Start() {
       [this](const auto& event) { OnConfigurationEvent(*this, event); });
   events.ObserveAs<Api::EntitlementsToken>(
       "/entitlements/v1/token", [this](const auto& event) { OnEntitlementsEvent(*this, event); });
-  for (std::string_view topic : kPushTopics) {
+  for (const PushTopic& topic : PushTopics()) {
     events.ObserveAs<ZMS::ZMSMessage>(
-        std::string(kPushTopicPrefix) + std::string(topic),
-        [this, topic](const TypedResourceEvent<ZMS::ZMSMessage>& event) {
+        std::string(kPushTopicPrefix) + std::string(topic.name),
+        [this, &topic](const TypedResourceEvent<ZMS::ZMSMessage>& event) {
           OnPushMessage(*this, topic, event);
         });
   }

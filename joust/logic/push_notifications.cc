@@ -456,56 +456,65 @@ bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification&
   return playedIn;
 }
 
-void OnPushMessage(JoustPlugin& plugin, std::string_view topic,
+namespace {
+
+void ApplyRegistered(JoustPlugin& plugin, const ZMS::RegisteredRosterNotification& notification) {
+  ProcessRegistered(plugin, notification.roster, notification.notifyReason);
+}
+
+void ApplyDynamicState(JoustPlugin& plugin,
+                       const ZMS::RosterDynamicStateNotification& notification) {
+  ProcessDynamicState(plugin, notification.rosterDynamicState);
+}
+
+void ApplyRosterPlayer(JoustPlugin& plugin, const ZMS::RosterPlayerNotification& notification) {
+  // The wallet carries no version of its own: it is as old as its roster.
+  if (IsStale(plugin.state(), notification.roster)) return;
+  plugin.state().tickets.tickets = notification.player.tickets;
+  plugin.state().changes->playerChanged = true;
+  ProcessRegistered(plugin, notification.roster, notification.notifyReason);
+}
+
+void ApplyEogPlayerUpdate(JoustPlugin& plugin, const ZMS::EogPlayerUpdateDTO& update) {
+  plugin.state().eogPlayerUpdate = update;
+  plugin.state().changes->eogPlayerUpdateChanged = true;
+}
+
+// Decodes a message as `Record` and applies it; false when it does not
+// decode (a reason without a name, 27 and beyond, does not convert either:
+// such a message is dropped before any reason rule).
+template <typename Record, void (*kApply)(JoustPlugin&, const Record&)>
+bool DecodeAndApply(JoustPlugin& plugin, const ZMS::ZMSMessage& message) {
+  Record record;
+  if (!Decode(message, record)) return false;
+  kApply(plugin, record);
+  return true;
+}
+
+// One row per topic, in the order of the plugin's subscriptions: its name,
+// the record its messages carry, and what a message does.
+// clang-format off
+constexpr PushTopic kTopics[] = {
+    {"pending-roster",     &DecodeAndApply<ZMS::PendingRosterNotification,       &ProcessPending>},
+    {"roster",             &DecodeAndApply<ZMS::RegisteredRosterNotification,    &ApplyRegistered>},
+    {"roster-dynamic",     &DecodeAndApply<ZMS::RosterDynamicStateNotification,  &ApplyDynamicState>},
+    {"roster-player",      &DecodeAndApply<ZMS::RosterPlayerNotification,        &ApplyRosterPlayer>},
+    {"roster-withdraw",    &DecodeAndApply<ZMS::RosterWithdrawNotification,      &ProcessWithdraw>},
+    {"bracket-ready",      &DecodeAndApply<ZMS::BracketReadyNotification,        &FetchBracket>},
+    {"eog-bracket-update", &DecodeAndApply<ZMS::TournamentGameEndNotification,   &ProcessGameEnd>},
+    {"eog-player-update",  &DecodeAndApply<ZMS::EogPlayerUpdateDTO,              &ApplyEogPlayerUpdate>},
+    {"no-show-ping",       &DecodeAndApply<ZMS::NoShowPingDTO,                   &AcknowledgeNoShow>},
+};
+// clang-format on
+
+}  // namespace
+
+std::span<const PushTopic> PushTopics() { return kTopics; }
+
+void OnPushMessage(JoustPlugin& plugin, const PushTopic& topic,
                    const TypedResourceEvent<ZMS::ZMSMessage>& event) {
   if (!plugin.state().loggedIn || event.eventType != PluginResourceEventType::kCreate) return;
-  const ZMS::ZMSMessage& message = event.data;
-  if (topic == "pending-roster") {
-    // A reason without a name (27 and beyond) does not convert: the message
-    // is dropped at decoding, before any reason rule.
-    ZMS::PendingRosterNotification notification;
-    if (!Decode(message, notification)) return;
-    ProcessPending(plugin, notification);
-  } else if (topic == "roster") {
-    ZMS::RegisteredRosterNotification notification;
-    if (!Decode(message, notification)) return;
-    ProcessRegistered(plugin, notification.roster, notification.notifyReason);
-  } else if (topic == "roster-dynamic") {
-    ZMS::RosterDynamicStateNotification notification;
-    if (!Decode(message, notification)) return;
-    ProcessDynamicState(plugin, notification.rosterDynamicState);
-  } else if (topic == "roster-player") {
-    ZMS::RosterPlayerNotification notification;
-    if (!Decode(message, notification)) return;
-    // The wallet carries no version of its own: it is as old as its roster.
-    if (IsStale(plugin.state(), notification.roster)) return;
-    plugin.state().tickets.tickets = notification.player.tickets;
-    plugin.state().changes->playerChanged = true;
-    ProcessRegistered(plugin, notification.roster, notification.notifyReason);
-  } else if (topic == "roster-withdraw") {
-    ZMS::RosterWithdrawNotification notification;
-    if (!Decode(message, notification)) return;
-    ProcessWithdraw(plugin, notification);
-  } else if (topic == "bracket-ready") {
-    ZMS::BracketReadyNotification notification;
-    if (!Decode(message, notification)) return;
-    FetchBracket(plugin, notification);
-  } else if (topic == "eog-bracket-update") {
-    ZMS::TournamentGameEndNotification notification;
-    if (!Decode(message, notification)) return;
-    ProcessGameEnd(plugin, notification);
-  } else if (topic == "eog-player-update") {
-    ZMS::EogPlayerUpdateDTO update;
-    if (!Decode(message, update)) return;
-    plugin.state().eogPlayerUpdate = std::move(update);
-    plugin.state().changes->eogPlayerUpdateChanged = true;
-  } else if (topic == "no-show-ping") {
-    ZMS::NoShowPingDTO ping;
-    if (!Decode(message, ping)) return;
-    AcknowledgeNoShow(plugin, ping);
-  } else {
-    return;
-  }
+  if (!topic.apply(plugin, event.data)) return;
   plugin.RunPublicationPass();
 }
 

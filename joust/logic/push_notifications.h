@@ -17,6 +17,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string_view>
 
 #include "joust/model/lcds/bracket.h"
@@ -28,16 +29,21 @@ namespace kiv::joust {
 
 class JoustPlugin;
 
-/// The topic names, in the order of the plugin's subscriptions.
-inline constexpr std::string_view kPushTopics[] = {
-    "pending-roster",  "roster",        "roster-dynamic",     "roster-player",
-    "roster-withdraw", "bracket-ready", "eog-bracket-update", "eog-player-update",
-    "no-show-ping"};
+/// One push topic: its name under kPushTopicPrefix, and what a message of it
+/// does (decodes the topic's record and applies it; false when it did not
+/// decode, and then nothing changed). A new topic is one row of PushTopics.
+struct PushTopic {
+  std::string_view name;
+  bool (*apply)(JoustPlugin& plugin, const ZMS::ZMSMessage& message);
+};
+
+/// Every topic, in the order of the plugin's subscriptions.
+std::span<const PushTopic> PushTopics();
 inline constexpr char kPushTopicPrefix[] =
     "/zanth-messaging-service/v1/message/joust/v1/notifications/";
 
-/// One message of `topic` (a name of kPushTopics).
-void OnPushMessage(JoustPlugin& plugin, std::string_view topic,
+/// One message of `topic`, then the publication pass when it applied.
+void OnPushMessage(JoustPlugin& plugin, const PushTopic& topic,
                    const TypedResourceEvent<ZMS::ZMSMessage>& event);
 
 /// True when the cache holds the tournament a notification names; otherwise

@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "host/client_neighbours.h"
 #include "joust/backend/winners_payload.h"
 #include "tests/plugin/joust_world.h"
 
@@ -100,6 +101,19 @@ TEST_F(JoustStartup, SubscribesInOrderAndAppliesWhatEachFirstReadFinds) {
   EXPECT_EQ(service_.calls()[0].methodName, "getTournamentInfoMinimal");
   EXPECT_THAT(Published("/kiv-joust/v1/checkin-allowed"), HasSubstr("\"data\":true"));
   EXPECT_THAT(Published("/kiv-joust/v1/ready"), HasSubstr("\"data\":true"));
+}
+
+// The host's messaging stand-in carries the topics the plugin listens to,
+// no more and no fewer: the plugin reads each once as it subscribes.
+TEST_F(JoustStartup, ListensToExactlyTheHostsPushTopics) {
+  const std::string prefix = host::kPushTopicPrefix;
+  std::vector<std::string> topics;
+  for (const auto& request : host_->sentRequests()) {
+    if (request.method == KIV_METHOD_GET && request.url.starts_with(prefix)) {
+      topics.push_back(request.url.substr(prefix.size()));
+    }
+  }
+  EXPECT_THAT(topics, ElementsAreArray(host::kPushTopics));
 }
 
 TEST_F(JoustStartup, ASecondLoginAndLogoutLeaveNothingBehind) {
