@@ -9,7 +9,8 @@
 // value. A failed command leaves the cache as it was; the endpoint table logs
 // the failure as it is answered.
 //
-// Not for: the handlers that do more than one call (roster_commands.h).
+// Not for: the handlers that do more than one call (pending_roster_commands.h,
+// roster_commands.h, substitute_commands.h).
 //
 //   return RunOnPendingRoster<kChangeName>(plugin, tournamentId, request.name);
 //   return RunOnRegisteredRoster<kVoteMemberWithdraw>(plugin, tournamentId, bracketId);

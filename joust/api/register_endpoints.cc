@@ -2,8 +2,10 @@
 
 #include "joust/api/acknowledgements.h"
 #include "joust/api/endpoint_table.h"
+#include "joust/api/pending_roster_commands.h"
 #include "joust/api/queries.h"
 #include "joust/api/roster_commands.h"
+#include "joust/api/substitute_commands.h"
 #include "joust/api/views.h"
 #include "joust/logic/resource_paths.h"
 

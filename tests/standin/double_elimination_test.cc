@@ -1,6 +1,6 @@
 // Brackets of several sizes played to the end: shape, byes, two losses out,
 // withdrawals, versions.
-#include "standin/double_elimination.h"
+#include "standin/service/double_elimination.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

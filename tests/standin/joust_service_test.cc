@@ -1,7 +1,7 @@
 // The stand-in service's rules on their own: every method's refusals from one
 // table, a pending roster growing into a registered one with the versions and
 // notifications that go with it, withdrawal votes, substitutes, winners.
-#include "standin/joust_service.h"
+#include "standin/service/joust_service.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 // shipped scenario plays without a failed step; the two-day tournament with
 // its withdrawal, no-show and substitute; the quick cup's log is the same for
 // the same seed.
-#include "standin/scenario_run.h"
+#include "standin/scenario/scenario_run.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -15,7 +15,7 @@
 #include <set>
 
 #include "host/host_clock.h"
-#include "standin/simulation.h"
+#include "standin/simulation/simulation.h"
 
 namespace kiv::standin {
 namespace {

@@ -1,11 +1,11 @@
 // Scenario files: the shipped ones read; bad ones are refused with the file,
 // line and column of what is wrong, from one table.
-#include "standin/scenario.h"
+#include "standin/scenario/scenario.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "standin/server_clock.h"
+#include "standin/service/server_clock.h"
 
 namespace kiv::standin {
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "joust/backend/backend_methods.h"
-#include "standin/joust_service.h"
+#include "standin/service/joust_service.h"
 
 namespace kiv::standin {
 namespace {

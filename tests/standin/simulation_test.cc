@@ -1,6 +1,6 @@
 // The simulation's parts on their own: the faults each plan draws, the
 // scenarios a seed makes, and the shrinking of a failing one.
-#include "standin/simulation.h"
+#include "standin/simulation/simulation.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -8,9 +8,9 @@
 #include "host/host_clock.h"
 #include "host/plugin_host.h"
 #include "sdk/codec/json_reader.h"
-#include "standin/faulty_pushes.h"
-#include "standin/faulty_service.h"
-#include "standin/scenario.h"
+#include "standin/scenario/scenario.h"
+#include "standin/simulation/faulty_pushes.h"
+#include "standin/simulation/faulty_service.h"
 
 namespace kiv::standin {
 namespace {

@@ -1,0 +1,46 @@
+// invariants.h: what must hold of the plugin at every quiet moment of a run,
+// however the world misbehaved before it: every resource it last published
+// equals what its endpoint answers now (the time, which moves by itself,
+// aside; a resource that went away is published as its endpoint's failure).
+// And once a run is over: logging out and in again leaves the plugin holding
+// the same memory each time.
+// Requests answered never or twice are the scenario runner's own failures.
+//
+// Not for: making the moments (scenario_run.h calls Check through
+// RunOptions::check).
+//
+//   Invariants invariants(host, run);
+//   run.SetCheck([&] { return invariants.Check(); });
+//   run.Run();
+//   std::string leak = MemoryFlatAcrossLogins(host, scenario.player);
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "host/plugin_host.h"
+#include "standin/scenario/scenario_run.h"
+
+namespace kiv::standin {
+
+class Invariants {
+ public:
+  /// `host` and `run` must outlive this object.
+  Invariants(host::PluginHost& host, const ScenarioRun& run) : host_(host), run_(run) {}
+
+  /// The first invariant that does not hold, described; empty when all hold.
+  std::string Check();
+
+ private:
+  host::PluginHost& host_;
+  const ScenarioRun& run_;
+};
+
+/// Logs the player out and in `cycles` times on the quiet host, and
+/// describes the growth when the memory the plugin holds after a logout
+/// grows from the second logout on (the cache keeps every tournament it has
+/// seen, so only a world that stands still shows a leak; the first cycle
+/// may size the cache's containers once).
+std::string MemoryFlatAcrossLogins(host::PluginHost& host, uint64_t player, int cycles = 5);
+
+}  // namespace kiv::standin
