@@ -174,6 +174,71 @@ void DropInvitation(JoustPluginState& state, int64_t tournamentId,
   }
 }
 
+bool DropInvitations(JoustPluginState& state, int64_t tournamentId) {
+  const auto invitations = state.invitationsByTournament.find(tournamentId);
+  if (invitations == state.invitationsByTournament.end()) return false;
+  // Each invitation's roster was published at its own path: it goes too.
+  for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
+    state.changes->rostersChanged.Insert({tournamentId, invitation.invitationId});
+  }
+  if (!invitations->second.empty()) state.changes->invitationsChanged.Insert(tournamentId);
+  invitations->second.clear();
+  return true;
+}
+
+bool SetInvitation(JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
+  const int64_t id = roster.tournamentId;
+  std::vector<LCDS::PendingRosterDTO>& invitations = state.invitationsByTournament[id];
+  const auto same = std::find_if(
+      invitations.begin(), invitations.end(),
+      [&](const auto& invitation) { return invitation.invitationId == roster.invitationId; });
+  if (same == invitations.end()) {
+    invitations.push_back(roster);
+  } else if (roster.version > same->version) {
+    *same = roster;
+  } else {
+    return false;
+  }
+  state.changes->invitationsChanged.Insert(id);
+  state.changes->rostersChanged.Insert({id, roster.invitationId});
+  return true;
+}
+
+void SetSubstituteInvitation(JoustPluginState& state, const LCDS::RosterDTO& roster) {
+  const int64_t id = roster.tournamentId;
+  std::vector<LCDS::RosterDTO>& invitations = state.subInvitationsByTournament[id];
+  const auto same =
+      std::find_if(invitations.begin(), invitations.end(),
+                   [&](const LCDS::RosterDTO& invitation) { return invitation.id == roster.id; });
+  if (same == invitations.end()) {
+    invitations.push_back(roster);
+  } else if (roster.version > same->version) {
+    *same = roster;
+  }
+  state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
+}
+
+void SetHomeRoster(JoustPluginState& state, const LCDS::RosterDTO& roster) {
+  const int64_t id = roster.tournamentId;
+  const auto cached = state.rosters.find({id, roster.id});
+  if (cached != state.rosters.end() && roster.version <= cached->second.version) return;
+  state.rosters[{id, roster.id}] = roster;
+  state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
+}
+
+void DropOwnPendingRoster(JoustPluginState& state, int64_t tournamentId) {
+  const auto pending = state.pendingRosterByTournament.find(tournamentId);
+  if (pending == state.pendingRosterByTournament.end()) return;
+  state.changes->rostersChanged.Insert({tournamentId, pending->second.invitationId});
+  state.pendingRosterByTournament.erase(pending);
+}
+
+void DropBracket(JoustPluginState& state, int64_t tournamentId, int64_t bracketId) {
+  if (bracketId != -1 && state.brackets.erase(bracketId) != 0) {
+    state.changes->bracketsChanged.Insert({tournamentId, bracketId});
+  }
+}
+
 bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicStateDTO& dynamic) {
   if (const auto cached = state.rosters.find({dynamic.tournamentId, dynamic.rosterId});
       cached != state.rosters.end()) {

@@ -54,6 +54,24 @@ void RemovePendingRoster(JoustPluginState& state, int64_t tournamentId,
                          const std::string& invitationId);
 /// Drops the invitation `invitationId` of the tournament, if cached.
 void DropInvitation(JoustPluginState& state, int64_t tournamentId, const std::string& invitationId);
+/// Drops every invitation of the tournament (each roster at its own path
+/// too); true when the tournament had an invitation list.
+bool DropInvitations(JoustPluginState& state, int64_t tournamentId);
+/// Caches an invitation to someone else's pending roster, or replaces the
+/// cached copy when `roster` is newer; false when it was not (nothing
+/// changed).
+bool SetInvitation(JoustPluginState& state, const LCDS::PendingRosterDTO& roster);
+/// Caches a roster that invites the player to substitute, or replaces the
+/// cached copy when `roster` is newer.
+void SetSubstituteInvitation(JoustPluginState& state, const LCDS::RosterDTO& roster);
+/// Replaces the cached registered roster when `roster` is newer (or none is
+/// cached), with nothing else: for the roster the player left to substitute
+/// elsewhere, whose bracket is not the player's.
+void SetHomeRoster(JoustPluginState& state, const LCDS::RosterDTO& roster);
+/// Drops the player's own pending roster of the tournament (it registered).
+void DropOwnPendingRoster(JoustPluginState& state, int64_t tournamentId);
+/// Drops a cached bracket of the tournament.
+void DropBracket(JoustPluginState& state, int64_t tournamentId, int64_t bracketId);
 /// Replaces the dynamic state of the cached roster it belongs to (the
 /// player's or home roster, else a substitute invitation) when its version is
 /// newer; true when it did. Roster commands and the dynamic-state topic both

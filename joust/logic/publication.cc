@@ -68,20 +68,6 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   plugin.RunPublicationPass();
 }
 
-// Drops the invitations of a tournament; true when there were any.
-bool ClearInvitations(JoustPluginState& state, int64_t tournamentId) {
-  const auto invitations = state.invitationsByTournament.find(tournamentId);
-  if (invitations == state.invitationsByTournament.end()) return false;
-  const bool had = !invitations->second.empty();
-  // Each invitation's roster was published at its own path: it goes too.
-  for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
-    state.changes->rostersChanged.Insert({tournamentId, invitation.invitationId});
-  }
-  invitations->second.clear();
-  if (had) state.changes->invitationsChanged.Insert(tournamentId);
-  return true;
-}
-
 // The first phase registration after `now`, or -1. The current phase follows
 // the clock through these even while the state waits for a match to end (its
 // next change then unknown), and rosters read as active in the current phase.
@@ -131,14 +117,14 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
     // Past the deadline the timer has nothing left to wait for: armed again
     // (at an interval of zero or less) it would fire without end.
     plugin.timers().KillTimer(name);
-    if (state.invitationsByTournament.count(id) != 0) ClearInvitations(state, id);
+    if (state.invitationsByTournament.count(id) != 0) DropInvitations(state, id);
     return;
   }
   if (info.nextStateChangeTime != -1 && deadline < info.nextStateChangeTime) {
     // Its firing does not mark the tournament dirty, so it repeats at this
     // interval until a later pass for the tournament sets or kills it.
     plugin.timers().SetTimer(name, static_cast<double>(deadline - now) * 0.001, [&plugin, id] {
-      if (ClearInvitations(plugin.state(), id)) plugin.RunPublicationPass();
+      if (DropInvitations(plugin.state(), id)) plugin.RunPublicationPass();
     });
   } else {
     plugin.timers().KillTimer(name);

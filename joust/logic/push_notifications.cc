@@ -110,19 +110,7 @@ void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRoster
     SetPendingRoster(state, id, roster);
     return;
   }
-  std::vector<LCDS::PendingRosterDTO>& invitations = state.invitationsByTournament[id];
-  const auto same = std::find_if(
-      invitations.begin(), invitations.end(),
-      [&](const auto& invitation) { return invitation.invitationId == roster.invitationId; });
-  if (same == invitations.end()) {
-    invitations.push_back(roster);
-  } else if (roster.version > same->version) {
-    *same = roster;
-  } else {
-    return;  // an older copy of the invitation than the one cached
-  }
-  state.changes->invitationsChanged.Insert(id);
-  state.changes->rostersChanged.Insert({id, roster.invitationId});
+  (void)SetInvitation(state, roster);
 }
 
 void RemovePending(JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
@@ -347,43 +335,19 @@ void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
   const int64_t phase = info == state.stateInfos.end() ? -1 : info->second.currentPhaseId;
   const LCDS::PhaseRosterSubDTO* sub = PlayerSubstitution(roster, phase, state.summonerId);
   if (reason == RosterNotifyReason::kSubInvite && sub) {
-    std::vector<LCDS::RosterDTO>& invitations = state.subInvitationsByTournament[id];
-    const auto same =
-        std::find_if(invitations.begin(), invitations.end(),
-                     [&](const LCDS::RosterDTO& invitation) { return invitation.id == roster.id; });
-    if (same == invitations.end()) {
-      invitations.push_back(roster);
-    } else if (roster.version > same->version) {
-      *same = roster;
-    }
-    state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
+    SetSubstituteInvitation(state, roster);
     return;
   }
   if (const auto home = state.homeRosterByTournament.find(id);
       home != state.homeRosterByTournament.end() && home->second == roster.id) {
-    const auto cached = state.rosters.find({id, roster.id});
-    if (cached == state.rosters.end() || roster.version > cached->second.version) {
-      state.rosters[{id, roster.id}] = roster;
-      state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
-    }
+    SetHomeRoster(state, roster);
     return;
   }
   if (reason == RosterNotifyReason::kRegistered) {
-    if (const auto pending = state.pendingRosterByTournament.find(id);
-        pending != state.pendingRosterByTournament.end()) {
-      state.changes->rostersChanged.Insert({id, pending->second.invitationId});
-      state.pendingRosterByTournament.erase(pending);
-    }
-    if (const auto invitations = state.invitationsByTournament.find(id);
-        invitations != state.invitationsByTournament.end() && !invitations->second.empty()) {
-      invitations->second.clear();
-      state.changes->invitationsChanged.Insert(id);
-    }
+    DropOwnPendingRoster(state, id);
+    (void)DropInvitations(state, id);
   } else if (reason == RosterNotifyReason::kPhaseCheckin) {
-    const int64_t bracketId = ReadPlayerTournamentData(state, id).bracketId;
-    if (bracketId != -1 && state.brackets.erase(bracketId) != 0) {
-      state.changes->bracketsChanged.Insert({id, bracketId});
-    }
+    DropBracket(state, id, ReadPlayerTournamentData(state, id).bracketId);
   }
   SetRoster(state, id, roster.id, roster);
   NotifyRoster(state, reason, roster, nullptr, sub);
