@@ -38,23 +38,6 @@ Failure NoRoster(int64_t tournamentId, std::string_view rosterId) {
                                     tournamentId, rosterId));
 }
 
-// The player's substitution entry in a roster that took the player on as a
-// substitute: in the roster's entry for the current phase, else in its
-// dynamic state.
-const LCDS::PhaseRosterSubDTO* SubstituteEntry(const LCDS::RosterDTO& roster, int64_t phaseId,
-                                               uint64_t playerId) {
-  for (const LCDS::PhaseRosterDTO& phase : roster.phases) {
-    if (phase.phaseId != phaseId) continue;
-    for (const auto& sub : phase.phaseRosterSubs) {
-      if (sub.playerId == playerId) return &sub;
-    }
-  }
-  for (const auto& sub : roster.dynamicState.phaseRosterSubs) {
-    if (sub.playerId == playerId) return &sub;
-  }
-  return nullptr;
-}
-
 // Records have no equality of their own; their values do.
 bool SameTournament(const LCDS::TournamentDTO& left, const LCDS::TournamentDTO& right) {
   ConversionStatus status;
@@ -325,7 +308,11 @@ void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInf
     }
     const int64_t phase = CurrentPhaseId(plugin, id);
     for (const LCDS::RosterDTO& sub : info.subRosters) {
-      const LCDS::PhaseRosterSubDTO* entry = SubstituteEntry(sub, phase, state.summonerId);
+      // The player's own entry, whatever its state: the state decides below.
+      const LCDS::PhaseRosterSubDTO* entry =
+          FindSubstitution(sub, phase, [&state](const LCDS::PhaseRosterSubDTO& candidate) {
+            return candidate.playerId == state.summonerId;
+          });
       if (!entry || entry->subState == LCDS::SubState::kDeclined ||
           entry->subState == LCDS::SubState::kRevoked) {
         continue;

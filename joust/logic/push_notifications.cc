@@ -218,27 +218,6 @@ void ProcessPending(JoustPlugin& plugin, const ZMS::PendingRosterNotification& n
   }
 }
 
-// The player's substitution entry in `roster`, by the player's id, in the
-// entry of phase `phaseId` and else in the dynamic state, counting only
-// substitutions that stand.
-const LCDS::PhaseRosterSubDTO* PlayerSubstitution(const LCDS::RosterDTO& roster, int64_t phaseId,
-                                                  uint64_t playerId) {
-  auto stands = [&](const LCDS::PhaseRosterSubDTO& sub) {
-    return sub.playerId == playerId && sub.subState != LCDS::SubState::kSuggested &&
-           sub.subState != LCDS::SubState::kDeclined && sub.subState != LCDS::SubState::kRevoked;
-  };
-  for (const LCDS::PhaseRosterDTO& phase : roster.phases) {
-    if (phase.phaseId != phaseId) continue;
-    for (const auto& sub : phase.phaseRosterSubs) {
-      if (stands(sub)) return &sub;
-    }
-  }
-  for (const auto& sub : roster.dynamicState.phaseRosterSubs) {
-    if (stands(sub)) return &sub;
-  }
-  return nullptr;
-}
-
 const LCDS::BracketMatch* FindMatch(const LCDS::Bracket& bracket, int64_t matchId) {
   for (const auto* list : {&bracket.matches, &bracket.loserBracketMatches}) {
     for (const LCDS::BracketMatch& match : *list) {
@@ -333,7 +312,11 @@ void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
   if (IsStale(state, roster)) return;
   const auto info = state.stateInfos.find(id);
   const int64_t phase = info == state.stateInfos.end() ? -1 : info->second.currentPhaseId;
-  const LCDS::PhaseRosterSubDTO* sub = PlayerSubstitution(roster, phase, state.summonerId);
+  // The player's own substitution in the roster, when it stands.
+  const LCDS::PhaseRosterSubDTO* sub =
+      FindSubstitution(roster, phase, [&state](const LCDS::PhaseRosterSubDTO& candidate) {
+        return candidate.playerId == state.summonerId && SubstitutionStands(candidate);
+      });
   if (reason == RosterNotifyReason::kSubInvite && sub) {
     SetSubstituteInvitation(state, roster);
     return;

@@ -14,11 +14,6 @@ namespace {
 
 using LCDS::SubState;
 
-bool Replaces(const LCDS::PhaseRosterSubDTO& sub, uint64_t playerId) {
-  return sub.replacedPlayerId == playerId && sub.subState != SubState::kSuggested &&
-         sub.subState != SubState::kDeclined && sub.subState != SubState::kRevoked;
-}
-
 const LCDS::PhaseRosterDTO* PhaseEntry(const LCDS::RosterDTO& roster, int64_t phaseId) {
   for (const LCDS::PhaseRosterDTO& phase : roster.phases) {
     if (phase.phaseId == phaseId) return &phase;
@@ -112,17 +107,16 @@ const LCDS::Bracket* PlayerBracket(const JoustPluginState& state, int64_t tourna
   return bracket == state.brackets.end() ? nullptr : &bracket->second;
 }
 
+bool SubstitutionStands(const LCDS::PhaseRosterSubDTO& sub) {
+  return sub.subState != SubState::kSuggested && sub.subState != SubState::kDeclined &&
+         sub.subState != SubState::kRevoked;
+}
+
 const LCDS::PhaseRosterSubDTO* ActiveSubstitutionReplacing(const LCDS::RosterDTO& roster,
                                                            int64_t phaseId, uint64_t playerId) {
-  if (const LCDS::PhaseRosterDTO* phase = phaseId == -1 ? nullptr : PhaseEntry(roster, phaseId)) {
-    for (const auto& sub : phase->phaseRosterSubs) {
-      if (Replaces(sub, playerId)) return &sub;
-    }
-  }
-  for (const auto& sub : roster.dynamicState.phaseRosterSubs) {
-    if (Replaces(sub, playerId)) return &sub;
-  }
-  return nullptr;
+  return FindSubstitution(roster, phaseId, [playerId](const LCDS::PhaseRosterSubDTO& sub) {
+    return sub.replacedPlayerId == playerId && SubstitutionStands(sub);
+  });
 }
 
 const LCDS::BracketMatch* OpenMatch(const LCDS::Bracket& bracket, int64_t rosterId) {

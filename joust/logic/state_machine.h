@@ -36,6 +36,29 @@ const LCDS::Bracket* PlayerBracket(const JoustPluginState& state, int64_t tourna
 /// allowed, as the C library reads decimals), or false.
 bool ParseRosterId(std::string_view text, int64_t& id);
 
+/// A substitution that stands: its subState is none of "SUGGESTED",
+/// "DECLINED", "REVOKED".
+bool SubstitutionStands(const LCDS::PhaseRosterSubDTO& sub);
+
+/// The first substitution entry of `roster` that `matches`: in the roster's
+/// entry for phase `phaseId` first, else in its dynamic state. Null when
+/// none does. The one way to find a substitution; the predicate says which.
+template <typename Predicate>
+const LCDS::PhaseRosterSubDTO* FindSubstitution(const LCDS::RosterDTO& roster, int64_t phaseId,
+                                                Predicate matches) {
+  for (const LCDS::PhaseRosterDTO& phase : roster.phases) {
+    if (phase.phaseId != phaseId) continue;
+    for (const LCDS::PhaseRosterSubDTO& sub : phase.phaseRosterSubs) {
+      if (matches(sub)) return &sub;
+    }
+    break;
+  }
+  for (const LCDS::PhaseRosterSubDTO& sub : roster.dynamicState.phaseRosterSubs) {
+    if (matches(sub)) return &sub;
+  }
+  return nullptr;
+}
+
 /// The substitution that replaces `playerId` in phase `phaseId` of `roster`
 /// (an entry whose subState is none of "SUGGESTED", "DECLINED", "REVOKED"):
 /// first in the roster's entry for the phase, else in its dynamic state.
