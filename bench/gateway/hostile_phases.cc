@@ -68,6 +68,7 @@ std::unique_ptr<httplib::Client> Client(const Gateway& gateway) {
   auto client = std::make_unique<httplib::Client>("127.0.0.1", gateway.port());
   client->set_bearer_token_auth(gateway.token().c_str());
   client->set_keep_alive(true);
+  client->set_tcp_nodelay(true);  // a body sent after its head must not wait for an ACK
   client->set_read_timeout(std::chrono::seconds(10));
   return client;
 }

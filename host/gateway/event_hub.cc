@@ -18,6 +18,8 @@ std::string OneLine(std::string_view text) {
   return line;
 }
 
+constexpr size_t kBatchBytes = 64 * 1024;
+
 bool Matches(const std::string& prefix, const std::string& path) {
   return prefix.empty() || (!path.empty() && path.compare(0, prefix.size(), prefix) == 0);
 }
@@ -74,8 +76,12 @@ EventSubscription::Wait EventSubscription::Next(std::string& out,
                          [this] { return ended_ || overflowed_ || !queued_.empty(); });
   if (ended_ || (overflowed_ && queued_.empty())) return Wait::kEnded;
   if (queued_.empty()) return Wait::kIdle;
-  for (const auto& frame : queued_) out += *frame;
-  queued_.clear();
+  // Taken in batches of about kBatchBytes: what stays queued counts against
+  // maxQueued while the client is slow to take the batch.
+  do {
+    out += *queued_.front();
+    queued_.pop_front();
+  } while (!queued_.empty() && out.size() < kBatchBytes);
   return Wait::kFrames;
 }
 

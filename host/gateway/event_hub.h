@@ -90,9 +90,9 @@ class EventSubscription {
   EventSubscription(const EventSubscription&) = delete;
   EventSubscription& operator=(const EventSubscription&) = delete;
 
-  /// Waits up to `timeout` for frames and appends all pending ones to `out`
-  /// (kFrames). kIdle: nothing came. kEnded: the hub closed or this client
-  /// fell too far behind; the stream should end.
+  /// Waits up to `timeout` for frames and appends pending ones to `out`
+  /// (kFrames), up to about 64 KB at a time. kIdle: nothing came. kEnded: the hub closed or this
+  /// client fell too far behind; the stream should end.
   Wait Next(std::string& out, std::chrono::milliseconds timeout);
 
  private:

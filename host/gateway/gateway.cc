@@ -24,6 +24,8 @@ constexpr char kBuiltinNameSpace[] = "$builtin";
 // A connection that stays open serves this many requests before the server
 // closes it; high, so clients keep their connections.
 constexpr size_t kRequestsPerConnection = 100'000;
+// What the kernel may hold of an event stream the client has not read.
+constexpr int kEventSendBuffer = 64 * 1024;
 
 std::string IndexDocument(const PluginHost& host) {
   const PluginLoadRecord& record = host.record();
@@ -364,6 +366,8 @@ void Gateway::StreamEvents(const httplib::Request& request, httplib::Response& r
       hub_.Subscribe(request.get_param_value("path"), LastEventId(request));
   if (!subscription) return WriteError(503, "No more event streams can be opened now", response);
   response.set_header("Cache-Control", "no-cache");
+  // A client that stops reading is then found by its queue's bound soon.
+  LimitSendBuffer(kEventSendBuffer);
   const auto keepAlive = options_.eventKeepAlive;
   bool opened = false;
   response.set_chunked_content_provider(

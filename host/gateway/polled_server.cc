@@ -15,10 +15,12 @@ namespace {
 // How long a worker waits for a keep-alive client's next request before
 // parking the connection: long enough for a client that sends at once,
 // short enough that a pausing one hardly holds the thread.
-constexpr int kNextRequestMilliseconds = 5;
+constexpr int kNextRequestMilliseconds = 50;
 
 // Set by a handler on the serving thread; read after the answer is written.
 thread_local bool gCloseAfterAnswer = false;
+// The connection the thread serves, for handlers.
+thread_local int gConnection = -1;
 
 // Runs what the library's accepting thread hands over at once on that
 // thread: adopting a connection only registers it with the poller.
@@ -40,6 +42,10 @@ bool NextHeadArrives(int fd) {
 }  // namespace
 
 void CloseAfterAnswer() { gCloseAfterAnswer = true; }
+
+void LimitSendBuffer(int bytes) {
+  if (gConnection >= 0) setsockopt(gConnection, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
+}
 
 PolledServer::PolledServer(ConnectionLimits limits, std::chrono::milliseconds ioTimeout)
     : limits_(limits), ioTimeout_(ioTimeout) {
@@ -74,6 +80,7 @@ bool PolledServer::process_and_close_socket(int fd) {
 
 void PolledServer::ServeConnection(int fd) {
   SocketStream stream(fd, ioTimeout_);
+  gConnection = fd;
   for (;;) {
     gCloseAfterAnswer = false;
     bool clientCloses = false;

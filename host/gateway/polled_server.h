@@ -10,7 +10,8 @@
 //
 // A handler that answers without reading the request's body (such as a 413
 // for a declared length over the limit) calls CloseAfterAnswer, so the
-// unread body is never taken for the next request.
+// unread body is never taken for the next request. Both handler-side calls
+// act on the connection the calling thread serves.
 //
 // Not for: TLS.
 //
@@ -36,6 +37,10 @@ namespace kiv::host::gateway {
 
 /// Handler side: the connection closes once the current answer is written.
 void CloseAfterAnswer();
+/// Handler side: the kernel buffers at most about `bytes` of what this
+/// connection has not yet taken (its own sizing would let a slow reader sit
+/// on megabytes, and hide from the sender that it fell behind).
+void LimitSendBuffer(int bytes);
 
 class PolledServer : public httplib::Server {
  public:
