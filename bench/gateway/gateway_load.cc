@@ -162,9 +162,8 @@ class Environment {
     options.maxConnections = 2048;
     gateway_ = Gateway::Start(*host_, options, &error);
     if (!gateway_) Fail(error);
-    host_->SetEventObserver([this](const kiv::host::PublishedEvent& event) {
-      gateway_->Publish(event);
-    });
+    host_->SetEventObserver(
+        [this](const kiv::host::PublishedEvent& event) { gateway_->Publish(event); });
     dispatch_ = std::thread([this] { host_->RunUntilStopped(stop_); });
 
     httplib::Client probe("127.0.0.1", gateway_->port());
