@@ -12,7 +12,7 @@
 //  - a new connection must send a whole request head within `headerTimeout`;
 //    a parked one may stay silent `idleTimeout`, and once the next head has
 //    begun it too must be whole within `headerTimeout`. Past the limit the
-//    connection gets 408 (when it had begun a head) and is closed;
+//    connection is closed, with a 408 unless it was a parked idle one;
 //  - a head larger than kMaxHeadBytes gets 431 and is closed;
 //  - at most `maxConnections` are open (parked, waiting or being served);
 //    a new one past that gets a short 503 and is closed at once.

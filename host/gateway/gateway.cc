@@ -3,7 +3,6 @@
 #include <httplib.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
-#include <signal.h>
 
 #include <charconv>
 #include <fstream>
@@ -166,13 +165,9 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
                                            std::move(server), static_cast<uint16_t>(port));
   gateway->Route();
   Gateway* self = gateway.get();
+  // Every write is sent with MSG_NOSIGNAL (socket_stream.h), so a client
+  // that hung up fails the write instead of raising SIGPIPE.
   gateway->serverThread_ = std::thread([self] {
-    // Threads the pool starts inherit this mask: writing to a client that
-    // hung up fails the write instead of raising SIGPIPE in the process.
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     self->server_->listen_after_bind();
     self->listenerEnded_.store(true);
   });

@@ -37,8 +37,8 @@
 // requests; at most `maxConnections` are open (503 and close beyond); a
 // client that sends a body or reads an answer too slowly is dropped after
 // `ioTimeout`; at most `events.maxSubscribers` event streams at once (503
-// beyond), each with a bounded queue (event_hub.h). SIGPIPE is blocked on the
-// gateway's threads, so a client that hangs up only fails the write.
+// beyond), each with a bounded queue (event_hub.h). Writes never raise
+// SIGPIPE, so a client that hangs up only fails the write.
 //
 // Not for: anything but loopback; TLS.
 //

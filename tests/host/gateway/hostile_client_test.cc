@@ -77,6 +77,8 @@ class CrowdedGatewayTest : public GatewayFixture {
     options.headerTimeout = seconds(60);
     options.ioTimeout = seconds(30);
     options.events.maxQueued = 4;
+    // Workers: threads plus one per stream allowed, far fewer than the crowd.
+    options.events.maxSubscribers = 8;
     return options;
   }
 
