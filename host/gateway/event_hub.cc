@@ -35,9 +35,10 @@ std::shared_ptr<const std::string> OverflowFrame(size_t maxQueued) {
 
 std::shared_ptr<const std::string> GapFrame(uint64_t firstKeptId) {
   const std::string first = std::to_string(firstKeptId);
-  return std::make_shared<const std::string>("event: gap\ndata: {\"reason\":\"Events before " +
-                                             first + " are no longer kept\",\"firstKeptId\":\"" +
-                                             first + "\"}\n\n");
+  return std::make_shared<const std::string>(
+      "event: gap\ndata: {\"reason\":\"Some events after the given id are no longer kept; the "
+      "kept ones follow from id " +
+      first + "\",\"firstKeptId\":\"" + first + "\"}\n\n");
 }
 
 // Ids of a later run are larger than those of an earlier one.
