@@ -68,7 +68,6 @@ class Load {
       if (!token.empty()) client->set_bearer_token_auth(token.c_str());
       clients_.push_back(std::move(client));
     }
-    Run(kWarmUp, nullptr);
   }
 
   // Sends `count` requests spread over the connections; latencies in
@@ -239,7 +238,7 @@ Environment& Env() {
   return environment;
 }
 
-// Connections stay open across rounds; each load warms up once.
+// Connections stay open across rounds while the servers keep them.
 Load& ReferenceLoad() {
   static Load load(Env().referencePort(), kFixedTarget, "");
   return load;
@@ -258,6 +257,9 @@ std::vector<Round> gRounds(kRounds);
 // One round of kRequests on `load`; with `env`, the memory is read after the
 // first kFirstMark requests and at the end.
 Figures Measure(Load& load, Environment* env) {
+  // Each server is warmed up again right before it is measured: one that
+  // sat idle through the other's round has let its connections lapse.
+  load.Run(kWarmUp, nullptr);
   Figures figures;
   std::vector<double> latencies;
   latencies.reserve(kRequests);  // so the measurement's own data does not grow between the marks
