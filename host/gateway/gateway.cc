@@ -73,14 +73,19 @@ ConnectionLimits LimitsOf(const GatewayOptions& options) {
                           .idleTimeout = options.idleTimeout};
 }
 
+// A header's value as a decimal number; nullopt when it is not one.
+std::optional<uint64_t> NumberIn(const std::string& value) {
+  uint64_t number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
+    return std::nullopt;
+  }
+  return number;
+}
+
 // The body length a request declares, when it declares one that parses.
 std::optional<uint64_t> DeclaredLength(const httplib::Request& request) {
-  if (!request.has_header("Content-Length")) return std::nullopt;
-  const std::string value = request.get_header_value("Content-Length");
-  uint64_t length = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), length);
-  if (error != std::errc() || end != value.data() + value.size()) return std::nullopt;
-  return length;
+  return NumberIn(request.get_header_value("Content-Length"));
 }
 
 // 413 without reading the body; the connection then closes, since the body
@@ -91,16 +96,9 @@ void RefuseBody(size_t limit, httplib::Response& response) {
   CloseAfterAnswer();
 }
 
-// The "Last-Event-ID" a reconnecting client sends; nullopt when absent or
-// not an id this gateway makes.
+// The "Last-Event-ID" a reconnecting client sends, when it is a number.
 std::optional<uint64_t> LastEventId(const httplib::Request& request) {
-  const std::string value = request.get_header_value("Last-Event-ID");
-  uint64_t id = 0;
-  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), id);
-  if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
-    return std::nullopt;
-  }
-  return id;
+  return NumberIn(request.get_header_value("Last-Event-ID"));
 }
 
 // The page's own files: "/" is its document, "/web/PATH" the rest.
