@@ -276,6 +276,11 @@ void Gateway::Route() {
       if (verdict.allowed()) body.append(data, length);
       return true;
     });
+    if (tooLarge) {
+      // The rest of the body stays unread, so the connection cannot go on.
+      response.set_header("Connection", "close");
+      CloseAfterAnswer();
+    }
     if (!verdict.allowed()) return Serve(request, response, std::string(), verdict);
     if (tooLarge || response.status == 413) return RefuseBody(options_.bodyLimit, response);
     if (!read) return WriteError(400, "The body could not be read", response);
