@@ -91,8 +91,9 @@ class EventSubscription {
   EventSubscription& operator=(const EventSubscription&) = delete;
 
   /// Waits up to `timeout` for frames and appends pending ones to `out`
-  /// (kFrames), up to about 64 KB at a time. kIdle: nothing came. kEnded: the hub closed or this
-  /// client fell too far behind; the stream should end.
+  /// (kFrames), about 64 KB at most at a time. kIdle: nothing came. kEnded:
+  /// the hub closed, or this client fell too far behind and has taken its
+  /// last frame; the stream should end.
   Wait Next(std::string& out, std::chrono::milliseconds timeout);
 
  private:
@@ -109,7 +110,7 @@ class EventSubscription {
 struct EventHubLimits {
   size_t maxSubscribers = 256;
   size_t maxQueued = 4096;
-  /// Frames kept for reconnecting clients.
+  /// Frames kept for reconnecting clients (at most maxQueued).
   size_t history = 1024;
 };
 
