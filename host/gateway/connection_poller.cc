@@ -14,6 +14,8 @@
 #include <string_view>
 #include <vector>
 
+#include "host/host_clock.h"
+
 namespace kiv::host::gateway {
 namespace {
 
@@ -21,6 +23,9 @@ namespace {
 constexpr size_t kReservedDescriptors = 64;
 // How long a closing connection's late input is read and dropped.
 constexpr auto kCloseLinger = std::chrono::milliseconds(500);
+
+// The real clock's time `after` from now, in nanoseconds.
+int64_t RealDeadline(std::chrono::nanoseconds after) { return RealMonotonicNow() + after.count(); }
 // How often overdue connections are looked for.
 constexpr int kTickMilliseconds = 50;
 
@@ -121,18 +126,18 @@ void ConnectionPoller::Adopt(int fd) {
   fcntl(fd, F_SETFL, flags | O_NONBLOCK);
   const int on = 1;
   setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);
-  Watch(fd, State::kNew, Clock::now() + limits_.headerTimeout);
+  Watch(fd, State::kNew, RealDeadline(limits_.headerTimeout));
 }
 
 void ConnectionPoller::Park(int fd) {
   if (stopping()) return Drop(fd);
-  Watch(fd, State::kParked, Clock::now() + limits_.idleTimeout);
+  Watch(fd, State::kParked, RealDeadline(limits_.idleTimeout));
 }
 
 void ConnectionPoller::Close(int fd) {
   shutdown(fd, SHUT_WR);
   if (stopping()) return Drop(fd);
-  Watch(fd, State::kDraining, Clock::now() + kCloseLinger);
+  Watch(fd, State::kDraining, RealDeadline(kCloseLinger));
 }
 
 void ConnectionPoller::Drop(int fd) { CloseNow(fd); }
@@ -159,7 +164,7 @@ bool ConnectionPoller::WaitForOpenCount(size_t count, std::chrono::milliseconds 
   return countChanged_.wait_for(lock, timeout, [&] { return open_.load() == count; });
 }
 
-void ConnectionPoller::Watch(int fd, State state, Clock::time_point deadline) {
+void ConnectionPoller::Watch(int fd, State state, int64_t deadline) {
   const std::lock_guard<std::mutex> lock(mutex_);
   if (stopped_) {
     ::close(fd);
@@ -231,12 +236,12 @@ void ConnectionPoller::OnReadable(int fd) {
   if (waiting.state == State::kParked) {
     // A head has begun: it now has the head's time, not the idle time.
     waiting.state = State::kHead;
-    waiting.deadline = std::min(waiting.deadline, Clock::now() + limits_.headerTimeout);
+    waiting.deadline = std::min(waiting.deadline, RealDeadline(limits_.headerTimeout));
   }
 }
 
 void ConnectionPoller::ExpireOverdue() {
-  const auto now = Clock::now();
+  const int64_t now = RealMonotonicNow();
   std::vector<std::pair<int, State>> overdue;
   {
     const std::lock_guard<std::mutex> lock(mutex_);

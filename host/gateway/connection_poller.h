@@ -19,6 +19,9 @@
 // Close shuts the sending side and reads what the client still sends for a
 // moment before closing, so the client reads the answer rather than a reset.
 //
+// Time limits are on the real clock: a virtual run's clock (host_clock.h)
+// may stand still or leap hours ahead while the clients' time goes on.
+//
 // Threads: Adopt from the accepting thread; Park, Close and Drop from the
 // worker serving the connection; one epoll thread; `workers` threads run
 // `serve`. Stop closes parked connections, then waits for the workers.
@@ -33,6 +36,7 @@
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <mutex>
@@ -95,17 +99,16 @@ class ConnectionPoller {
   ConnectionPoller(Key, ConnectionLimits limits, Serve serve, int epoll, int wake);
 
  private:
-  using Clock = std::chrono::steady_clock;
   enum class State { kNew, kParked, kHead, kDraining };
   struct Waiting {
     State state;
-    Clock::time_point deadline;
+    int64_t deadline;  // RealMonotonicNow() nanoseconds
   };
 
   void Run();
   void OnReadable(int fd);
   void ExpireOverdue();
-  void Watch(int fd, State state, Clock::time_point deadline);
+  void Watch(int fd, State state, int64_t deadline);
   // Removes `fd` from the set; false when it was not there. Holds mutex_.
   bool Unwatch(int fd);
   void CloseNow(int fd);
