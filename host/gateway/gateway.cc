@@ -3,8 +3,8 @@
 #include <httplib.h>
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
-#include <signal.h>
 
+#include <charconv>
 #include <fstream>
 #include <sstream>
 #include <utility>
@@ -12,6 +12,7 @@
 #include "host/gateway/http_exchange.h"
 #include "host/gateway/openapi_document.h"
 #include "host/gateway/page_files.h"
+#include "host/gateway/polled_server.h"
 #include "host/route_table.h"
 
 namespace kiv::host::gateway {
@@ -22,6 +23,8 @@ constexpr char kBuiltinNameSpace[] = "$builtin";
 // A connection that stays open serves this many requests before the server
 // closes it; high, so clients keep their connections.
 constexpr size_t kRequestsPerConnection = 100'000;
+// What the kernel may hold of an event stream the client has not read.
+constexpr int kEventSendBuffer = 64 * 1024;
 
 std::string IndexDocument(const PluginHost& host) {
   const PluginLoadRecord& record = host.record();
@@ -58,19 +61,44 @@ std::string IndexDocument(const PluginHost& host) {
 // Settings that must be in place before the socket is bound (no delay) and
 // those the connections read.
 void Configure(httplib::Server& server, const GatewayOptions& options) {
-  const size_t threads = options.threads;
-  // The library takes ownership of the queue it is handed.
-  server.new_task_queue = [threads] {
-    return std::make_unique<httplib::ThreadPool>(threads).release();
-  };
-  const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(options.ioTimeout);
-  const auto micros =
-      std::chrono::duration_cast<std::chrono::microseconds>(options.ioTimeout - seconds);
-  server.set_read_timeout(seconds.count(), micros.count());
-  server.set_write_timeout(seconds.count(), micros.count());
   server.set_keep_alive_max_count(kRequestsPerConnection);
   server.set_payload_max_length(options.bodyLimit);
   server.set_tcp_nodelay(true);
+}
+
+ConnectionLimits LimitsOf(const GatewayOptions& options) {
+  return ConnectionLimits{.maxConnections = options.maxConnections,
+                          .workers = options.threads + options.events.maxSubscribers,
+                          .headerTimeout = options.headerTimeout,
+                          .idleTimeout = options.idleTimeout};
+}
+
+// A header's value as a decimal number; nullopt when it is not one.
+std::optional<uint64_t> NumberIn(const std::string& value) {
+  uint64_t number = 0;
+  const auto [end, error] = std::from_chars(value.data(), value.data() + value.size(), number);
+  if (value.empty() || error != std::errc() || end != value.data() + value.size()) {
+    return std::nullopt;
+  }
+  return number;
+}
+
+// The body length a request declares, when it declares one that parses.
+std::optional<uint64_t> DeclaredLength(const httplib::Request& request) {
+  return NumberIn(request.get_header_value("Content-Length"));
+}
+
+// 413 without reading the body; the connection then closes, since the body
+// the client may still send is not read.
+void RefuseBody(size_t limit, httplib::Response& response) {
+  WriteError(413, "The body is larger than " + std::to_string(limit) + " bytes", response);
+  response.set_header("Connection", "close");
+  CloseAfterAnswer();
+}
+
+// The "Last-Event-ID" a reconnecting client sends, when it is a number.
+std::optional<uint64_t> LastEventId(const httplib::Request& request) {
+  return NumberIn(request.get_header_value("Last-Event-ID"));
 }
 
 // The page's own files: "/" is its document, "/web/PATH" the rest.
@@ -117,8 +145,9 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
     if (error) *error = "cannot make an access token (no random bytes)";
     return nullptr;
   }
-  auto server = std::make_unique<httplib::Server>();
+  auto server = std::make_unique<PolledServer>(LimitsOf(options), options.ioTimeout);
   Configure(*server, options);
+  if (!server->StartPolling(error)) return nullptr;
   int port = -1;
   if (options.port == 0) {
     port = server->bind_to_any_port(kLoopback);
@@ -129,17 +158,14 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
     if (error) *error = "cannot listen on 127.0.0.1:" + std::to_string(options.port);
     return nullptr;
   }
+  server->WidenBacklog();
   auto gateway = std::make_unique<Gateway>(Key(), host, std::move(options), std::move(token),
                                            std::move(server), static_cast<uint16_t>(port));
   gateway->Route();
   Gateway* self = gateway.get();
+  // Every write is sent with MSG_NOSIGNAL (socket_stream.h), so a client
+  // that hung up fails the write instead of raising SIGPIPE.
   gateway->serverThread_ = std::thread([self] {
-    // Threads the pool starts inherit this mask: writing to a client that
-    // hung up fails the write instead of raising SIGPIPE in the process.
-    sigset_t pipe;
-    sigemptyset(&pipe);
-    sigaddset(&pipe, SIGPIPE);
-    pthread_sigmask(SIG_BLOCK, &pipe, nullptr);
     self->server_->listen_after_bind();
     self->listenerEnded_.store(true);
   });
@@ -152,7 +178,7 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
 }
 
 Gateway::Gateway(Key, PluginHost& host, GatewayOptions options, std::string token,
-                 std::unique_ptr<httplib::Server> server, uint16_t port)
+                 std::unique_ptr<PolledServer> server, uint16_t port)
     : host_(host),
       options_(std::move(options)),
       port_(port),
@@ -173,6 +199,12 @@ Gateway::Gateway(Key, PluginHost& host, GatewayOptions options, std::string toke
 
 Gateway::~Gateway() { Stop(); }
 
+size_t Gateway::OpenConnections() const { return server_->OpenConnections(); }
+
+bool Gateway::WaitForOpenConnections(size_t count, std::chrono::milliseconds timeout) const {
+  return server_->WaitForOpenConnections(count, timeout);
+}
+
 std::string Gateway::StartUrl() const {
   return "http://127.0.0.1:" + std::to_string(port_) + "/?token=" + access_.token();
 }
@@ -183,25 +215,50 @@ void Gateway::Stop() {
   handoff_.Close();
   server_->stop();
   if (serverThread_.joinable()) serverThread_.join();
+  server_->StopPolling();
   host_.SetServing(false);
 }
 
 void Gateway::Route() {
   httplib::Server& server = *server_;
-  auto withoutBody = [this](const httplib::Request& request, httplib::Response& response) {
-    const AccessVerdict verdict =
-        access_.Check(request.get_header_value("Host"), request.get_header_value("Authorization"),
-                      QueryToken(request));
-    Serve(request, response, std::string(), verdict);
+  auto check = [this](const httplib::Request& request) {
+    return access_.Check(request.get_header_value("Host"),
+                         request.get_header_value("Authorization"), QueryToken(request));
+  };
+  // A body declared too large is refused before it is read, whether or not
+  // the client waits for "100 Continue"; a request that may not come in at
+  // all learns that instead.
+  auto refuseLarge = [this, check](const httplib::Request& request, httplib::Response& response) {
+    const auto length = DeclaredLength(request);
+    if (!length || *length <= options_.bodyLimit) return false;
+    const AccessVerdict verdict = check(request);
+    if (verdict.allowed()) {
+      RefuseBody(options_.bodyLimit, response);
+    } else {
+      Serve(request, response, std::string(), verdict);
+      response.set_header("Connection", "close");
+      CloseAfterAnswer();
+    }
+    return true;
+  };
+  server.set_pre_routing_handler(
+      [refuseLarge](const httplib::Request& request, httplib::Response& response) {
+        return refuseLarge(request, response) ? httplib::Server::HandlerResponse::Handled
+                                              : httplib::Server::HandlerResponse::Unhandled;
+      });
+  server.set_expect_100_continue_handler(
+      [refuseLarge](const httplib::Request& request, httplib::Response& response) {
+        return refuseLarge(request, response) ? response.status : 100;
+      });
+  auto withoutBody = [this, check](const httplib::Request& request, httplib::Response& response) {
+    Serve(request, response, std::string(), check(request));
   };
   // Bodies are read here, not by the library, to bound chunked bodies too. A
   // refused request's body is still read (and dropped) so that the
   // connection stays in step for the client's next request.
-  auto withBody = [this](const httplib::Request& request, httplib::Response& response,
-                         const httplib::ContentReader& reader) {
-    const AccessVerdict verdict =
-        access_.Check(request.get_header_value("Host"), request.get_header_value("Authorization"),
-                      QueryToken(request));
+  auto withBody = [this, check](const httplib::Request& request, httplib::Response& response,
+                                const httplib::ContentReader& reader) {
+    const AccessVerdict verdict = check(request);
     std::string body;
     size_t received = 0;
     bool tooLarge = false;
@@ -219,12 +276,13 @@ void Gateway::Route() {
       if (verdict.allowed()) body.append(data, length);
       return true;
     });
-    if (!verdict.allowed()) return Serve(request, response, std::string(), verdict);
-    if (tooLarge || response.status == 413) {
-      return WriteError(413,
-                        "The body is larger than " + std::to_string(options_.bodyLimit) + " bytes",
-                        response);
+    if (tooLarge) {
+      // The rest of the body stays unread, so the connection cannot go on.
+      response.set_header("Connection", "close");
+      CloseAfterAnswer();
     }
+    if (!verdict.allowed()) return Serve(request, response, std::string(), verdict);
+    if (tooLarge || response.status == 413) return RefuseBody(options_.bodyLimit, response);
     if (!read) return WriteError(400, "The body could not be read", response);
     Serve(request, response, std::move(body), verdict);
   };
@@ -302,9 +360,12 @@ bool Gateway::ServeOwn(const httplib::Request& request, httplib::Response& respo
 }
 
 void Gateway::StreamEvents(const httplib::Request& request, httplib::Response& response) {
-  std::shared_ptr<EventSubscription> subscription = hub_.Subscribe(request.get_param_value("path"));
+  std::shared_ptr<EventSubscription> subscription =
+      hub_.Subscribe(request.get_param_value("path"), LastEventId(request));
   if (!subscription) return WriteError(503, "No more event streams can be opened now", response);
   response.set_header("Cache-Control", "no-cache");
+  // A client that stops reading is then found by its queue's bound soon.
+  LimitSendBuffer(kEventSendBuffer);
   const auto keepAlive = options_.eventKeepAlive;
   bool opened = false;
   response.set_chunked_content_provider(

@@ -8,7 +8,9 @@
 //    path, query without "token", headers without "Authorization", body and
 //    content type) and the answer comes back (http_exchange.h);
 //  - GET /events: Server-Sent Events (event_hub.h); "?path=PREFIX" keeps
-//    resource changes under that URI prefix;
+//    resource changes under that URI prefix; a "Last-Event-ID" header (as a
+//    browser sends when it reconnects) first replays the kept events after
+//    that id;
 //  - GET /openapi.json: the OpenAPI 3.1 document (openapi_document.h);
 //  - GET /index.json (or GET / with "Accept: application/json"): the
 //    plugin's name and endpoints;
@@ -20,15 +22,23 @@
 // holds no data, and without a token it shows the refusal itself. Its
 // requests carry the token of the page's own URL.
 //
-// Threads: HTTP connections are served by a pool of threads; a request is
-// handed to the host's dispatch thread and its thread waits for the answer
-// (dispatch_handoff.h). The caller runs the dispatch thread (for example with
+// Threads: a connection holds no thread while it is idle or still sending
+// its request head (connection_poller.h); once a head is whole, a worker
+// serves it. A request is handed to the host's dispatch thread and its worker
+// waits for the answer (dispatch_handoff.h). An event stream holds a worker
+// while it is open; there are `threads` workers plus one per event stream
+// allowed. The caller runs the dispatch thread (for example with
 // PluginHost::RunUntilStopped) and feeds events in with Publish.
 //
-// Limits: bodies over `bodyLimit` get 413; a client that sends or reads too
-// slowly is dropped after `ioTimeout`; at most `events.maxSubscribers` event
-// streams at once (503 beyond). SIGPIPE is blocked on the gateway's threads,
-// so a client that hangs up only fails the write.
+// Limits: a body declared larger than `bodyLimit` gets 413 before any of it
+// is read, and the connection closes (a chunked body is cut off at the
+// limit the same way); a request head must arrive whole within
+// `headerTimeout` (408); a connection may idle `idleTimeout` between
+// requests; at most `maxConnections` are open (503 and close beyond); a
+// client that sends a body or reads an answer too slowly is dropped after
+// `ioTimeout`; at most `events.maxSubscribers` event streams at once (503
+// beyond), each with a bounded queue (event_hub.h). Writes never raise
+// SIGPIPE, so a client that hangs up only fails the write.
 //
 // Not for: anything but loopback; TLS.
 //
@@ -54,7 +64,6 @@
 #include "host/plugin_host.h"
 
 namespace httplib {
-class Server;
 struct Request;
 struct Response;
 }  // namespace httplib
@@ -68,8 +77,14 @@ struct GatewayOptions {
   std::string allowOrigin;
   /// Empty: a fresh random token.
   std::string token;
-  /// Threads serving connections; each open connection holds one.
+  /// Workers serving requests (event streams have their own on top).
   size_t threads = 64;
+  /// Open connections at most, idle ones included.
+  size_t maxConnections = 1024;
+  /// From a connection's first byte (or its opening) to its whole request head.
+  std::chrono::milliseconds headerTimeout{2000};
+  /// A kept-alive connection with no request in progress is closed after this.
+  std::chrono::milliseconds idleTimeout{30000};
   /// Read and write timeout of a connection.
   std::chrono::milliseconds ioTimeout{5000};
   /// An idle event stream sends a comment this often (finding clients gone).
@@ -81,6 +96,8 @@ struct GatewayOptions {
   /// Serves POST /clock/resume when set; called on a serving thread.
   std::function<void()> resume;
 };
+
+class PolledServer;
 
 class Gateway {
  public:
@@ -107,6 +124,10 @@ class Gateway {
   /// "http://127.0.0.1:PORT/?token=TOKEN".
   std::string StartUrl() const;
   const EventHub& events() const { return hub_; }
+  /// Connections open now, idle ones included.
+  size_t OpenConnections() const;
+  /// Waits up to `timeout` until exactly `count` connections are open.
+  bool WaitForOpenConnections(size_t count, std::chrono::milliseconds timeout) const;
 
   /// Use Start; the key keeps construction to it.
   class Key {
@@ -114,7 +135,7 @@ class Gateway {
     Key() = default;
   };
   Gateway(Key, PluginHost& host, GatewayOptions options, std::string token,
-          std::unique_ptr<httplib::Server> server, uint16_t port);
+          std::unique_ptr<PolledServer> server, uint16_t port);
 
  private:
   void Route();
@@ -132,7 +153,7 @@ class Gateway {
   DispatchHandoff handoff_;
   std::string document_;
   std::string index_;
-  std::unique_ptr<httplib::Server> server_;
+  std::unique_ptr<PolledServer> server_;
   std::thread serverThread_;
   std::atomic<bool> listenerEnded_{false};
   std::atomic<bool> stopped_{false};
