@@ -12,8 +12,8 @@
 
 #include "host/host_clock.h"
 #include "host/host_value_json.h"
+#include "host/neighbours/standard_neighbours.h"
 #include "host/owned_host_value.h"
-#include "host/standard_neighbours.h"
 
 namespace kiv::host {
 namespace {

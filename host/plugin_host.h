@@ -48,10 +48,10 @@
 #include "host/endpoint_router.h"
 #include "host/host_request.h"
 #include "host/host_response.h"
-#include "host/login_neighbour.h"
 #include "host/neighbour.h"
+#include "host/neighbours/login_neighbour.h"
+#include "host/neighbours/standard_neighbours.h"
 #include "host/owned_host_value.h"
-#include "host/standard_neighbours.h"
 #include "host/work_queue.h"
 #include "kiv_plugin_abi.h"
 

@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "host/backend_service.h"
+#include "host/neighbours/backend_service.h"
 #include "sdk/value/binding_property.h"
 #include "sdk/value/failure.h"
 #include "sdk/value/maybe_type.h"

@@ -20,7 +20,7 @@
 #include <string>
 #include <vector>
 
-#include "host/client_neighbours.h"
+#include "host/neighbours/client_neighbours.h"
 #include "joust/model/zms/notifications.h"
 #include "standin/service/world.h"
 

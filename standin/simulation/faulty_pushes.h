@@ -20,7 +20,7 @@
 #include <utility>
 #include <vector>
 
-#include "host/client_neighbours.h"
+#include "host/neighbours/client_neighbours.h"
 #include "host/plugin_host.h"
 #include "standin/scenario/seeded_random.h"
 #include "standin/simulation/fault_plan.h"

@@ -14,7 +14,7 @@
 
 #include <cstdint>
 
-#include "host/backend_service.h"
+#include "host/neighbours/backend_service.h"
 #include "standin/scenario/seeded_random.h"
 #include "standin/simulation/fault_plan.h"
 

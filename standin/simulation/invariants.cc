@@ -3,7 +3,7 @@
 #include <optional>
 
 #include "host/host_value_json.h"
-#include "host/login_neighbour.h"
+#include "host/neighbours/login_neighbour.h"
 #include "sdk/codec/json_reader.h"
 #include "sdk/codec/json_writer.h"
 #include "sdk/value/binding_property.h"

@@ -6,10 +6,10 @@
 #include <string>
 #include <vector>
 
-#include "host/backend_service.h"
 #include "host/host_clock.h"
 #include "host/host_response.h"
 #include "host/host_value_json.h"
+#include "host/neighbours/backend_service.h"
 #include "host/plugin_host.h"
 
 namespace kiv::host {

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "host/client_neighbours.h"
+#include "host/neighbours/client_neighbours.h"
 #include "joust/backend/winners_payload.h"
 #include "tests/plugin/joust_world.h"
 

@@ -7,9 +7,9 @@
 #include <chrono>
 #include <string>
 
-#include "host/backend_service.h"
 #include "host/host_clock.h"
 #include "host/host_value_json.h"
+#include "host/neighbours/backend_service.h"
 #include "host/plugin_host.h"
 
 namespace {

@@ -17,8 +17,8 @@
 #include <utility>
 #include <vector>
 
-#include "host/backend_service.h"
 #include "host/host_clock.h"
+#include "host/neighbours/backend_service.h"
 #include "host/route_table.h"
 #include "tests/host/gateway/event_frames.h"
 #include "tests/host/gateway/gateway_fixture.h"

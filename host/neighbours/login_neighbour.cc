@@ -1,4 +1,4 @@
-#include "host/login_neighbour.h"
+#include "host/neighbours/login_neighbour.h"
 
 #include <cstdio>
 #include <memory>

@@ -26,8 +26,8 @@
 #include <string>
 #include <string_view>
 
-#include "host/backend_service.h"
 #include "host/neighbour.h"
+#include "host/neighbours/backend_service.h"
 #include "host/owned_host_value.h"
 
 namespace kiv::host {

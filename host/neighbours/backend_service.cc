@@ -1,4 +1,4 @@
-#include "host/backend_service.h"
+#include "host/neighbours/backend_service.h"
 
 namespace kiv::host {
 

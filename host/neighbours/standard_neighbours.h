@@ -14,9 +14,9 @@
 #include <string>
 #include <string_view>
 
-#include "host/client_neighbours.h"
-#include "host/login_neighbour.h"
 #include "host/neighbour.h"
+#include "host/neighbours/client_neighbours.h"
+#include "host/neighbours/login_neighbour.h"
 
 namespace kiv::host {
 

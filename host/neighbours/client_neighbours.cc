@@ -1,4 +1,4 @@
-#include "host/client_neighbours.h"
+#include "host/neighbours/client_neighbours.h"
 
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>

@@ -1,4 +1,4 @@
-#include "host/standard_neighbours.h"
+#include "host/neighbours/standard_neighbours.h"
 
 #include <memory>
 

@@ -1,4 +1,4 @@
-#include "host/state_neighbour.h"
+#include "host/neighbours/state_neighbour.h"
 
 #include "host/host_value_json.h"
 

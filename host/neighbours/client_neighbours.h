@@ -41,7 +41,7 @@
 #include <string_view>
 #include <vector>
 
-#include "host/state_neighbour.h"
+#include "host/neighbours/state_neighbour.h"
 
 namespace kiv::host {
 
