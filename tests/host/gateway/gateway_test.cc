@@ -232,7 +232,7 @@ TEST_F(GatewayTest, StreamsPublishedEventsInOrderUnderAPathPrefix) {
     EXPECT_EQ(frames[i].data, R"({"data":)" + data + R"(,"eventType":")" + frames[i].event +
                                   R"(","uri":"/kiv-probe/v1/things/)" + std::to_string(i) + "\"}");
     if (i > 0) {
-      EXPECT_LT(std::stoul(frames[i - 1].id), std::stoul(frames[i].id));
+      EXPECT_LT(std::stoull(frames[i - 1].id), std::stoull(frames[i].id));
     }
   }
 }
