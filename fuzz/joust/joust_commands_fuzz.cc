@@ -295,7 +295,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (kind & 0x80) {
       world.host.SetServiceAnswer(std::string(step.substr(1)));
     } else if (kind % 2 == 0) {
-      const std::string_view topic = joust::kPushTopics[kind / 2 % std::size(joust::kPushTopics)];
+      const auto topics = joust::PushTopics();
+      const std::string_view topic = topics[kind / 2 % topics.size()].name;
       BindingProperty message;
       message.MutableMember("payload") = std::string(step.substr(1));
       world.host.Announce(std::string(joust::kPushTopicPrefix) + std::string(topic),
