@@ -93,6 +93,13 @@ class Timers {
   };
 
   static void FireScheduled(void* record);
+  /// The value of a ready future; a broken one is reported and aborts.
+  template <typename T>
+  static T TakeReady(Future<T> future) {
+    FutureResult<T> result = std::move(future).Take();
+    if (result.index() != 0) runtime_internal::ReportFutureError(std::get<1>(result));
+    return std::move(std::get<0>(result));
+  }
   void ArmTimer(const std::string& name, int64_t due, uint64_t generation);
   void FireTimer(const std::string& name, uint64_t generation);
   void BeginWait(const char* label);
@@ -122,9 +129,7 @@ T Timers::Await(Future<T> future) {
     PumpOnce();
   }
   if (waited) EndWait();
-  FutureResult<T> result = std::move(future).Take();
-  if (result.index() != 0) runtime_internal::ReportFutureError(std::get<1>(result));
-  return std::move(std::get<0>(result));
+  return TakeReady(std::move(future));
 }
 
 template <typename T>
@@ -138,9 +143,7 @@ std::optional<T> Timers::AwaitUntil(Future<T> future, SteadyTime deadline) {
     EndWait();
   }
   if (!future.IsReady()) return std::nullopt;
-  FutureResult<T> result = std::move(future).Take();
-  if (result.index() != 0) runtime_internal::ReportFutureError(std::get<1>(result));
-  return std::move(std::get<0>(result));
+  return TakeReady(std::move(future));
 }
 
 }  // namespace kiv

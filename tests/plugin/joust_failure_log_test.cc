@@ -225,13 +225,7 @@ TEST_F(FailureLogTable, UnansweredServiceCallIsGivenUpWith504) {
 // never comes or comes late (and is then dropped).
 TEST_F(FailureLogTable, CallsGivenUpLeaveNothingBehind) {
   constexpr int64_t kLate = 45'000'000'000;
-  const auto held = [this] {
-    const auto words = host_->MemoryStats();
-    const auto counter = [&words](int i) {
-      return uint64_t(words[2 * i]) | uint64_t(words[2 * i + 1]) << 32;
-    };
-    return counter(2) - counter(4);
-  };
+  const auto held = [this] { return HeldMemory::Of(*host_).bytes; };
   const auto giveUp = [this](ServiceReply reply) {
     service_.Set("joust", "changeName", std::move(reply));
     const HostResponse response = Call(
