@@ -50,6 +50,14 @@ bool SameTournament(const LCDS::TournamentDTO& left, const LCDS::TournamentDTO& 
 
 }  // namespace
 
+bool IsNewer(int32_t offered, int32_t cached) {
+  return offered > cached || MutationActive("stale-roster-applied");
+}
+
+bool IsOlder(int32_t offered, int32_t cached) {
+  return offered < cached && !MutationActive("stale-roster-applied");
+}
+
 void SetRoster(JoustPluginState& state, int64_t tournamentId, int64_t rosterId,
                const std::optional<LCDS::RosterDTO>& roster) {
   Api::PlayerTournamentData& standing = Standing(state, tournamentId);
@@ -61,7 +69,7 @@ void SetRoster(JoustPluginState& state, int64_t tournamentId, int64_t rosterId,
     return;
   }
   const auto cached = state.rosters.find({tournamentId, rosterId});
-  if (cached != state.rosters.end() && cached->second.version >= roster->version) return;
+  if (cached != state.rosters.end() && !IsNewer(roster->version, cached->second.version)) return;
   state.rosters[{tournamentId, rosterId}] = *roster;
   standing.rosterId = std::to_string(rosterId);
   const LCDS::Bracket* bracket = nullptr;
@@ -114,7 +122,7 @@ void SetPendingRoster(JoustPluginState& state, int64_t tournamentId,
     // player joined while still in this one) replaces it whatever its
     // version, and the one replaced is published as gone.
     if (cached->second.invitationId == roster.invitationId) {
-      if (cached->second.version >= roster.version) return;
+      if (!IsNewer(roster.version, cached->second.version)) return;
     } else {
       changes.rostersChanged.Insert({tournamentId, cached->second.invitationId});
     }
@@ -177,7 +185,7 @@ bool SetInvitation(JoustPluginState& state, const LCDS::PendingRosterDTO& roster
       [&](const auto& invitation) { return invitation.invitationId == roster.invitationId; });
   if (same == invitations.end()) {
     invitations.push_back(roster);
-  } else if (roster.version > same->version) {
+  } else if (IsNewer(roster.version, same->version)) {
     *same = roster;
   } else {
     return false;
@@ -195,7 +203,7 @@ void SetSubstituteInvitation(JoustPluginState& state, const LCDS::RosterDTO& ros
                    [&](const LCDS::RosterDTO& invitation) { return invitation.id == roster.id; });
   if (same == invitations.end()) {
     invitations.push_back(roster);
-  } else if (roster.version > same->version) {
+  } else if (IsNewer(roster.version, same->version)) {
     *same = roster;
   }
   state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
@@ -204,7 +212,7 @@ void SetSubstituteInvitation(JoustPluginState& state, const LCDS::RosterDTO& ros
 void SetHomeRoster(JoustPluginState& state, const LCDS::RosterDTO& roster) {
   const int64_t id = roster.tournamentId;
   const auto cached = state.rosters.find({id, roster.id});
-  if (cached != state.rosters.end() && roster.version <= cached->second.version) return;
+  if (cached != state.rosters.end() && !IsNewer(roster.version, cached->second.version)) return;
   state.rosters[{id, roster.id}] = roster;
   state.changes->rostersChanged.Insert({id, std::to_string(roster.id)});
 }

@@ -34,6 +34,16 @@ namespace kiv::joust {
 class JoustPlugin;
 class JoustPluginState;
 
+// ---- Versions ------------------------------------------------------------
+
+/// True when a copy of a record at version `offered` replaces the cached one
+/// at `cached`: only a greater version does, so a repeated or out-of-order
+/// message changes nothing.
+bool IsNewer(int32_t offered, int32_t cached);
+/// True when a copy at version `offered` is older than the cached one: a
+/// message out of date, none of whose effects apply any more.
+bool IsOlder(int32_t offered, int32_t cached);
+
 // ---- Writes --------------------------------------------------------------
 
 /// Stores (or, with nothing, removes) the player's registered roster

@@ -1,6 +1,10 @@
 // The publication pass: the one operation every handler ends with.
 #include "joust/logic/publication.h"
 
+#include <charconv>
+#include <optional>
+#include <string_view>
+
 #include "joust/logic/cache.h"
 #include "joust/logic/configuration.h"
 #include "joust/logic/gameflow_presence.h"
@@ -8,6 +12,9 @@
 #include "joust/logic/player_notifications.h"
 #include "joust/logic/resource_paths.h"
 #include "joust/logic/state_machine.h"
+#include "sdk/log/log_groups.h"
+#include "sdk/log/log_level.h"
+#include "sdk/log/logger.h"
 #include "sdk/value/format_message.h"
 
 namespace kiv::joust {
@@ -50,6 +57,39 @@ void RecomputeStateInfos(JoustPlugin& plugin) {
 }
 
 // Marks a tournament for its next state change and runs the pass.
+constexpr std::string_view kStateChangeTimerPrefix = "joust_tournament_state_change_";
+constexpr std::string_view kRosterCreationDeadlineTimerPrefix =
+    "joust_tournament_roster_creation_deadline_timer_";
+
+// The tournament a timer of the pass belongs to, read from its name.
+std::optional<int64_t> TournamentOfTimer(std::string_view name) {
+  for (const std::string_view prefix :
+       {kStateChangeTimerPrefix, kRosterCreationDeadlineTimerPrefix}) {
+    if (!name.starts_with(prefix)) continue;
+    int64_t id = 0;
+    const std::string_view digits = name.substr(prefix.size());
+    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
+    if (error == std::errc() && end == digits.data() + digits.size()) return id;
+  }
+  return std::nullopt;
+}
+
+// The pass's own bookkeeping, checked at its end: a tournament's timers go
+// with it from the cache, or they would fire for nothing and hold their
+// callbacks for good. Cheap (a handful of timers); logged, never fatal.
+void CheckTimersOfCachedTournaments(JoustPlugin& plugin) {
+  const JoustPluginState& state = plugin.state();
+  for (const std::string& name : plugin.timers().TimerNames()) {
+    const std::optional<int64_t> id = TournamentOfTimer(name);
+    if (id && !state.tournaments.contains(*id)) {
+      Log(kLogError, kGroupDbg,
+          "Joust bookkeeping broken: timer %s is set for tournament %lld, "
+          "which is not cached",
+          name.c_str(), static_cast<long long>(*id));
+    }
+  }
+}
+
 void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   JoustPluginState& state = plugin.state();
   JoustChangeSet& changes = *state.changes;
@@ -154,11 +194,11 @@ void PublishResult(JoustPlugin& plugin, const std::string& uri,
 }  // namespace
 
 std::string StateChangeTimerName(int64_t tournamentId) {
-  return FormatMessage("joust_tournament_state_change_%1", tournamentId);
+  return std::string(kStateChangeTimerPrefix) + std::to_string(tournamentId);
 }
 
 std::string RosterCreationDeadlineTimerName(int64_t tournamentId) {
-  return FormatMessage("joust_tournament_roster_creation_deadline_timer_%1", tournamentId);
+  return std::string(kRosterCreationDeadlineTimerPrefix) + std::to_string(tournamentId);
 }
 
 void JoustPlugin::RunPublicationPass() {
@@ -284,6 +324,7 @@ void JoustPlugin::RunPublicationPass() {
     events.PublishUpdate("/kiv-joust/v1/notifications", NotificationPrompt(*this));
   }
   state.changes->Clear();
+  CheckTimersOfCachedTournaments(*this);
 
   while (!state_->notificationQueue.empty()) {
     Api::PlayerNotificationData queued = std::move(state_->notificationQueue.front());

@@ -124,12 +124,14 @@ void RemovePending(JoustPluginState& state, const LCDS::PendingRosterDTO& roster
 bool IsStale(const JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
   const int64_t id = roster.tournamentId;
   if (IsMine(state, id, roster.invitationId)) {
-    return roster.version < state.pendingRosterByTournament.at(id).version;
+    return IsOlder(roster.version, state.pendingRosterByTournament.at(id).version);
   }
   const auto invitations = state.invitationsByTournament.find(id);
   if (invitations == state.invitationsByTournament.end()) return false;
   for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
-    if (invitation.invitationId == roster.invitationId) return roster.version < invitation.version;
+    if (invitation.invitationId == roster.invitationId) {
+      return IsOlder(roster.version, invitation.version);
+    }
   }
   return false;
 }
@@ -301,7 +303,7 @@ void NotifyRoster(JoustPluginState& state, RosterNotifyReason reason, const LCDS
 // dropped at registration) nor its notification apply any more.
 bool IsStale(const JoustPluginState& state, const LCDS::RosterDTO& roster) {
   const auto cached = state.rosters.find({roster.tournamentId, roster.id});
-  return cached != state.rosters.end() && roster.version < cached->second.version;
+  return cached != state.rosters.end() && IsOlder(roster.version, cached->second.version);
 }
 
 void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,

@@ -238,7 +238,7 @@ void ReadFaults(Reader& r, const BindingProperty& root, FaultPlan& faults) {
   if (!r.Mapping(*f, "faults",
                  {"seed", "pushDrop", "pushDuplicate", "pushDelay", "pushStale", "pushTruncate",
                   "serviceFail", "serviceFailCoded", "serviceDelay", "serviceNever",
-                  "neighbourMissing", "neighbourGarbage", "clockJump"})) {
+                  "neighbourMissing", "neighbourGarbage", "neighbourLate", "clockJump"})) {
     return;
   }
   faults.seed = static_cast<uint64_t>(r.Integer(*f, "faults", "seed", 1, false, 0));
@@ -253,6 +253,7 @@ void ReadFaults(Reader& r, const BindingProperty& root, FaultPlan& faults) {
   faults.serviceNever = r.Number(*f, "faults", "serviceNever", 0, 0, 1);
   faults.neighbourMissing = r.Number(*f, "faults", "neighbourMissing", 0, 0, 1);
   faults.neighbourGarbage = r.Number(*f, "faults", "neighbourGarbage", 0, 0, 1);
+  faults.neighbourLate = r.Number(*f, "faults", "neighbourLate", 0, 0, 1);
   faults.clockJump = r.Number(*f, "faults", "clockJump", 0, 0, 1);
 }
 

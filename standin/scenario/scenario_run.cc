@@ -273,9 +273,11 @@ int ScenarioRun::Run() {
 
 void ScenarioRun::Calm() {
   if (!faultyService_) return;
-  host_.login().SetService(service_.get());
+  // The faulty layers stay, misbehaving no more: what they deliver still
+  // carries its versions stamped (version_stamp.h).
+  faultyService_->Calm();
+  faultyPushes_->Calm();
   host_.neighbours().SetInterceptor(nullptr);
-  push_->SetDelivery(nullptr);
   faultyPushes_->ReleaseHeld();
 }
 

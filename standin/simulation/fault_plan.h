@@ -31,13 +31,14 @@ struct FaultPlan {
   // parts) but the service proxy is, by these chances in this order:
   double neighbourMissing = 0;  // answered 404, as by a neighbour not loaded
   double neighbourGarbage = 0;  // answered with text that is not what was asked
+  double neighbourLate = 0;     // answered after up to half a minute (the call blocks)
   // Each answer that tells the server's time (the tournament refreshes):
   double clockJump = 0;  // the server clock has jumped up to ten minutes on or back
 
   bool Any() const {
     return pushDrop + pushDuplicate + pushDelay + pushStale + pushTruncate + serviceFail +
                serviceFailCoded + serviceDelay + serviceNever + neighbourMissing +
-               neighbourGarbage + clockJump >
+               neighbourGarbage + neighbourLate + clockJump >
            0;
   }
 };

@@ -1,7 +1,8 @@
 // faulty_neighbours.h: the client's other parts misbehaving towards the
 // plugin by a FaultPlan's chances: a request the plugin sends to a neighbour
 // plugin is answered 404, as by a part that is not loaded, or with a text that
-// is not what was asked. The service proxy's requests are left alone (the
+// is not what was asked, or late (the virtual clock moves on while the
+// plugin's call waits for it). The service proxy's requests are left alone (the
 // service's own faults are faulty_service.h's).
 //
 // Not for: events the neighbours fire.

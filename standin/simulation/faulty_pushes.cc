@@ -1,5 +1,7 @@
 #include "standin/simulation/faulty_pushes.h"
 
+#include "standin/simulation/version_stamp.h"
+
 namespace kiv::standin {
 namespace {
 
@@ -22,7 +24,8 @@ void FaultyPushes::ReleaseHeld() {
   }
 }
 
-void FaultyPushes::Deliver(const std::string& topic, const std::string& payload) {
+void FaultyPushes::Deliver(const std::string& topic, const std::string& stampless) {
+  const std::string payload = StampRosterVersions(stampless);
   if (random_.Chance(plan_.pushDrop)) {
     ++faults_;
     return;

@@ -3,6 +3,9 @@
 // delivered twice, held back behind later ones, followed by an older one
 // delivered again, or cut short.
 //
+// Every message delivered carries its rosters' versions as their icon
+// colours (version_stamp.h).
+//
 // Held messages go out with the next message delivered, or within a minute
 // of host time at the latest, so none is held forever.
 //
@@ -35,6 +38,9 @@ class FaultyPushes {
 
   /// Delivers (or not) one message of `topic`.
   void Deliver(const std::string& topic, const std::string& payload);
+
+  /// From now on nothing misbehaves (what was held back still comes).
+  void Calm() { plan_ = FaultPlan{.seed = plan_.seed}; }
 
   /// Delivers every push held back so far, in order.
   void ReleaseHeld();

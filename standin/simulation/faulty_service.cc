@@ -6,6 +6,7 @@
 #include "sdk/codec/json_reader.h"
 #include "sdk/codec/json_writer.h"
 #include "sdk/value/binding_property.h"
+#include "standin/simulation/version_stamp.h"
 
 namespace kiv::standin {
 namespace {
@@ -16,6 +17,9 @@ constexpr int64_t kLongestJumpMs = 10 * 60 * 1000;
 
 host::ServiceReply FaultyService::Call(const host::ServiceCall& call) {
   host::ServiceReply reply = inner_.Call(call);
+  for (host::ServiceAnswer& answer : reply.answers) {
+    answer.payload = StampRosterVersions(answer.payload);
+  }
   if (random_.Chance(plan_.serviceFail)) {
     ++faults_;
     return host::ServiceReply::Failed("INTERNAL_ERROR");

@@ -3,6 +3,9 @@
 // without a status code), delivers it late, or never delivers it; and an
 // answer that tells the server's time may tell it jumped on or back.
 //
+// Every answer carries its rosters' versions as their icon colours
+// (version_stamp.h).
+//
 // The service behind it has already acted on the call when its answer is
 // failed or lost, as a real service that crashed after its commit would.
 //
@@ -27,6 +30,9 @@ class FaultyService : public host::BackendService {
       : inner_(inner), plan_(plan), random_(plan.seed * 2 + 1) {}
 
   host::ServiceReply Call(const host::ServiceCall& call) override;
+
+  /// From now on nothing misbehaves (what was held back still comes).
+  void Calm() { plan_ = FaultPlan{.seed = plan_.seed}; }
 
   /// How many answers were failed, delayed or lost so far.
   uint64_t faults() const { return faults_; }

@@ -30,6 +30,18 @@ std::string Normalized(const std::string& json, bool tournament) {
   return WriteJson(value);
 }
 
+// What the plugin logs when its own bookkeeping is broken.
+constexpr std::string_view kBrokenBookkeeping = "bookkeeping broken";
+
+// "/kiv-joust/v1/tournament/T/roster/R": one roster, registered or pending.
+bool IsRosterPath(std::string_view uri) {
+  constexpr std::string_view kPrefix = "/kiv-joust/v1/tournament/";
+  if (!uri.starts_with(kPrefix)) return false;
+  const size_t roster = uri.find("/roster/", kPrefix.size());
+  return roster != std::string_view::npos &&
+         uri.find('/', roster + std::string_view("/roster/").size()) == std::string_view::npos;
+}
+
 bool IsTournamentRecord(std::string_view uri) {
   constexpr std::string_view kPrefix = "/kiv-joust/v1/tournament/";
   if (!uri.starts_with(kPrefix)) return false;
@@ -56,7 +68,50 @@ uint64_t HeldBytes(const host::PluginHost& host) {
 
 }  // namespace
 
+void Invariants::Observe(const host::LogLine& line) {
+  if (brokenBookkeeping_.empty() && line.message.find(kBrokenBookkeeping) != std::string::npos) {
+    brokenBookkeeping_ = line.message;
+  }
+}
+
 std::string Invariants::Check() {
+  if (!brokenBookkeeping_.empty()) return "the plugin logged: " + brokenBookkeeping_;
+  std::string violation = CheckEndpoints();
+  if (violation.empty()) violation = CheckRosterVersions();
+  return violation;
+}
+
+std::string Invariants::CheckRosterVersions() {
+  for (const auto& [uri, last] : run_.LastPublished()) {
+    if (!IsRosterPath(uri)) continue;
+    const auto seen = rosterVersions_.find(uri);
+    if (!last) {
+      if (seen != rosterVersions_.end()) rosterVersions_.erase(seen);
+      continue;
+    }
+    const BindingProperty roster = ReadJson(*last);
+    const BindingProperty* colour =
+        roster.IsStructure() ? roster.FindMember("iconColorId") : nullptr;
+    if (!colour) {  // published as gone (a failure)
+      if (seen != rosterVersions_.end()) rosterVersions_.erase(seen);
+      continue;
+    }
+    const int64_t version = colour->Kind() == ValueKind::kSigned
+                                ? colour->GetSigned()
+                                : static_cast<int64_t>(colour->GetUnsigned());
+    if (seen == rosterVersions_.end()) {
+      rosterVersions_.emplace(uri, version);
+    } else if (version < seen->second) {
+      return uri + " went back from version " + std::to_string(seen->second) + " to " +
+             std::to_string(version) + " (an older copy replaced a newer one)";
+    } else {
+      seen->second = version;
+    }
+  }
+  return "";
+}
+
+std::string Invariants::CheckEndpoints() {
   for (const auto& [uri, last] : run_.LastPublished()) {
     if (!last || uri == kTimeUri) continue;
     if (!host_.FindEndpoint(KIV_METHOD_GET, "", uri)) continue;

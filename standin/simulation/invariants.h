@@ -1,7 +1,12 @@
 // invariants.h: what must hold of the plugin at every quiet moment of a run,
 // however the world misbehaved before it: every resource it last published
 // equals what its endpoint answers now (the time, which moves by itself,
-// aside; a resource that went away is published as its endpoint's failure).
+// aside; a resource that went away is published as its endpoint's failure);
+// a roster published at its own path is never an older version than the one
+// published there before (version_stamp.h: the icon colour tells the version;
+// a roster the plugin removed may come back at any version); and the plugin
+// logged no broken bookkeeping of its own (a timer of a tournament it no
+// longer holds).
 // And once a run is over: logging out and in again leaves the plugin holding
 // the same memory each time.
 // Requests answered never or twice are the scenario runner's own failures.
@@ -16,6 +21,7 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <string>
 
 #include "host/plugin_host.h"
@@ -30,10 +36,19 @@ class Invariants {
 
   /// The first invariant that does not hold, described; empty when all hold.
   std::string Check();
+  /// Takes each log line of the plugin as it arrives (a broken bookkeeping
+  /// line fails the next Check).
+  void Observe(const host::LogLine& line);
 
  private:
+  std::string CheckEndpoints();
+  std::string CheckRosterVersions();
+
   host::PluginHost& host_;
   const ScenarioRun& run_;
+  std::string brokenBookkeeping_;
+  // The highest version published at each roster path since it last went away.
+  std::map<std::string, int64_t, std::less<>> rosterVersions_;
 };
 
 /// Logs the player out and in `cycles` times on the quiet host, and

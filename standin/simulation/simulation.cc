@@ -66,7 +66,7 @@ class Generator {
          << ", serviceFail: " << Rate(0.05) << ", serviceFailCoded: " << Rate(0.03)
          << ", serviceDelay: " << Rate(0.05) << ", serviceNever: " << Rate(0.02)
          << ", neighbourMissing: " << Rate(0.03) << ", neighbourGarbage: " << Rate(0.03)
-         << ", clockJump: " << Rate(0.2) << "}\n";
+         << ", neighbourLate: " << Rate(0.05) << ", clockJump: " << Rate(0.2) << "}\n";
     rosterCount_ = static_cast<int>(random_.Between(3, 7));
     out_ << "players:\n  - {id: " << kMe << ", name: You, tickets: " << random_.Between(0, 12)
          << "}\n  - {ids: [" << kFirstMate << ", " << kFirstMate + 3
@@ -351,13 +351,16 @@ SimulationResult RunSimulation(const std::string& pluginPath, std::string_view y
     ScenarioRun run(*host, *scenario, {});
     Invariants invariants(*host, run);
     run.SetCheck([&invariants] { return invariants.Check(); });
+    host->SetLogObserver([&invariants](const host::LogLine& line) { invariants.Observe(line); });
     result.failedSteps = run.Run();
     result.violation = run.violation();
     if (result.violation.empty()) {
       run.Calm();
       result.violation = MemoryFlatAcrossLogins(*host, scenario->player);
       if (!result.violation.empty()) result.log.push_back("leak: " + result.violation);
+      if (result.violation.empty()) result.violation = invariants.Check();
     }
+    host->SetLogObserver(nullptr);
     result.moment = run.moments();
     std::vector<std::string> log = run.log();
     log.insert(log.end(), result.log.begin(), result.log.end());

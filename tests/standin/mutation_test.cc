@@ -28,6 +28,8 @@ constexpr Mutant kMutants[] = {
      KIV_MUTANTS_DIR "/service-never.yaml", "nothing can ever answer it"},
     {"push cut short", "unparsable-push-crashes",
      KIV_MUTANTS_DIR "/push-truncated.yaml", "killed by signal"},
+    {"push followed by an older one", "stale-roster-applied",
+     KIV_MUTANTS_DIR "/push-stale.yaml", "an older copy replaced a newer one"},
     {"service fails", "failed-login-refresh-publishes-nothing",
      KIV_REGRESSIONS_DIR "/simulation-seed-5.yaml", "invariant violated"},
     {"service answers late (the server clock moves)", "clock-move-keeps-timers",
