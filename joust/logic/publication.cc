@@ -74,9 +74,9 @@ std::optional<int64_t> TournamentOfTimer(std::string_view name) {
   return std::nullopt;
 }
 
-// The pass's own bookkeeping, checked at its end: a tournament's timers go
-// with it from the cache, or they would fire for nothing and hold their
-// callbacks for good. Cheap (a handful of timers); logged, never fatal.
+// The pass's own bookkeeping, checked at its end when it set or killed
+// timers: a tournament's timers go with it from the cache, or they would fire
+// for nothing and hold their callbacks for good. Logged, never fatal.
 void CheckTimersOfCachedTournaments(JoustPlugin& plugin) {
   const JoustPluginState& state = plugin.state();
   for (const std::string& name : plugin.timers().TimerNames()) {
@@ -323,8 +323,10 @@ void JoustPlugin::RunPublicationPass() {
   if (changes.notificationsChanged) {
     events.PublishUpdate("/kiv-joust/v1/notifications", NotificationPrompt(*this));
   }
+  // Timers are set and killed only for tournaments whose state was read again.
+  const bool timersMoved = !changes.stateInfoDirty.Empty();
   state.changes->Clear();
-  CheckTimersOfCachedTournaments(*this);
+  if (timersMoved) CheckTimersOfCachedTournaments(*this);
 
   while (!state_->notificationQueue.empty()) {
     Api::PlayerNotificationData queued = std::move(state_->notificationQueue.front());
