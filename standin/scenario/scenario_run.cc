@@ -516,9 +516,10 @@ void ScenarioRun::OnEvent(const host::PublishedEvent& event) {
   Line("event    " + type + " " + uri + " " + Shorten(dataJson));
 }
 
-std::vector<std::string> ScenarioRun::Published(std::string_view uri) const {
+std::span<const std::string> ScenarioRun::Published(std::string_view uri) const {
   const auto found = published_.find(uri);
-  return found == published_.end() ? std::vector<std::string>{} : found->second;
+  if (found == published_.end()) return {};
+  return found->second;
 }
 
 std::map<std::string, std::optional<std::string>, std::less<>> ScenarioRun::LastPublished() const {

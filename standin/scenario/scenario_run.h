@@ -27,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <set>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -81,8 +82,9 @@ class ScenarioRun {
   void SetCheck(std::function<std::string()> check) { options_.check = std::move(check); }
   /// Every line so far.
   const std::vector<std::string>& log() const { return log_; }
-  /// Every value the plugin published at `uri` (compact JSON), in order.
-  std::vector<std::string> Published(std::string_view uri) const;
+  /// Every value the plugin published at `uri` (compact JSON, "null" for a
+  /// removal), in order; valid until the run goes on.
+  std::span<const std::string> Published(std::string_view uri) const;
   /// The last value published at each resource (compact JSON); none for a
   /// resource whose last event removed it.
   std::map<std::string, std::optional<std::string>, std::less<>> LastPublished() const;

@@ -1,12 +1,12 @@
 #include "standin/simulation/invariants.h"
 
 #include <optional>
+#include <span>
 
-#include "host/host_value_json.h"
 #include "host/neighbours/login_neighbour.h"
 #include "sdk/codec/json_reader.h"
-#include "sdk/codec/json_writer.h"
 #include "sdk/value/binding_property.h"
+#include "standin/simulation/endpoint_answer.h"
 
 namespace kiv::standin {
 namespace {
@@ -16,19 +16,6 @@ constexpr char kTimeUri[] = "/kiv-joust/v1/time";
 // what was asked by a few bytes per block depending on what lies free.
 constexpr uint64_t kAllocatorSlack = 256;
 constexpr int64_t kMinute = 60'000'000'000;
-
-// Members that follow the clock by themselves: a tournament's record says
-// whether rosters may still be created or disbanded, and is republished only
-// when the record changes (its readers compare the deadlines themselves).
-constexpr std::string_view kClockMembers[] = {"allowRosterCreation", "allowRosterDisband"};
-
-std::string Normalized(const std::string& json, bool tournament) {
-  BindingProperty value = ReadJson(json);
-  if (tournament && value.IsStructure()) {
-    for (std::string_view name : kClockMembers) value.MutableMember(name) = false;
-  }
-  return WriteJson(value);
-}
 
 // What the plugin logs when its own bookkeeping is broken.
 constexpr std::string_view kBrokenBookkeeping = "bookkeeping broken";
@@ -40,22 +27,6 @@ bool IsRosterPath(std::string_view uri) {
   const size_t roster = uri.find("/roster/", kPrefix.size());
   return roster != std::string_view::npos &&
          uri.find('/', roster + std::string_view("/roster/").size()) == std::string_view::npos;
-}
-
-bool IsTournamentRecord(std::string_view uri) {
-  constexpr std::string_view kPrefix = "/kiv-joust/v1/tournament/";
-  if (!uri.starts_with(kPrefix)) return false;
-  const std::string_view id = uri.substr(kPrefix.size());
-  return !id.empty() && id.find_first_not_of("0123456789") == std::string_view::npos;
-}
-
-// The two texts around where they first differ.
-std::string Difference(const std::string& published, const std::string& answered) {
-  size_t at = 0;
-  while (at < published.size() && at < answered.size() && published[at] == answered[at]) ++at;
-  const size_t from = at > 40 ? at - 40 : 0;
-  return "was last published as ..." + published.substr(from, 100) +
-         "... but its endpoint answers ..." + answered.substr(from, 100) + "...";
 }
 
 uint64_t HeldBytes(const host::PluginHost& host) {
@@ -84,54 +55,44 @@ std::string Invariants::Check() {
 std::string Invariants::CheckRosterVersions() {
   for (const auto& [uri, last] : run_.LastPublished()) {
     if (!IsRosterPath(uri)) continue;
-    const auto seen = rosterVersions_.find(uri);
-    if (!last) {
-      if (seen != rosterVersions_.end()) rosterVersions_.erase(seen);
-      continue;
-    }
-    const BindingProperty roster = ReadJson(*last);
-    const BindingProperty* colour =
-        roster.IsStructure() ? roster.FindMember("iconColorId") : nullptr;
-    if (!colour) {  // published as gone (a failure)
-      if (seen != rosterVersions_.end()) rosterVersions_.erase(seen);
-      continue;
-    }
-    const int64_t version = colour->Kind() == ValueKind::kSigned
-                                ? colour->GetSigned()
-                                : static_cast<int64_t>(colour->GetUnsigned());
-    if (seen == rosterVersions_.end()) {
-      rosterVersions_.emplace(uri, version);
-    } else if (version < seen->second) {
-      return uri + " went back from version " + std::to_string(seen->second) + " to " +
-             std::to_string(version) + " (an older copy replaced a newer one)";
-    } else {
-      seen->second = version;
+    // Every value published since the last check, in order: a removal in
+    // between lets the roster come back at any version.
+    const std::span<const std::string> values = run_.Published(uri);
+    RosterWatch& watch = rosterWatches_[uri];
+    for (; watch.consumed < values.size(); ++watch.consumed) {
+      const BindingProperty roster = ReadJson(values[watch.consumed]);
+      const BindingProperty* colour =
+          roster.IsStructure() ? roster.FindMember("iconColorId") : nullptr;
+      if (!colour) {  // removed, or published as gone (a failure)
+        watch.version.reset();
+        continue;
+      }
+      const int64_t version = colour->Kind() == ValueKind::kSigned
+                                  ? colour->GetSigned()
+                                  : static_cast<int64_t>(colour->GetUnsigned());
+      if (watch.version && version < *watch.version) {
+        return uri + " went back from version " + std::to_string(*watch.version) + " to " +
+               std::to_string(version) + " (an older copy replaced a newer one)";
+      }
+      watch.version = version;
     }
   }
   return "";
 }
 
 std::string Invariants::CheckEndpoints() {
-  for (const auto& [uri, last] : run_.LastPublished()) {
+  const ClientView::Published published = run_.LastPublished();
+  for (const auto& [uri, last] : published) {
     if (!last || uri == kTimeUri) continue;
     if (!host_.FindEndpoint(KIV_METHOD_GET, "", uri)) continue;
-    const host::HostResponse response = host_.Request(host::HostRequest::Make(KIV_METHOD_GET, uri));
-    const bool tournament = IsTournamentRecord(uri);
-    std::string answer;
-    if (response.error) {
-      // A resource that went away is published as the failure its endpoint
-      // answers now.
-      BindingProperty failure;
-      failure.MutableMember("errorCode") = static_cast<int64_t>(response.FinalStatus());
-      failure.MutableMember("message") = *response.error;
-      answer = WriteJson(failure);
-    } else {
-      answer = Normalized(host::HostValueToJson(response.body.root()), tournament);
-    }
-    const std::string published = Normalized(*last, tournament);
-    if (answer != published) return uri + " " + Difference(published, answer);
+    // A resource that went away is published as the failure its endpoint
+    // answers now.
+    const std::string answer = EndpointAnswer(host_, uri);
+    const std::string expected = ComparableText(uri, *last);
+    if (answer != expected)
+      return uri + " " + DescribeDifference("was last published as", expected, answer);
   }
-  return "";
+  return client_.Check(published);
 }
 
 std::string MemoryFlatAcrossLogins(host::PluginHost& host, uint64_t player, int cycles) {

@@ -6,7 +6,8 @@
 // published there before (version_stamp.h: the icon colour tells the version;
 // a roster the plugin removed may come back at any version); and the plugin
 // logged no broken bookkeeping of its own (a timer of a tournament it no
-// longer holds).
+// longer holds); and a resource never published, or published as removed,
+// answers what an interface following the events knows (client_view.h).
 // And once a run is over: logging out and in again leaves the plugin holding
 // the same memory each time.
 // Requests answered never or twice are the scenario runner's own failures.
@@ -22,17 +23,21 @@
 
 #include <cstdint>
 #include <map>
+#include <optional>
 #include <string>
 
 #include "host/plugin_host.h"
 #include "standin/scenario/scenario_run.h"
+#include "standin/simulation/client_view.h"
 
 namespace kiv::standin {
 
 class Invariants {
  public:
   /// `host` and `run` must outlive this object.
-  Invariants(host::PluginHost& host, const ScenarioRun& run) : host_(host), run_(run) {}
+  /// Before the run starts (the interface's first reads happen here).
+  Invariants(host::PluginHost& host, const ScenarioRun& run)
+      : host_(host), run_(run), client_(host) {}
 
   /// The first invariant that does not hold, described; empty when all hold.
   std::string Check();
@@ -46,9 +51,13 @@ class Invariants {
 
   host::PluginHost& host_;
   const ScenarioRun& run_;
+  ClientView client_;
   std::string brokenBookkeeping_;
-  // The highest version published at each roster path since it last went away.
-  std::map<std::string, int64_t, std::less<>> rosterVersions_;
+  struct RosterWatch {
+    size_t consumed = 0;             // values of the path checked so far
+    std::optional<int64_t> version;  // the last one's, unless it went away since
+  };
+  std::map<std::string, RosterWatch, std::less<>> rosterWatches_;
 };
 
 /// Logs the player out and in `cycles` times on the quiet host, and
