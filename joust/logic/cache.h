@@ -3,8 +3,9 @@
 // backend's answers, and the reads the endpoints and the publication pass
 // build their REST records from.
 //
-// Writes are version-guarded: a roster, pending roster or bracket replaces
-// its cached copy only when its version is greater, so notifications that
+// Writes are version-guarded: a roster, pending roster, bracket or roster
+// dynamic state replaces its cached copy only when its version is greater
+// (IsNewer, the one comparison every guard uses), so notifications that
 // arrive out of order change nothing. Each write leaves its change marks for
 // the next publication pass; none publishes by itself.
 //
@@ -87,10 +88,17 @@ void DropBracket(JoustPluginState& state, int64_t tournamentId, int64_t bracketI
 /// newer; true when it did. Roster commands and the dynamic-state topic both
 /// write through here.
 bool SetRosterDynamicState(JoustPluginState& state, const LCDS::RosterDynamicStateDTO& dynamic);
+/// Replaces the withdrawal of the player's cached registered roster
+/// `rosterId` when `version` is newer than its dynamic state's (the state's
+/// own version stays); true when it did.
+bool SetRosterWithdraw(JoustPluginState& state, int64_t tournamentId, int64_t rosterId,
+                       int32_t version, const LCDS::RosterWithdraw& withdraw);
 
 /// Replaces the cache with the backend's minimal information (the
 /// tournaments stay cached), marking everything cached before and after for
-/// publication, and syncs the server clock to `serverTime`.
+/// publication, and syncs the server clock to `serverTime`. A roster the
+/// answer carries at an older version than the cached copy keeps the cached
+/// copy (the answer was slower than a push).
 void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInfoDTO>& infos,
                       int64_t serverTime);
 /// Loads the player's full information ("getTournamentPlayerInfo"): tickets,

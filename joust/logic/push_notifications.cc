@@ -345,16 +345,8 @@ void ProcessDynamicState(JoustPlugin& plugin, const LCDS::RosterDynamicStateDTO&
 
 void ProcessWithdraw(JoustPlugin& plugin, const ZMS::RosterWithdrawNotification& notification) {
   if (!IsTournamentCached(plugin, notification.tournamentId)) return;
-  JoustPluginState& state = plugin.state();
-  const auto cached = state.rosters.find({notification.tournamentId, notification.rosterId});
-  if (cached == state.rosters.end() ||
-      cached->second.dynamicState.version >= notification.version) {
-    return;
-  }
-  cached->second.dynamicState.withdraw = notification.withdraw;
-  state.changes->rostersChanged.Insert(
-      {notification.tournamentId, std::to_string(notification.rosterId)});
-  state.changes->stateInfoDirty.Insert(notification.tournamentId);
+  (void)SetRosterWithdraw(plugin.state(), notification.tournamentId, notification.rosterId,
+                          notification.version, notification.withdraw);
 }
 
 void FetchBracket(JoustPlugin& plugin, const ZMS::BracketReadyNotification& notification) {
