@@ -35,11 +35,6 @@ constexpr char kTournamentIds[] = "/kiv-joust/v1/tournamentIds";
 
 std::string TournamentPath(int64_t id) { return "/kiv-joust/v1/tournament/" + std::to_string(id); }
 
-int64_t Number(const BindingProperty& value) {
-  return value.Kind() == ValueKind::kSigned ? value.GetSigned()
-                                            : static_cast<int64_t>(value.GetUnsigned());
-}
-
 }  // namespace
 
 ClientView::ClientView(host::PluginHost& host) : host_(host) {
@@ -62,14 +57,14 @@ void ClientView::LearnNamed(const Published& published) {
   const BindingProperty ids = known(kTournamentIds);
   if (!ids.IsCollection()) return;
   for (const BindingProperty& id : ids.Elements()) {
-    const std::string tournament = TournamentPath(Number(id));
+    const std::string tournament = TournamentPath(WholeNumber(id));
     for (std::string_view resource : kTournamentResources)
       Learn(tournament + std::string(resource));
     // Rosters are not learned: their endpoint answers a roster the plugin
     // does not hold from the service's public rosters, which change without
     // the plugin knowing.
     const BindingProperty standing = known(tournament + "/player");
-    const int64_t bracketId = Number(standing.Member("bracketId"));
+    const int64_t bracketId = WholeNumber(standing.Member("bracketId"));
     if (bracketId >= 0) Learn(tournament + "/bracket/" + std::to_string(bracketId));
   }
 }

@@ -47,6 +47,11 @@ std::string DescribeDifference(std::string_view knownAs, const std::string& know
          "... but its endpoint answers ..." + answered.substr(from, 100) + "...";
 }
 
+int64_t WholeNumber(const BindingProperty& value) {
+  if (value.Kind() == ValueKind::kUnsigned) return static_cast<int64_t>(value.GetUnsigned());
+  return value.GetSigned();
+}
+
 bool IsFailureText(const std::string& text) { return text.starts_with(kFailurePrefix); }
 
 }  // namespace kiv::standin

@@ -11,10 +11,12 @@
 //   bool same = now == ComparableText("/kiv-joust/v1/tournament/1", publishedJson);
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <string_view>
 
 #include "host/plugin_host.h"
+#include "sdk/value/binding_property.h"
 
 namespace kiv::standin {
 
@@ -26,6 +28,9 @@ std::string ComparableText(std::string_view uri, const std::string& json);
 /// texts shown around where they first differ.
 std::string DescribeDifference(std::string_view knownAs, const std::string& known,
                                const std::string& answered);
+/// A whole number of a published value, whether it was read as signed or
+/// unsigned; 0 for anything else.
+int64_t WholeNumber(const BindingProperty& value);
 /// True when `text` (comparable) is a failure rather than a value.
 bool IsFailureText(const std::string& text);
 

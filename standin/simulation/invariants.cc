@@ -67,9 +67,7 @@ std::string Invariants::CheckRosterVersions() {
         watch.version.reset();
         continue;
       }
-      const int64_t version = colour->Kind() == ValueKind::kSigned
-                                  ? colour->GetSigned()
-                                  : static_cast<int64_t>(colour->GetUnsigned());
+      const int64_t version = WholeNumber(*colour);
       if (watch.version && version < *watch.version) {
         return uri + " went back from version " + std::to_string(*watch.version) + " to " +
                std::to_string(version) + " (an older copy replaced a newer one)";

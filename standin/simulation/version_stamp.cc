@@ -5,11 +5,12 @@
 #include "sdk/codec/json_reader.h"
 #include "sdk/codec/json_writer.h"
 #include "sdk/value/binding_property.h"
+#include "standin/simulation/endpoint_answer.h"
 
 namespace kiv::standin {
 namespace {
 
-bool IsNumber(const BindingProperty& value) {
+bool IsWholeNumber(const BindingProperty& value) {
   return value.Kind() == ValueKind::kSigned || value.Kind() == ValueKind::kUnsigned;
 }
 
@@ -22,11 +23,8 @@ bool Stamp(BindingProperty& value) {
   }
   if (!value.IsStructure()) return false;
   const BindingProperty* version = value.FindMember("version");
-  if (version && IsNumber(*version) && value.FindMember("logoColor")) {
-    const int64_t number = version->Kind() == ValueKind::kSigned
-                               ? version->GetSigned()
-                               : static_cast<int64_t>(version->GetUnsigned());
-    value.MutableMember("logoColor") = number;
+  if (version && IsWholeNumber(*version) && value.FindMember("logoColor")) {
+    value.MutableMember("logoColor") = WholeNumber(*version);
     stamped = true;
   }
   for (BindingMember& member : value.MutableMembers()) stamped = Stamp(member.Value()) || stamped;
