@@ -5,6 +5,7 @@
 #include "joust/logic/cache.h"
 #include "joust/logic/configuration.h"
 #include "joust/logic/joust_plugin.h"
+#include "joust/logic/resource_paths.h"
 #include "joust/logic/state_machine.h"
 #include "joust/model/api/chat_key.h"
 #include "joust/model/api/session.h"
@@ -95,8 +96,8 @@ void RestrictionStep(JoustPlugin& plugin) {
         "non-tournament lobbies, queues, parties, etc.",
         static_cast<long long>(restriction.tournamentId));
   }
-  plugin.events().PublishUpdate("/kiv-joust/v1/playmode-restricted", restriction.isRestricted);
-  plugin.events().PublishUpdate("/kiv-joust/v2/playmode-restricted", restriction);
+  plugin.events().PublishUpdate(kPlaymodeRestrictedPath, restriction.isRestricted);
+  plugin.events().PublishUpdate(kPlaymodeRestrictionPath, restriction);
   const Api::GameflowPhase phase = plugin.state().gameflowPhase;
   if (phase == Api::GameflowPhase::kNone && restriction.isRestricted) {
     Log(kLogAlways, kGroupDbg,

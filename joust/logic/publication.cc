@@ -205,16 +205,16 @@ void JoustPlugin::RunPublicationPass() {
   ResourceEvents& events = this->events();
   JoustPluginState& state = *state_;
   const int64_t now = ServerNow();
-  events.PublishUpdate("/kiv-joust/v1/time", now);
+  events.PublishUpdate(kTimePath, now);
   RecomputeStateInfos(*this);
 
   JoustChangeSet& changes = *state.changes;
-  if (changes.visibleChanged) events.PublishUpdate("/kiv-joust/v1/visible", Visible(state));
-  if (changes.enabledChanged) events.PublishUpdate("/kiv-joust/v1/enabled", Enabled(state));
-  if (changes.readyChanged) events.PublishUpdate("/kiv-joust/v1/ready", Ready(state));
-  if (changes.iconConfigChanged) events.PublishUpdate("/kiv-joust/v1/iconconfig", state.iconConfig);
+  if (changes.visibleChanged) events.PublishUpdate(kVisiblePath, Visible(state));
+  if (changes.enabledChanged) events.PublishUpdate(kEnabledPath, Enabled(state));
+  if (changes.readyChanged) events.PublishUpdate(kReadyPath, Ready(state));
+  if (changes.iconConfigChanged) events.PublishUpdate(kIconConfigPath, state.iconConfig);
   if (changes.checkinAllowedChanged) {
-    events.PublishUpdate("/kiv-joust/v1/checkin-allowed", state.checkinAllowed);
+    events.PublishUpdate(kCheckinAllowedPath, state.checkinAllowed);
   }
   // The restriction follows the player's rosters and standing too: a change
   // of those that was not marked as one of the restriction still runs the
@@ -236,17 +236,17 @@ void JoustPlugin::RunPublicationPass() {
     }
   }
   if (!changes.stateInfoDirty.Empty()) {
-    events.PublishUpdate("/kiv-joust/v1/tournamentIds", ReadTournamentIds(state));
+    events.PublishUpdate(kTournamentIdsPath, ReadTournamentIds(state));
     state.publishedSummaries = ReadTournamentSummaries(state);
-    events.PublishUpdate("/kiv-joust/v1/tournament-summary", state.publishedSummaries);
-    events.PublishUpdate("/kiv-joust/v1/tournament-state-info", ReadAllStateInfos(state));
+    events.PublishUpdate(kTournamentSummaryPath, state.publishedSummaries);
+    events.PublishUpdate(kTournamentStateInfosPath, ReadAllStateInfos(state));
   } else if (!changes.playerDataChanged.Empty()) {
     // A summary line carries the player's roster and bracket in its
     // tournament, which change with the player's data alone.
     std::vector<Api::TournamentSummary> summaries = ReadTournamentSummaries(state);
     if (summaries != state.publishedSummaries) {
       state.publishedSummaries = std::move(summaries);
-      events.PublishUpdate("/kiv-joust/v1/tournament-summary", state.publishedSummaries);
+      events.PublishUpdate(kTournamentSummaryPath, state.publishedSummaries);
     }
   }
   if (!changes.stateInfoDirty.Empty()) {
@@ -297,9 +297,9 @@ void JoustPlugin::RunPublicationPass() {
     // are published at their tournament's roster paths alone.
     const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, id);
     if (roster.ok() && standing.rosterId == rosterId) {
-      events.PublishUpdate("/kiv-joust/v1/player/roster", *roster);
+      events.PublishUpdate(kPlayerRosterPath, *roster);
     } else if (!roster.ok() && standing.rosterId.empty()) {
-      events.PublishDelete("/kiv-joust/v1/player/roster");
+      events.PublishDelete(kPlayerRosterPath);
     }
   }
   if (!changes.invitationsChanged.Empty()) {
@@ -307,21 +307,21 @@ void JoustPlugin::RunPublicationPass() {
       events.PublishUpdate(FormatMessage(kTournamentInvitationsPath, id),
                            ReadInvitations(state, id));
     }
-    events.PublishUpdate("/kiv-joust/v1/invitations", ReadAllInvitations(state));
+    events.PublishUpdate(kInvitationsPath, ReadAllInvitations(state));
   }
   for (const auto& [id, bracketId] : changes.bracketsChanged) {
     PublishResult(*this, FormatMessage(kTournamentBracketPath, id, bracketId),
                   ReadBracket(*this, id, bracketId));
   }
-  if (changes.gameEndChanged) events.PublishUpdate("/kiv-joust/v1/gameEnd", state.gameEnd);
+  if (changes.gameEndChanged) events.PublishUpdate(kGameEndPath, state.gameEnd);
   if (changes.eogPlayerUpdateChanged) {
-    events.PublishUpdate("/kiv-joust/v1/eogPlayerUpdate", state.eogPlayerUpdate);
+    events.PublishUpdate(kEogPlayerUpdatePath, state.eogPlayerUpdate);
   }
-  if (changes.playerChanged) events.PublishUpdate("/kiv-joust/v1/player", state.tickets);
-  if (changes.historyChanged) events.PublishUpdate("/kiv-joust/v1/player/history", state.history);
-  if (changes.rewardsChanged) events.PublishUpdate("/kiv-joust/v1/rewards", state.rewards);
+  if (changes.playerChanged) events.PublishUpdate(kPlayerWalletPath, state.tickets);
+  if (changes.historyChanged) events.PublishUpdate(kPlayerHistoryPath, state.history);
+  if (changes.rewardsChanged) events.PublishUpdate(kRewardsPath, state.rewards);
   if (changes.notificationsChanged) {
-    events.PublishUpdate("/kiv-joust/v1/notifications", NotificationPrompt(*this));
+    events.PublishUpdate(kNotificationsPath, NotificationPrompt(*this));
   }
   // Timers are set and killed only for tournaments whose state was read again.
   const bool timersMoved = !changes.stateInfoDirty.Empty();
