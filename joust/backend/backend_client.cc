@@ -12,10 +12,10 @@
 namespace kiv::joust {
 
 MaybeType<Failure, void> BackendClient::CheckFeature(bool checkEntitlement) const {
-  if (!gate_.DataReady()) return Fail(Failure::WithStaticMessage(400, "JOUST_NOT_INITIALIZED"));
+  if (!access_.dataReady) return Fail(Failure::WithStaticMessage(400, "JOUST_NOT_INITIALIZED"));
   if (!checkEntitlement) return Ok();
-  const Api::JoustState state = gate_.EnabledState();
-  if (state == Api::JoustState::kDarkEnabled && gate_.Entitled()) return Ok();
+  const Api::JoustState state = access_.enabledState;
+  if (state == Api::JoustState::kDarkEnabled && access_.entitled) return Ok();
   if (state != Api::JoustState::kEnabled) {
     return Fail(Failure::WithStaticMessage(400, "JOUST_DISABLED"));
   }
@@ -24,9 +24,9 @@ MaybeType<Failure, void> BackendClient::CheckFeature(bool checkEntitlement) cons
 
 MaybeType<Failure, BindingProperty> BackendClient::Invoke(std::string_view method,
                                                           BindingProperty arguments) {
-  if (gate_.EnabledState() == Api::JoustState::kDarkEnabled) {
-    arguments.MutableMember("entitlementToken") = gate_.EntitlementToken();
-    arguments.MutableMember("accessToken") = gate_.AccessToken();
+  if (access_.enabledState == Api::JoustState::kDarkEnabled) {
+    arguments.MutableMember("entitlementToken") = access_.entitlementToken;
+    arguments.MutableMember("accessToken") = access_.accessToken;
   }
   if (MutationActive("service-answer-limit-off")) {
     return module_.timers().Await(module_.serviceProxy().Call<BindingProperty>(

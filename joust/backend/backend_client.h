@@ -2,8 +2,8 @@
 // tournament service "joust": `Call<kMethod>(arguments...)` for a row of
 // backend_methods.h.
 //
-// A call first checks the feature (not ready: 400 "JOUST_NOT_INITIALIZED";
-// not "Enabled" and not a dark launch the player is entitled to: 400
+// A call first checks the feature, as the last SetAccess told it (not ready: 400
+// "JOUST_NOT_INITIALIZED"; not "Enabled" and not a dark launch the player is entitled to: 400
 // "JOUST_DISABLED"), builds one structure from the row's argument keys (plus
 // "entitlementToken" and "accessToken" during a dark launch), calls the
 // service through the service proxy and waits, and converts the answer to
@@ -17,7 +17,8 @@
 // Not for: the service's rules (a stand-in lives beside the host), or
 // decoding the compressed winners (winners_payload.h).
 //
-//   BackendClient client(module, gate);
+//   BackendClient client(module);
+//   client.SetAccess({.dataReady = true, .enabledState = Api::JoustState::kEnabled});
 //   MaybeType<Failure, LCDS::PendingRosterDTO> roster =
 //       client.Call<kKickMember>(std::string("inv-1"), uint64_t{42});
 #pragma once
@@ -28,7 +29,7 @@
 #include <utility>
 
 #include "joust/backend/backend_method.h"
-#include "joust/backend/feature_gate.h"
+#include "joust/backend/feature_access.h"
 #include "sdk/runtime/app_module.h"
 #include "sdk/value/conversion_status.h"
 #include "sdk/value/maybe_type.h"
@@ -53,10 +54,13 @@ using CallResult = MaybeType<
 
 class BackendClient {
  public:
-  /// Both are borrowed and must outlive the client.
-  BackendClient(AppModule& module, const FeatureGate& gate) : module_(module), gate_(gate) {}
+  /// `module` is borrowed and must outlive the client.
+  explicit BackendClient(AppModule& module) : module_(module) {}
   BackendClient(const BackendClient&) = delete;
   BackendClient& operator=(const BackendClient&) = delete;
+
+  /// What the calls from now on go out under (the feature's state and tokens).
+  void SetAccess(FeatureAccess access) { access_ = std::move(access); }
 
   template <const auto& kMethod, typename... Args>
   CallResult<kMethod> Call(const Args&... arguments) {
@@ -80,7 +84,7 @@ class BackendClient {
   static Failure WithServiceCode(Failure failure);
 
   AppModule& module_;
-  const FeatureGate& gate_;
+  FeatureAccess access_;
 };
 
 template <const auto& kMethod, typename... Args>

@@ -47,6 +47,14 @@ bool Ready(const JoustPluginState& state) {
            !state.useIndividualEntitlement);
 }
 
+FeatureAccess CurrentFeatureAccess(const JoustPluginState& state) {
+  return FeatureAccess{.dataReady = Ready(state),
+                       .enabledState = state.enabledState,
+                       .entitled = Entitled(state),
+                       .entitlementToken = state.token,
+                       .accessToken = state.accessToken};
+}
+
 namespace {
 
 void MarkVisibility(JoustChangeSet& changes) {

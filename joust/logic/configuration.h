@@ -14,6 +14,7 @@
 //   OnConfigurationEvent(plugin, event);   // applies, then refreshes and publishes
 #pragma once
 
+#include "joust/backend/feature_access.h"
 #include "joust/model/api/session.h"
 #include "sdk/runtime/resource_events.h"
 
@@ -30,6 +31,8 @@ bool Enabled(const JoustPluginState& state);
 /// Logged in and configured, and not waiting for the entitlements of a dark
 /// launch.
 bool Ready(const JoustPluginState& state);
+/// What the backend client must know of the feature now.
+FeatureAccess CurrentFeatureAccess(const JoustPluginState& state);
 
 /// Create, Update or Delete of "/kiv-platform-config/v1/namespaces/JoustConfig".
 void OnConfigurationEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::JoustConfig>& event);

@@ -25,7 +25,7 @@ int64_t SteadyNanoseconds() {
 JoustPlugin::JoustPlugin(EndpointRegistration registerEndpoints)
     : state_(std::make_unique<JoustPluginState>()),
       registerEndpoints_(registerEndpoints),
-      backend_(*this, *this) {}
+      backend_(*this) {}
 
 JoustPlugin::~JoustPlugin() {
   lastPresence.reset();
@@ -87,10 +87,9 @@ void JoustPlugin::SyncServerClock(int64_t serverTime) {
     state_->changes->stateInfoDirty.Insert(id);
 }
 
-bool JoustPlugin::DataReady() const { return Ready(*state_); }
-Api::JoustState JoustPlugin::EnabledState() const { return state_->enabledState; }
-bool JoustPlugin::Entitled() const { return kiv::joust::Entitled(*state_); }
-const std::string& JoustPlugin::EntitlementToken() const { return state_->token; }
-const std::string& JoustPlugin::AccessToken() const { return state_->accessToken; }
+BackendClient& JoustPlugin::backend() {
+  backend_.SetAccess(CurrentFeatureAccess(*state_));
+  return backend_;
+}
 
 }  // namespace kiv::joust

@@ -20,7 +20,6 @@
 #include <memory>
 
 #include "joust/backend/backend_client.h"
-#include "joust/backend/feature_gate.h"
 #include "joust/logic/joust_plugin_state.h"
 #include "joust/model/api/tournament.h"
 #include "sdk/runtime/app_module.h"
@@ -33,7 +32,7 @@ class JoustPlugin;
 /// type model.
 using EndpointRegistration = void (*)(JoustPlugin& plugin);
 
-class JoustPlugin final : public AppModule, private FeatureGate {
+class JoustPlugin final : public AppModule {
  public:
   /// `registerEndpoints` may be null (a plugin without endpoints, in tests).
   explicit JoustPlugin(EndpointRegistration registerEndpoints = nullptr);
@@ -45,7 +44,8 @@ class JoustPlugin final : public AppModule, private FeatureGate {
 
   JoustPluginState& state() { return *state_; }
   const JoustPluginState& state() const { return *state_; }
-  BackendClient& backend() { return backend_; }
+  /// The backend client, told the feature's state and tokens as they are now.
+  BackendClient& backend();
 
   /// Server time in milliseconds: the last server time received plus the
   /// monotonic time elapsed since.
@@ -63,13 +63,6 @@ class JoustPlugin final : public AppModule, private FeatureGate {
   std::unique_ptr<Api::PlaymodeRestrictedInfo> lastPresence;
 
  private:
-  // FeatureGate: what the backend client asks before a call.
-  bool DataReady() const override;
-  Api::JoustState EnabledState() const override;
-  bool Entitled() const override;
-  const std::string& EntitlementToken() const override;
-  const std::string& AccessToken() const override;
-
   std::unique_ptr<JoustPluginState> state_;
   EndpointRegistration registerEndpoints_;
   BackendClient backend_;

@@ -26,20 +26,6 @@ using Api::JoustState;
 constexpr char kToken[] = "entitlement-7f3a";
 constexpr char kAccessToken[] = "access-91c2";
 
-struct Gate : FeatureGate {
-  bool ready = true;
-  JoustState state = JoustState::kEnabled;
-  bool entitled = false;
-  std::string token = kToken;
-  std::string accessToken = kAccessToken;
-
-  bool DataReady() const override { return ready; }
-  JoustState EnabledState() const override { return state; }
-  bool Entitled() const override { return entitled; }
-  const std::string& EntitlementToken() const override { return token; }
-  const std::string& AccessToken() const override { return accessToken; }
-};
-
 // A value of each kind whose JSON shows its kind: a signed one is negative,
 // an unsigned one beyond the signed range.
 constexpr uint64_t kBigUnsigned = std::numeric_limits<uint64_t>::max();
@@ -198,8 +184,7 @@ TEST(BackendClient, EveryMethodChecksTheFeatureSendsItsArgumentsAndConvertsItsAn
   testing::FakeHost host;
   auto module = host.LoadModule();
   ASSERT_TRUE(RegisterJoustModel(module->typeRegistry()).ok());
-  Gate gate;
-  BackendClient client(*module, gate);
+  BackendClient client(*module);
   std::set<std::string_view> names;
   // What the proxy itself answers when its request fails: the client must
   // pass it on unchanged, only given the code the proxy leaves out.
@@ -217,9 +202,11 @@ TEST(BackendClient, EveryMethodChecksTheFeatureSendsItsArgumentsAndConvertsItsAn
     const std::string convertible = ConvertibleAnswer<Result>();
     for (const Scenario& scenario : kScenarios) {
       SCOPED_TRACE(std::string(row.name) + ", " + scenario.desc);
-      gate.ready = scenario.ready;
-      gate.state = scenario.state;
-      gate.entitled = scenario.entitled;
+      client.SetAccess(FeatureAccess{.dataReady = scenario.ready,
+                                     .enabledState = scenario.state,
+                                     .entitled = scenario.entitled,
+                                     .entitlementToken = kToken,
+                                     .accessToken = kAccessToken});
       Script(host, module.get(), scenario.answer, convertible);
       host.requests.clear();
       const Outcome outcome = CallGenerated<kMethod>(client);
