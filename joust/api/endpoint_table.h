@@ -5,14 +5,16 @@
 // A path may be positional ("/kiv-joust/v1/tournament/%1/roster/%2", the form
 // the publication pass formats its event URLs from): "%N" becomes the route
 // segment of the N-th path parameter, here "{tournamentId}" and "{rosterId}".
-// Handlers take the plugin first, then one argument per parameter, and return
-// MaybeType<Failure, R>. A failure a handler returns is logged as
-// "Error %i: %s" (its code and message) before it is answered.
+// Handlers take the plugin (or, reading the state alone, the plugin's state)
+// first, then one argument per parameter, and return MaybeType<Failure, R>
+// or a plain R; so the logic's own readers serve as handlers. A failure a
+// handler returns is logged as "Error %i: %s" (its code and message) before
+// it is answered.
 //
 // Not for: binding or serving requests (sdk/rest does both).
 //
 //   EndpointTable table(plugin);
-//   table.Get(kTournamentPath, "One tournament", GetTournament,
+//   table.Get(kTournamentPath, "One tournament", ReadTournament,
 //             InPath<int64_t>("tournamentId"));
 #pragma once
 
@@ -20,10 +22,13 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <type_traits>
+#include <utility>
 
 #include "joust/logic/joust_plugin.h"
 #include "kiv_plugin_abi.h"
 #include "sdk/rest/endpoint.h"
+#include "sdk/value/maybe_type.h"
 
 namespace kiv::joust {
 
@@ -50,6 +55,35 @@ void LogAnsweredFailure(const Failure& failure);
 /// `pathParameters`; other text is kept as it is.
 std::string RouteTemplateOf(std::string_view path,
                             std::span<const std::string_view> pathParameters);
+
+namespace endpoint_internal {
+
+template <typename R>
+struct IsOutcome : std::false_type {};
+template <typename T>
+struct IsOutcome<MaybeType<Failure, T>> : std::true_type {};
+
+// Calls `handler` with the plugin, or with its state when that is all it takes.
+template <typename Handler, typename... Ts>
+auto CallHandler(JoustPlugin& plugin, const Handler& handler, Ts&... arguments) {
+  if constexpr (std::is_invocable_v<const Handler&, JoustPlugin&, Ts&...>) {
+    return handler(plugin, arguments...);
+  } else {
+    return handler(std::as_const(plugin.state()), arguments...);
+  }
+}
+
+// A handler's result as the outcome the router answers.
+template <typename R>
+auto AsOutcome(R result) {
+  if constexpr (IsOutcome<R>::value) {
+    return result;
+  } else {
+    return MaybeType<Failure, R>(std::move(result));
+  }
+}
+
+}  // namespace endpoint_internal
 
 class EndpointTable {
  public:
@@ -90,7 +124,8 @@ void EndpointTable::Add(uint32_t method, std::string_view path, std::string_view
   auto registered = router.Register(
       method, route,
       [&plugin = plugin_, handler](Ts&... arguments) {
-        auto outcome = handler(plugin, arguments...);
+        auto outcome = endpoint_internal::AsOutcome(
+            endpoint_internal::CallHandler(plugin, handler, arguments...));
         if (!outcome.ok()) LogAnsweredFailure(outcome.failure());
         return outcome;
       },

@@ -9,12 +9,6 @@ namespace kiv::joust {
 
 MaybeType<Failure, int64_t> GetServerTime(JoustPlugin& plugin) { return plugin.ServerNow(); }
 
-MaybeType<Failure, bool> GetVisible(JoustPlugin& plugin) { return Visible(plugin.state()); }
-
-MaybeType<Failure, bool> GetEnabled(JoustPlugin& plugin) { return Enabled(plugin.state()); }
-
-MaybeType<Failure, bool> GetReady(JoustPlugin& plugin) { return Ready(plugin.state()); }
-
 MaybeType<Failure, bool> GetCheckinAllowed(JoustPlugin& plugin) {
   return plugin.state().checkinAllowed;
 }
@@ -23,34 +17,8 @@ MaybeType<Failure, bool> GetPlaymodeRestricted(JoustPlugin& plugin) {
   return ComputeRestriction(plugin).isRestricted;
 }
 
-MaybeType<Failure, Api::PlaymodeRestrictedInfo> GetPlaymodeRestriction(JoustPlugin& plugin) {
-  return ComputeRestriction(plugin);
-}
-
 MaybeType<Failure, BindingProperty> GetIconConfig(JoustPlugin& plugin) {
   return BindingProperty(plugin.state().iconConfig);
-}
-
-MaybeType<Failure, std::vector<int64_t>> GetTournamentIds(JoustPlugin& plugin) {
-  return ReadTournamentIds(plugin.state());
-}
-
-MaybeType<Failure, std::vector<Api::TournamentSummary>> GetTournamentSummaries(
-    JoustPlugin& plugin) {
-  return ReadTournamentSummaries(plugin.state());
-}
-
-MaybeType<Failure, Api::Tournament> GetTournament(JoustPlugin& plugin, int64_t tournamentId) {
-  return ReadTournament(plugin, tournamentId);
-}
-
-MaybeType<Failure, Api::TournamentStateInfo> GetStateInfo(JoustPlugin& plugin,
-                                                          int64_t tournamentId) {
-  return ReadStateInfo(plugin, tournamentId);
-}
-
-MaybeType<Failure, std::vector<Api::TournamentStateInfo>> GetAllStateInfos(JoustPlugin& plugin) {
-  return ReadAllStateInfos(plugin.state());
 }
 
 MaybeType<Failure, Api::PlayerData> GetPlayerWallet(JoustPlugin& plugin) {
@@ -76,34 +44,12 @@ MaybeType<Failure, Api::PlayerTournamentData> GetPlayerTournamentData(JoustPlugi
   return ReadPlayerTournamentData(plugin.state(), tournamentId);
 }
 
-MaybeType<Failure, std::vector<Api::PlayerChatRoster>> GetChatRosters(JoustPlugin& plugin) {
-  return ChatRosters(plugin);
-}
-
-MaybeType<Failure, std::vector<Api::Roster>> GetAllInvitations(JoustPlugin& plugin) {
-  return ReadAllInvitations(plugin.state());
-}
-
-MaybeType<Failure, std::vector<Api::Roster>> GetInvitations(JoustPlugin& plugin,
-                                                            int64_t tournamentId) {
-  return ReadInvitations(plugin.state(), tournamentId);
-}
-
-MaybeType<Failure, Api::Bracket> GetBracket(JoustPlugin& plugin, int64_t tournamentId,
-                                            int64_t bracketId) {
-  return ReadBracket(plugin, tournamentId, bracketId);
-}
-
 MaybeType<Failure, Api::TournamentGameEnd> GetGameEnd(JoustPlugin& plugin) {
   return plugin.state().gameEnd;
 }
 
 MaybeType<Failure, ZMS::EogPlayerUpdateDTO> GetEogPlayerUpdate(JoustPlugin& plugin) {
   return plugin.state().eogPlayerUpdate;
-}
-
-MaybeType<Failure, Api::PlayerNotificationData> GetNotification(JoustPlugin& plugin) {
-  return NotificationPrompt(plugin);
 }
 
 }  // namespace kiv::joust

@@ -1,6 +1,7 @@
-// views.h: the GET handlers that answer from the plugin's state alone, never
-// calling the backend: the feature flags, the clock, the restriction, the
-// cached tournaments, rosters, brackets and the player's stored records.
+// views.h: the GET handlers that answer from the plugin's state alone and
+// are more than one of the logic's readers (those the endpoint table names
+// directly): the clock, the check-in flag, the restriction's flag, the icon
+// configuration, the player's stored records and standing.
 //
 // Each takes the plugin first and the request's parameters after it, as the
 // endpoint table calls it.
@@ -27,19 +28,9 @@
 namespace kiv::joust {
 
 MaybeType<Failure, int64_t> GetServerTime(JoustPlugin& plugin);
-MaybeType<Failure, bool> GetVisible(JoustPlugin& plugin);
-MaybeType<Failure, bool> GetEnabled(JoustPlugin& plugin);
-MaybeType<Failure, bool> GetReady(JoustPlugin& plugin);
 MaybeType<Failure, bool> GetCheckinAllowed(JoustPlugin& plugin);
 MaybeType<Failure, bool> GetPlaymodeRestricted(JoustPlugin& plugin);
-MaybeType<Failure, Api::PlaymodeRestrictedInfo> GetPlaymodeRestriction(JoustPlugin& plugin);
 MaybeType<Failure, BindingProperty> GetIconConfig(JoustPlugin& plugin);
-MaybeType<Failure, std::vector<int64_t>> GetTournamentIds(JoustPlugin& plugin);
-MaybeType<Failure, std::vector<Api::TournamentSummary>> GetTournamentSummaries(JoustPlugin& plugin);
-MaybeType<Failure, Api::Tournament> GetTournament(JoustPlugin& plugin, int64_t tournamentId);
-MaybeType<Failure, Api::TournamentStateInfo> GetStateInfo(JoustPlugin& plugin,
-                                                          int64_t tournamentId);
-MaybeType<Failure, std::vector<Api::TournamentStateInfo>> GetAllStateInfos(JoustPlugin& plugin);
 MaybeType<Failure, Api::PlayerData> GetPlayerWallet(JoustPlugin& plugin);
 MaybeType<Failure, std::vector<Api::RosterStats>> GetPlayerHistory(JoustPlugin& plugin);
 MaybeType<Failure, Api::PlayerRewards> GetRewards(JoustPlugin& plugin);
@@ -47,14 +38,7 @@ MaybeType<Failure, Api::PlayerRewards> GetRewards(JoustPlugin& plugin);
 /// empty roster id and bracket 0.
 MaybeType<Failure, Api::PlayerTournamentData> GetPlayerTournamentData(JoustPlugin& plugin,
                                                                       int64_t tournamentId);
-MaybeType<Failure, std::vector<Api::PlayerChatRoster>> GetChatRosters(JoustPlugin& plugin);
-MaybeType<Failure, std::vector<Api::Roster>> GetAllInvitations(JoustPlugin& plugin);
-MaybeType<Failure, std::vector<Api::Roster>> GetInvitations(JoustPlugin& plugin,
-                                                            int64_t tournamentId);
-MaybeType<Failure, Api::Bracket> GetBracket(JoustPlugin& plugin, int64_t tournamentId,
-                                            int64_t bracketId);
 MaybeType<Failure, Api::TournamentGameEnd> GetGameEnd(JoustPlugin& plugin);
 MaybeType<Failure, ZMS::EogPlayerUpdateDTO> GetEogPlayerUpdate(JoustPlugin& plugin);
-MaybeType<Failure, Api::PlayerNotificationData> GetNotification(JoustPlugin& plugin);
 
 }  // namespace kiv::joust
