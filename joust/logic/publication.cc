@@ -1,8 +1,7 @@
 // The publication pass: the one operation every handler ends with.
 #include "joust/logic/publication.h"
 
-#include <charconv>
-#include <optional>
+#include <string>
 #include <string_view>
 
 #include "joust/logic/cache.h"
@@ -61,31 +60,21 @@ constexpr std::string_view kStateChangeTimerPrefix = "joust_tournament_state_cha
 constexpr std::string_view kRosterCreationDeadlineTimerPrefix =
     "joust_tournament_roster_creation_deadline_timer_";
 
-// The tournament a timer of the pass belongs to, read from its name.
-std::optional<int64_t> TournamentOfTimer(std::string_view name) {
-  for (const std::string_view prefix :
-       {kStateChangeTimerPrefix, kRosterCreationDeadlineTimerPrefix}) {
-    if (!name.starts_with(prefix)) continue;
-    int64_t id = 0;
-    const std::string_view digits = name.substr(prefix.size());
-    const auto [end, error] = std::from_chars(digits.data(), digits.data() + digits.size(), id);
-    if (error == std::errc() && end == digits.data() + digits.size()) return id;
-  }
-  return std::nullopt;
-}
-
-// The pass's own bookkeeping, checked at its end when it set or killed
-// timers: a tournament's timers go with it from the cache, or they would fire
-// for nothing and hold their callbacks for good. Logged, never fatal.
-void CheckTimersOfCachedTournaments(JoustPlugin& plugin) {
+// The pass's own bookkeeping, checked at its end for the tournaments whose
+// state it read again (the only ones whose timers it set or killed): a
+// tournament's timers go with it from the cache, or they would fire for
+// nothing and hold their callbacks for good. Logged, never fatal.
+void CheckTimersOfCachedTournaments(JoustPlugin& plugin, const JoustChangeSet& changes) {
   const JoustPluginState& state = plugin.state();
-  for (const std::string& name : plugin.timers().TimerNames()) {
-    const std::optional<int64_t> id = TournamentOfTimer(name);
-    if (id && !state.tournaments.contains(*id)) {
-      Log(kLogError, kGroupDbg,
-          "Joust bookkeeping broken: timer %s is set for tournament %lld, "
-          "which is not cached",
-          name.c_str(), static_cast<long long>(*id));
+  for (const int64_t id : changes.stateInfoDirty) {
+    if (state.tournaments.contains(id)) continue;
+    for (const std::string& name :
+         {StateChangeTimerName(id), RosterCreationDeadlineTimerName(id)}) {
+      if (plugin.timers().IsSet(name)) {
+        Log(kLogError, kGroupDbg,
+            "Joust bookkeeping broken: timer %s is set for tournament %lld, which is not cached",
+            name.c_str(), static_cast<long long>(id));
+      }
     }
   }
 }
@@ -323,10 +312,8 @@ void JoustPlugin::RunPublicationPass() {
   if (changes.notificationsChanged) {
     events.PublishUpdate(kNotificationsPath, NotificationPrompt(*this));
   }
-  // Timers are set and killed only for tournaments whose state was read again.
-  const bool timersMoved = !changes.stateInfoDirty.Empty();
+  CheckTimersOfCachedTournaments(*this, changes);
   state.changes->Clear();
-  if (timersMoved) CheckTimersOfCachedTournaments(*this);
 
   while (!state_->notificationQueue.empty()) {
     Api::PlayerNotificationData queued = std::move(state_->notificationQueue.front());

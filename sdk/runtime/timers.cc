@@ -114,13 +114,6 @@ void Timers::SetTimer(const std::string& name, double intervalSeconds,
 
 void Timers::KillTimer(const std::string& name) { namedTimers_.erase(name); }
 
-std::vector<std::string> Timers::TimerNames() const {
-  std::vector<std::string> names;
-  names.reserve(namedTimers_.size());
-  for (const auto& [name, timer] : namedTimers_) names.push_back(name);
-  return names;
-}
-
 void Timers::ArmTimer(const std::string& name, int64_t due, uint64_t generation) {
   ScheduleAt(
       FormatMessage("Timer: %1", name), [this, name, generation] { FireTimer(name, generation); },

@@ -27,7 +27,6 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
-#include <vector>
 
 #include "sdk/runtime/runtime_future.h"
 #include "sdk/value/format_message.h"
@@ -62,8 +61,8 @@ class Timers {
   void SetTimer(const std::string& name, double intervalSeconds, std::function<void()> function);
   /// Removes the named timer; its already scheduled firing logs that it is gone.
   void KillTimer(const std::string& name);
-  /// The names of the timers set now, in no particular order.
-  std::vector<std::string> TimerNames() const;
+  /// True while the named timer is set (not yet killed).
+  bool IsSet(const std::string& name) const { return namedTimers_.contains(name); }
 
   /// Lets the host run its pending work (including calls into this plugin)
   /// until `future` is ready, then returns its value.
