@@ -85,7 +85,10 @@ void PolledServer::ServeConnection(int fd) {
     gCloseAfterAnswer = false;
     bool clientCloses = false;
     const bool answered = process_request(stream, poller_->stopping(), clientCloses, nullptr);
-    if (!answered || stream.failed()) return poller_->Drop(fd);
+    // The answer's last bytes may still be held (socket_stream.h); they go
+    // out even when the library then gives up on the connection.
+    const bool flushed = stream.Flush();
+    if (!answered || !flushed) return poller_->Drop(fd);
     if (clientCloses || gCloseAfterAnswer || poller_->stopping()) return poller_->Close(fd);
     // Bytes of a pipelined request are already in the stream's buffer.
     if (!stream.HasBuffered() && !NextHeadArrives(fd)) return poller_->Park(fd);
