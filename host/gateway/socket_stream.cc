@@ -31,6 +31,34 @@ void AddressOf(const sockaddr_storage& address, std::string& ip, int& port) {
 
 }  // namespace
 
+SocketStream::SocketStream(int fd, std::chrono::milliseconds timeout, std::string_view carried)
+    : fd_(fd), timeout_(timeout) {
+  end_ = std::min(carried.size(), buffer_.size());
+  std::memcpy(buffer_.data(), carried.data(), end_);
+}
+
+SocketStream::Arrival SocketStream::ReadAvailable() {
+  if (failed_) return Arrival::kClosed;
+  if (begin_ == end_) begin_ = end_ = 0;
+  if (begin_ > 0) {  // room at the end for what comes
+    std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
+    end_ -= begin_;
+    begin_ = 0;
+  }
+  if (end_ == buffer_.size()) return Arrival::kNone;
+  for (;;) {
+    const ssize_t got = recv(fd_, buffer_.data() + end_, buffer_.size() - end_, MSG_DONTWAIT);
+    if (got > 0) {
+      end_ += static_cast<size_t>(got);
+      return Arrival::kBytes;
+    }
+    if (got < 0 && errno == EINTR) continue;
+    if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return Arrival::kNone;
+    failed_ = true;
+    return Arrival::kClosed;
+  }
+}
+
 bool SocketStream::WaitFor(short events) const {
   pollfd entry{fd_, events, 0};
   int ready;

@@ -6,6 +6,8 @@
 // ends its connection instead of holding the thread forever. HasBuffered
 // tells whether bytes of a next request were read already (a pipelining
 // client), in which case the connection must be served on from this stream.
+// Between requests, ReadAvailable takes what has arrived without waiting,
+// so the caller can look at the next head (Buffered) before serving it.
 // The peer and local addresses are looked up once per stream.
 //
 // Writes are coalesced: the first write after a read (an answer's status
@@ -29,12 +31,15 @@
 #include <chrono>
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace kiv::host::gateway {
 
 class SocketStream : public httplib::Stream {
  public:
-  SocketStream(int fd, std::chrono::milliseconds timeout) : fd_(fd), timeout_(timeout) {}
+  /// `carried`: bytes of the connection read already, read first (at most
+  /// the buffer's size, 16 KiB).
+  SocketStream(int fd, std::chrono::milliseconds timeout, std::string_view carried = {});
 
   bool is_readable() const override;
   bool is_writable() const override;
@@ -45,6 +50,13 @@ class SocketStream : public httplib::Stream {
   int socket() const override { return fd_; }
 
   bool HasBuffered() const { return begin_ < end_; }
+  /// The bytes read and not yet taken.
+  std::string_view Buffered() const { return {buffer_.data() + begin_, end_ - begin_}; }
+  enum class Arrival { kBytes, kNone, kClosed };
+  /// Appends what the client has sent to the buffered bytes, without
+  /// waiting: kNone when nothing had come (or the buffer is full), kClosed
+  /// when the client closed its side or the connection failed.
+  Arrival ReadAvailable();
   /// Sends the held write, if any; false when the connection failed.
   bool Flush();
   /// A read or write failed or timed out: the connection is unusable.
