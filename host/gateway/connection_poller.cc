@@ -10,6 +10,7 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 #include <vector>
@@ -129,9 +130,14 @@ void ConnectionPoller::Adopt(int fd) {
   Watch(fd, State::kNew, RealDeadline(limits_.headerTimeout));
 }
 
-void ConnectionPoller::Park(int fd) {
+void ConnectionPoller::Park(int fd, std::string_view carried) {
   if (stopping()) return Drop(fd);
-  Watch(fd, State::kParked, RealDeadline(limits_.idleTimeout));
+  if (carried.empty()) return Watch(fd, State::kParked, RealDeadline(limits_.idleTimeout));
+  if (carried.size() >= kMaxHeadBytes) {
+    SendShort(fd, kHeadTooLarge);
+    return CloseNow(fd);
+  }
+  Watch(fd, State::kHead, RealDeadline(limits_.headerTimeout), carried);
 }
 
 void ConnectionPoller::Close(int fd) {
@@ -164,14 +170,14 @@ bool ConnectionPoller::WaitForOpenCount(size_t count, std::chrono::milliseconds 
   return countChanged_.wait_for(lock, timeout, [&] { return open_.load() == count; });
 }
 
-void ConnectionPoller::Watch(int fd, State state, int64_t deadline) {
+void ConnectionPoller::Watch(int fd, State state, int64_t deadline, std::string_view carried) {
   const std::lock_guard<std::mutex> lock(mutex_);
   if (stopped_) {
     ::close(fd);
     CountOpen(false);
     return;
   }
-  waiting_[fd] = Waiting{state, deadline};
+  waiting_[fd] = Waiting{state, deadline, std::string(carried)};
   // Edge-triggered: a head that is still incomplete is looked at again only
   // when more bytes come. Adding reports bytes that are already there.
   epoll_event event{};
@@ -213,21 +219,27 @@ void ConnectionPoller::OnReadable(int fd) {
     }
     return;
   }
+  // The head so far: what a worker read already, then what is waiting.
   std::array<char, kMaxHeadBytes> head;
-  const ssize_t got = recv(fd, head.data(), head.size(), MSG_PEEK);
+  const size_t carried = std::min(waiting.carried.size(), head.size() - 1);
+  std::copy_n(waiting.carried.data(), carried, head.data());
+  const ssize_t got = recv(fd, head.data() + carried, head.size() - carried, MSG_PEEK);
   if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
   if (got <= 0) {  // closed by the client, or failed
     Unwatch(fd);
     CloseNow(fd);
     return;
   }
-  if (HeadComplete(std::string_view(head.data(), static_cast<size_t>(got)))) {
+  const size_t size = carried + static_cast<size_t>(got);
+  if (HeadComplete(std::string_view(head.data(), size))) {
+    std::string start = std::move(waiting.carried);
     Unwatch(fd);
     lock.unlock();
-    workers_.enqueue([this, fd] { serve_(fd); });
+    workers_.enqueue(
+        [this, fd, start = std::move(start)]() mutable { serve_(fd, std::move(start)); });
     return;
   }
-  if (static_cast<size_t>(got) >= head.size()) {
+  if (size >= head.size()) {
     Unwatch(fd);
     SendShort(fd, kHeadTooLarge);
     CloseNow(fd);

@@ -6,7 +6,9 @@
 // line and headers, up to the blank line) has arrived whole; only then is it
 // handed to a worker thread (`serve`), which answers and gives it back with
 // Park when the client pauses, or ends it with Close. So a worker never waits
-// for a client to finish its headers.
+// for a client to finish its headers. A worker that already read the start
+// of the next head parks the connection with those bytes; they count toward
+// the head and are handed back with it.
 //
 // Limits (ConnectionLimits):
 //  - a new connection must send a whole request head within `headerTimeout`;
@@ -41,6 +43,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 
@@ -62,8 +65,9 @@ bool HeadComplete(std::string_view bytes);
 
 class ConnectionPoller {
  public:
-  /// Serves the connection `fd` on a worker; must end with Park, Close or Drop.
-  using Serve = std::function<void(int fd)>;
+  /// Serves the connection `fd` on a worker, `carried` being the start of
+  /// its request that was read already; must end with Park, Close or Drop.
+  using Serve = std::function<void(int fd, std::string carried)>;
 
   /// Null with `error` set when epoll cannot be set up. `maxConnections` is
   /// lowered to what the process's file-descriptor limit allows (the soft
@@ -76,8 +80,10 @@ class ConnectionPoller {
 
   /// Takes a freshly accepted connection (or refuses it past the limit).
   void Adopt(int fd);
-  /// The connection waits for its next request.
-  void Park(int fd);
+  /// The connection waits for its next request; `carried`, when not empty,
+  /// is the start of its head, read already (then the head's time limit
+  /// applies, not the idle one); kMaxHeadBytes or more get 431.
+  void Park(int fd, std::string_view carried = {});
   /// The connection ends after its last answer (lingering close).
   void Close(int fd);
   /// The connection failed: closed at once.
@@ -102,13 +108,14 @@ class ConnectionPoller {
   enum class State { kNew, kParked, kHead, kDraining };
   struct Waiting {
     State state;
-    int64_t deadline;  // RealMonotonicNow() nanoseconds
+    int64_t deadline;     // RealMonotonicNow() nanoseconds
+    std::string carried;  // the start of the head, already read
   };
 
   void Run();
   void OnReadable(int fd);
   void ExpireOverdue();
-  void Watch(int fd, State state, int64_t deadline);
+  void Watch(int fd, State state, int64_t deadline, std::string_view carried = {});
   // Removes `fd` from the set; false when it was not there. Holds mutex_.
   bool Unwatch(int fd);
   void CloseNow(int fd);

@@ -1,6 +1,11 @@
 #include "host/gateway/dispatch_handoff.h"
 
-#include <condition_variable>
+#include <linux/futex.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdint>
 #include <utility>
 
 namespace kiv::host::gateway {
@@ -9,64 +14,85 @@ namespace {
 // How often a waiting caller looks whether the handoff was closed meanwhile.
 constexpr auto kClosedCheckInterval = std::chrono::milliseconds(100);
 
+// Sleeps while `*word` holds `expected`, at most `timeout`; returns early on
+// a wake-up, a signal, or at once when the word already changed.
+void FutexWait(std::atomic<uint32_t>& word, uint32_t expected, std::chrono::nanoseconds timeout) {
+  // The timeout as the futex call takes it: two longs on x86-64 and i386
+  // alike, whatever width the C library gives time_t.
+  struct {
+    long seconds;
+    long nanoseconds;
+  } const relative{static_cast<long>(timeout.count() / 1'000'000'000),
+                   static_cast<long>(timeout.count() % 1'000'000'000)};
+  static_assert(sizeof(std::atomic<uint32_t>) == sizeof(uint32_t));
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAIT_PRIVATE, expected, &relative,
+          nullptr, 0);
+}
+
+void FutexWakeOne(std::atomic<uint32_t>& word) {
+  syscall(SYS_futex, reinterpret_cast<uint32_t*>(&word), FUTEX_WAKE_PRIVATE, 1, nullptr, nullptr,
+          0);
+}
+
 }  // namespace
 
-// One handed-over piece of work. Whoever claims it first (the dispatch thread
-// to run it, or its caller after Close to refuse it) decides its outcome.
+// One handed-over request, shared by its caller and the work posted to the
+// dispatch thread. Whoever moves it out of kQueued first (the dispatch
+// thread to run it, or its caller after Close to refuse it) decides its
+// outcome. The caller sleeps on `state` itself, and the dispatch thread wakes
+// it only when it does sleep: no lock is taken on either side.
 struct DispatchHandoff::Pending {
-  std::function<void()> work;
-  std::mutex mutex;
-  std::condition_variable done;
-  bool claimed = false;
-  bool finished = false;
+  enum : uint32_t { kQueued, kRunning, kFinished, kRefused };
 
-  bool Claim() {
-    const std::lock_guard<std::mutex> lock(mutex);
-    if (claimed) return false;
-    claimed = true;
-    return true;
+  Pending(PluginHost& host, HostRequest request) : host(host), request(std::move(request)) {}
+
+  PluginHost& host;
+  const HostRequest request;
+  HostResponse response;  // written by the dispatch thread before kFinished
+  std::atomic<uint32_t> state{kQueued};
+  std::atomic<bool> callerSleeps{false};
+
+  // Dispatch thread.
+  void Run() {
+    uint32_t queued = kQueued;
+    if (!state.compare_exchange_strong(queued, kRunning)) return;  // refused after Close
+    response = host.Answer(request);
+    // The answer is read on the HTTP thread, maybe while the plugin shuts
+    // down: it takes its own copy here, on the dispatch thread.
+    response.body = response.body.Clone();
+    state.store(kFinished);
+    if (callerSleeps.load()) FutexWakeOne(state);
   }
-  void Finish() {
-    {
-      const std::lock_guard<std::mutex> lock(mutex);
-      finished = true;
+
+  // The caller: true once answered, false when refused because `closed`.
+  bool Await(const std::atomic<bool>& closed) {
+    for (;;) {
+      uint32_t now = state.load();
+      if (now == kFinished) return true;
+      if (now == kQueued && closed.load()) {
+        // Never to run: the dispatch thread may have stopped.
+        if (state.compare_exchange_strong(now, kRefused)) return false;
+        continue;
+      }
+      // Announced before the state is looked at again, so the dispatch
+      // thread either sees the announcement or the sleep finds kFinished.
+      callerSleeps.store(true);
+      now = state.load();
+      if (now != kFinished) FutexWait(state, now, kClosedCheckInterval);
     }
-    done.notify_one();
   }
 };
 
-bool DispatchHandoff::Hand(std::function<void()> work) {
-  if (closed_.load()) return false;
-  auto pending = std::make_shared<Pending>();
-  pending->work = std::move(work);
-  host_.PostFromAnyThread("Gateway request", [pending] {
-    if (!pending->Claim()) return;  // refused after Close meanwhile
-    pending->work();
-    pending->Finish();
-  });
-  std::unique_lock<std::mutex> lock(pending->mutex);
-  while (!pending->done.wait_for(lock, kClosedCheckInterval, [&] { return pending->finished; })) {
-    if (!closed_.load() || pending->claimed) continue;  // open, or already running
-    pending->claimed = true;  // never to run: the dispatch thread may have stopped
-    return false;
-  }
-  return true;
-}
-
 HostResponse DispatchHandoff::Request(HostRequest request) {
-  HostResponse response;
-  if (!Hand([this, &request, &response] {
-        response = host_.Answer(request);
-        // The answer is read on the HTTP thread, maybe while the plugin
-        // shuts down: it takes its own copy here, on the dispatch thread.
-        response.body = response.body.Clone();
-      })) {
-    HostResponse refused;
-    refused.status = 503;
-    refused.error = "The gateway is stopping";
-    return refused;
+  if (!closed_.load()) {
+    auto pending = std::make_shared<Pending>(host_, std::move(request));
+    host_.PostFromAnyThread("Gateway request", [pending] { pending->Run(); });
+    if (pending->Await(closed_)) return std::move(pending->response);
   }
-  return response;
+  HostResponse refused;
+  refused.status = 503;
+  refused.error = "The gateway is stopping";
+  return refused;
 }
 
 void DispatchHandoff::Close() { closed_.store(true); }

@@ -19,7 +19,6 @@
 #pragma once
 
 #include <atomic>
-#include <functional>
 #include <memory>
 
 #include "host/host_request.h"
@@ -43,7 +42,6 @@ class DispatchHandoff {
 
  private:
   struct Pending;
-  bool Hand(std::function<void()> work);
 
   PluginHost& host_;
   std::atomic<bool> closed_{false};

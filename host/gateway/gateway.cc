@@ -241,11 +241,6 @@ void Gateway::Route() {
     }
     return true;
   };
-  server.set_pre_routing_handler(
-      [refuseLarge](const httplib::Request& request, httplib::Response& response) {
-        return refuseLarge(request, response) ? httplib::Server::HandlerResponse::Handled
-                                              : httplib::Server::HandlerResponse::Unhandled;
-      });
   server.set_expect_100_continue_handler(
       [refuseLarge](const httplib::Request& request, httplib::Response& response) {
         return refuseLarge(request, response) ? response.status : 100;
@@ -253,6 +248,21 @@ void Gateway::Route() {
   auto withoutBody = [this, check](const httplib::Request& request, httplib::Response& response) {
     Serve(request, response, std::string(), check(request));
   };
+  // Requests without a body are served here, before the library's routing,
+  // which would match the path against a regular expression every time. One
+  // that declares a body anyway goes through the routing, which reads it.
+  server.set_pre_routing_handler(
+      [refuseLarge, withoutBody](const httplib::Request& request, httplib::Response& response) {
+        if (refuseLarge(request, response)) return httplib::Server::HandlerResponse::Handled;
+        const bool bodiless =
+            request.method == "GET" || request.method == "HEAD" || request.method == "OPTIONS";
+        if (!bodiless || request.has_header("Content-Length") ||
+            request.has_header("Transfer-Encoding")) {
+          return httplib::Server::HandlerResponse::Unhandled;
+        }
+        withoutBody(request, response);
+        return httplib::Server::HandlerResponse::Handled;
+      });
   // Bodies are read here, not by the library, to bound chunked bodies too. A
   // refused request's body is still read (and dropped) so that the
   // connection stays in step for the client's next request.

@@ -4,8 +4,8 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
-#include <array>
-#include <string_view>
+#include <string>
+#include <utility>
 
 #include "host/gateway/socket_stream.h"
 
@@ -30,13 +30,28 @@ class InlineQueue : public httplib::TaskQueue {
   void shutdown() override {}
 };
 
-// True when a whole next request head arrives within the wait.
-bool NextHeadArrives(int fd) {
+// What became of the wait for a keep-alive client's next request.
+enum class Next { kHead, kPause, kClosed };
+
+// Waits a moment for the client's next request and reads what came of it
+// into `stream`: kHead once its head is whole, kPause when nothing or only
+// part of a head came (the part stays buffered), kClosed when the client
+// closed or the connection failed. Returns at the first bytes, so a client
+// that sends half a head holds the worker no longer than a silent one.
+Next AwaitNextHead(int fd, SocketStream& stream) {
   pollfd entry{fd, POLLIN, 0};
-  if (poll(&entry, 1, kNextRequestMilliseconds) <= 0 || !(entry.revents & POLLIN)) return false;
-  std::array<char, kMaxHeadBytes> head;
-  const ssize_t got = recv(fd, head.data(), head.size(), MSG_PEEK | MSG_DONTWAIT);
-  return got > 0 && HeadComplete(std::string_view(head.data(), static_cast<size_t>(got)));
+  if (poll(&entry, 1, kNextRequestMilliseconds) <= 0 || !(entry.revents & (POLLIN | POLLHUP))) {
+    return Next::kPause;
+  }
+  switch (stream.ReadAvailable()) {
+    case SocketStream::Arrival::kClosed:
+      return Next::kClosed;
+    case SocketStream::Arrival::kNone:
+      return Next::kPause;
+    case SocketStream::Arrival::kBytes:
+      break;
+  }
+  return HeadComplete(stream.Buffered()) ? Next::kHead : Next::kPause;
 }
 
 }  // namespace
@@ -56,7 +71,8 @@ PolledServer::~PolledServer() { StopPolling(); }
 
 bool PolledServer::StartPolling(std::string* error) {
   poller_ = ConnectionPoller::Start(
-      limits_, [this](int fd) { ServeConnection(fd); }, error);
+      limits_, [this](int fd, std::string carried) { ServeConnection(fd, std::move(carried)); },
+      error);
   return poller_ != nullptr;
 }
 
@@ -78,17 +94,29 @@ bool PolledServer::process_and_close_socket(int fd) {
   return true;
 }
 
-void PolledServer::ServeConnection(int fd) {
-  SocketStream stream(fd, ioTimeout_);
+void PolledServer::ServeConnection(int fd, std::string carried) {
+  SocketStream stream(fd, ioTimeout_, carried);
   gConnection = fd;
   for (;;) {
     gCloseAfterAnswer = false;
     bool clientCloses = false;
     const bool answered = process_request(stream, poller_->stopping(), clientCloses, nullptr);
-    if (!answered || stream.failed()) return poller_->Drop(fd);
+    // The answer's last bytes may still be held (socket_stream.h); they go
+    // out even when the library then gives up on the connection.
+    const bool flushed = stream.Flush();
+    if (!answered || !flushed) return poller_->Drop(fd);
     if (clientCloses || gCloseAfterAnswer || poller_->stopping()) return poller_->Close(fd);
     // Bytes of a pipelined request are already in the stream's buffer.
-    if (!stream.HasBuffered() && !NextHeadArrives(fd)) return poller_->Park(fd);
+    if (stream.HasBuffered()) continue;
+    switch (AwaitNextHead(fd, stream)) {
+      case Next::kHead:
+        continue;
+      case Next::kPause:
+        // The poller takes the start of a head that came, if any.
+        return poller_->Park(fd, stream.Buffered());
+      case Next::kClosed:
+        return poller_->Drop(fd);
+    }
   }
 }
 

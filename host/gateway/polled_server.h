@@ -6,7 +6,8 @@
 // the library's accepting thread hands each connection to the poller, and a
 // worker serves it once a whole request head has arrived. After an answer
 // the worker keeps the connection for a moment (a keep-alive client's next
-// request usually follows at once) and otherwise parks it in the poller.
+// request usually follows at once) and otherwise parks it in the poller,
+// with the start of a head that came meanwhile but not whole.
 //
 // A handler that answers without reading the request's body (such as a 413
 // for a declared length over the limit) calls CloseAfterAnswer, so the
@@ -65,7 +66,7 @@ class PolledServer : public httplib::Server {
 
  private:
   bool process_and_close_socket(int fd) override;
-  void ServeConnection(int fd);
+  void ServeConnection(int fd, std::string carried);
 
   const ConnectionLimits limits_;
   const std::chrono::milliseconds ioTimeout_;

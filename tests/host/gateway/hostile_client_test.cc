@@ -65,6 +65,20 @@ class RawConnection {
     for (ssize_t n; (n = recv(fd_, buffer, sizeof buffer, 0)) > 0;) answer.append(buffer, n);
     return answer;
   }
+  /// What the server sends until `marker` came, it closes, or `timeout`
+  /// passes without a byte.
+  std::string ReadUntil(std::string_view marker, seconds timeout) {
+    const timeval limit{static_cast<time_t>(timeout.count()), 0};
+    setsockopt(fd_, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+    std::string answer;
+    char buffer[4096];
+    while (answer.find(marker) == std::string::npos) {
+      const ssize_t n = recv(fd_, buffer, sizeof buffer, 0);
+      if (n <= 0) break;
+      answer.append(buffer, n);
+    }
+    return answer;
+  }
 
  private:
   int fd_;
@@ -136,6 +150,23 @@ TEST_F(CrowdedGatewayTest, RefusesADeclaredOversizedBodyBeforeReadingIt) {
     EXPECT_THAT(answer, StartsWith("HTTP/1.1 413 "));
     EXPECT_THAT(answer, HasSubstr("Connection: close\r\n"));
   }
+}
+
+TEST_F(CrowdedGatewayTest, AClientWaitingFor100ContinueGetsItBeforeSendingTheBody) {
+  const std::string body = R"({"waited":true})";
+  RawConnection connection(gateway_->port());
+  ASSERT_TRUE(connection.Send(Head("POST", "/kiv-probe/v1/echo") +
+                              "Expect: 100-continue\r\nContent-Type: application/json\r\n"
+                              "Content-Length: " +
+                              std::to_string(body.size()) + "\r\n\r\n"));
+  // The gateway waits for the body far longer (ioTimeout) than the client
+  // waits here: "100 Continue" must reach the client while the gateway reads.
+  const std::string interim = connection.ReadUntil("\r\n\r\n", seconds(5));
+  ASSERT_THAT(interim, StartsWith("HTTP/1.1 100 Continue\r\n"));
+  ASSERT_TRUE(connection.Send(body));
+  const std::string answer = connection.ReadUntil(body, seconds(5));
+  EXPECT_THAT(answer, StartsWith("HTTP/1.1 200 "));
+  EXPECT_THAT(answer, HasSubstr(body));
 }
 
 TEST_F(CrowdedGatewayTest, AnEventReaderThatFallsBehindIsToldWhyAndClosed) {
