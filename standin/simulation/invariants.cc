@@ -47,13 +47,16 @@ void Invariants::Observe(const host::LogLine& line) {
 
 std::string Invariants::Check() {
   if (!brokenBookkeeping_.empty()) return "the plugin logged: " + brokenBookkeeping_;
-  std::string violation = CheckEndpoints();
-  if (violation.empty()) violation = CheckRosterVersions();
+  // Built once a moment: it copies every value last published.
+  const ClientView::Published published = run_.LastPublished();
+  std::string violation = CheckEndpoints(published);
+  if (violation.empty()) violation = CheckRosterVersions(published);
   return violation;
 }
 
-std::string Invariants::CheckRosterVersions() {
-  for (const auto& [uri, last] : run_.LastPublished()) {
+std::string Invariants::CheckRosterVersions(const ClientView::Published& published) {
+  for (const auto& entry : published) {
+    const std::string& uri = entry.first;
     if (!IsRosterPath(uri)) continue;
     // Every value published since the last check, in order: a removal in
     // between lets the roster come back at any version.
@@ -78,8 +81,7 @@ std::string Invariants::CheckRosterVersions() {
   return "";
 }
 
-std::string Invariants::CheckEndpoints() {
-  const ClientView::Published published = run_.LastPublished();
+std::string Invariants::CheckEndpoints(const ClientView::Published& published) {
   for (const auto& [uri, last] : published) {
     if (!last || uri == kTimeUri) continue;
     if (!host_.FindEndpoint(KIV_METHOD_GET, "", uri)) continue;

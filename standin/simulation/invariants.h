@@ -46,8 +46,8 @@ class Invariants {
   void Observe(const host::LogLine& line);
 
  private:
-  std::string CheckEndpoints();
-  std::string CheckRosterVersions();
+  std::string CheckEndpoints(const ClientView::Published& published);
+  std::string CheckRosterVersions(const ClientView::Published& published);
 
   host::PluginHost& host_;
   const ScenarioRun& run_;
