@@ -10,7 +10,6 @@ MaybeType<Failure, void> AcknowledgeGameEnd(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   state.gameEnd = Api::TournamentGameEnd{.tournamentId = -1, .bracketId = -1};
   state.changes->gameEndChanged = true;
-  plugin.RunPublicationPass();
   return Ok();
 }
 
@@ -18,7 +17,6 @@ MaybeType<Failure, void> AcknowledgeEogPlayerUpdate(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   state.eogPlayerUpdate = ZMS::EogPlayerUpdateDTO{};
   state.changes->eogPlayerUpdateChanged = true;
-  plugin.RunPublicationPass();
   return Ok();
 }
 
@@ -26,7 +24,6 @@ MaybeType<Failure, void> AcknowledgeNotification(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   state.notificationPrompt = Api::PlayerNotificationData{};
   state.changes->notificationsChanged = true;
-  plugin.RunPublicationPass();
   return Ok();
 }
 

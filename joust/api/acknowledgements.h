@@ -1,8 +1,7 @@
 // acknowledgements.h: the POST handlers that need no roster: reloading the
 // player's tournament data, and the acknowledgements that clear the stored
 // game end, end-of-game update and notification prompt. Each clear marks its
-// resource and runs the publication pass, so the user interface sees the
-// cleared record.
+// resource, so the user interface sees the cleared record.
 #pragma once
 
 #include "joust/logic/joust_plugin.h"

@@ -5,9 +5,9 @@
 // A runner looks the roster up in the cache, calls the backend method with
 // the roster's identifier (and, for a registered roster, a phase or bracket)
 // followed by the command's own arguments, writes the answer into the cache
-// through its guarded writes, runs the publication pass and answers an empty
-// value. A failed command leaves the cache as it was; the endpoint table logs
-// the failure as it is answered.
+// through its guarded writes and answers an empty value (what changed is
+// published before the answer). A failed command leaves the cache as it was; the endpoint table
+// logs the failure as it is answered.
 //
 // Not for: the handlers that do more than one call (pending_roster_commands.h,
 // roster_commands.h, substitute_commands.h).
@@ -58,7 +58,6 @@ MaybeType<Failure, void> RunOnPendingRoster(JoustPlugin& plugin, int64_t tournam
   } else {
     SetPendingRoster(plugin.state(), tournamentId, *answer);
   }
-  plugin.RunPublicationPass();
   return Ok();
 }
 
@@ -87,7 +86,6 @@ MaybeType<Failure, void> RunOnRegisteredRoster(JoustPlugin& plugin, int64_t tour
   } else if constexpr (std::is_same_v<MethodResult<kMethod>, LCDS::RosterDTO>) {
     SetRoster(plugin.state(), tournamentId, answer->id, *answer);
   }
-  plugin.RunPublicationPass();
   return Ok();
 }
 

@@ -7,9 +7,10 @@
 // segment of the N-th path parameter, here "{tournamentId}" and "{rosterId}".
 // Handlers take the plugin (or, reading the state alone, the plugin's state)
 // first, then one argument per parameter, and return MaybeType<Failure, R>
-// or a plain R; so the logic's own readers serve as handlers. A failure a
-// handler returns is logged as "Error %i: %s" (its code and message) before
-// it is answered.
+// or a plain R; so the logic's own readers serve as handlers. Every handler
+// runs through RunHandler, so what a command changed is published before it
+// is answered. A failure a handler returns is logged as "Error %i: %s" (its
+// code and message) before it is answered.
 //
 // Not for: binding or serving requests (sdk/rest does both).
 //
@@ -25,6 +26,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "joust/logic/handler_run.h"
 #include "joust/logic/joust_plugin.h"
 #include "kiv_plugin_abi.h"
 #include "sdk/rest/endpoint.h"
@@ -124,8 +126,10 @@ void EndpointTable::Add(uint32_t method, std::string_view path, std::string_view
   auto registered = router.Register(
       method, route,
       [&plugin = plugin_, handler](Ts&... arguments) {
-        auto outcome = endpoint_internal::AsOutcome(
-            endpoint_internal::CallHandler(plugin, handler, arguments...));
+        auto outcome = RunHandler(plugin, [&] {
+          return endpoint_internal::AsOutcome(
+              endpoint_internal::CallHandler(plugin, handler, arguments...));
+        });
         if (!outcome.ok()) LogAnsweredFailure(outcome.failure());
         return outcome;
       },

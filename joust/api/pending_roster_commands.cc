@@ -39,7 +39,6 @@ CommandResult AcceptInvitation(JoustPlugin& plugin, int64_t tournamentId,
   auto roster = plugin.backend().Call<kAccept>(invitationId);
   if (!roster.ok()) return Fail(std::move(roster).takeFailure());
   SetPendingRoster(plugin.state(), tournamentId, *roster);
-  plugin.RunPublicationPass();
   return Ok();
 }
 
@@ -52,7 +51,6 @@ CommandResult DeclineInvitation(JoustPlugin& plugin, int64_t tournamentId,
   if (!declined.ok()) return Fail(std::move(declined).takeFailure());
   DropInvitation(plugin.state(), tournamentId, invitationId);
   plugin.state().changes->rostersChanged.Insert({tournamentId, invitationId});
-  plugin.RunPublicationPass();
   return Ok();
 }
 
@@ -66,7 +64,6 @@ CommandResult CreateRoster(JoustPlugin& plugin, int64_t tournamentId,
       plugin.backend().Call<kCreatePendingRoster>(tournamentId, details.name, details.shortName);
   if (!roster.ok()) return Fail(std::move(roster).takeFailure());
   SetPendingRoster(plugin.state(), tournamentId, *roster);
-  plugin.RunPublicationPass();
   return Ok();
 }
 

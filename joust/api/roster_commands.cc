@@ -78,7 +78,6 @@ CommandResult LockIn(JoustPlugin& plugin, int64_t tournamentId) {
   } else {
     PostGameflowEvent(plugin, kFailedCheckinEvent);
   }
-  plugin.RunPublicationPass();
   return outcome;
 }
 
@@ -90,7 +89,6 @@ CommandResult UnlockIn(JoustPlugin& plugin, int64_t tournamentId) {
   }
   CommandResult outcome = CheckOutRoster(plugin, tournamentId, *phase);
   if (outcome.ok()) PostGameflowEvent(plugin, kCheckedOutEvent);
-  plugin.RunPublicationPass();
   return outcome;
 }
 

@@ -31,7 +31,6 @@ CommandResult AcceptSubstitute(JoustPlugin& plugin, int64_t tournamentId,
   auto dynamic = plugin.backend().Call<kAcceptSub>(roster, phaseId);
   if (!dynamic.ok()) return Fail(std::move(dynamic).takeFailure());
   (void)SetRosterDynamicState(plugin.state(), *dynamic);
-  plugin.RunPublicationPass();
   // The player now plays for that roster: reload so that it is cached as the
   // player's (the reload publishes what changed).
   (void)RefreshPlayerInfo(plugin);
@@ -46,7 +45,6 @@ CommandResult DeclineSubstitute(JoustPlugin& plugin, int64_t tournamentId,
   if (phaseId == -1) return AnswerError(404, "INVALID_PHASE");
   auto declined = plugin.backend().Call<kDeclineSub>(roster, phaseId);
   if (!declined.ok()) return Fail(std::move(declined).takeFailure());
-  plugin.RunPublicationPass();
   return Ok();
 }
 

@@ -11,7 +11,7 @@
 //
 // Not for: derived state (state_machine.h) or publishing (publication.h).
 //
-//   SetPendingRoster(state, tournamentId, answer);   // then plugin.RunPublicationPass()
+//   SetPendingRoster(state, tournamentId, answer);   // published when the handler ends
 //   MaybeType<Failure, Api::Roster> roster = ReadRoster(plugin, tournamentId, "inv-7");
 #pragma once
 
@@ -102,7 +102,7 @@ bool SetRosterWithdraw(JoustPluginState& state, int64_t tournamentId, int64_t ro
 void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInfoDTO>& infos,
                       int64_t serverTime);
 /// Loads the player's full information ("getTournamentPlayerInfo"): tickets,
-/// rewards, history and the tournaments; then runs the publication pass.
+/// rewards, history and the tournaments.
 MaybeType<Failure, void> RefreshPlayerInfo(JoustPlugin& plugin);
 
 // ---- Reads ---------------------------------------------------------------

@@ -186,7 +186,6 @@ MaybeType<Failure, void> RefreshPlayerInfo(JoustPlugin& plugin) {
   }
   state.changes->historyChanged = true;
   MergeMinimalInfo(plugin, info->tournamentInfo, info->time);
-  plugin.RunPublicationPass();
   return Ok();
 }
 

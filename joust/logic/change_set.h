@@ -53,6 +53,15 @@ struct JoustChangeSet {
   bool rewardsChanged = false;
   bool notificationsChanged = false;
 
+  /// Nothing marked.
+  bool Empty() const {
+    return !(visibleChanged || enabledChanged || readyChanged || iconConfigChanged ||
+             checkinAllowedChanged || restrictionChanged || gameEndChanged ||
+             eogPlayerUpdateChanged || playerChanged || historyChanged || rewardsChanged ||
+             notificationsChanged) &&
+           tournamentsChanged.Empty() && stateInfoDirty.Empty() && playerDataChanged.Empty() &&
+           rostersChanged.Empty() && invitationsChanged.Empty() && bracketsChanged.Empty();
+  }
   /// Everything back to unmarked.
   void Clear() { *this = JoustChangeSet(); }
 };

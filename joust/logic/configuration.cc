@@ -124,7 +124,6 @@ void OnConfigurationEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::Jou
   if (!individualBefore && state.useIndividualEntitlement) state.individualCheckDue = true;
   // The handler's own marks are published even when the refresh fails.
   RefreshMinimalInfo(plugin);
-  plugin.RunPublicationPass();
 }
 
 void OnEntitlementsEvent(JoustPlugin& plugin,
@@ -146,7 +145,6 @@ void OnEntitlementsEvent(JoustPlugin& plugin,
   state.changes->restrictionChanged = true;
   // The handler's own marks are published even when the refresh fails.
   RefreshMinimalInfo(plugin);
-  plugin.RunPublicationPass();
 }
 
 }  // namespace kiv::joust

@@ -133,7 +133,6 @@ void OnGameflowAvailability(JoustPlugin& plugin,
       event.eventType != PluginResourceEventType::kDelete && event.data.isAvailable;
   state.changes->checkinAllowedChanged = true;
   state.changes->restrictionChanged = true;
-  plugin.RunPublicationPass();
 }
 
 void OnGameflowSession(JoustPlugin& plugin, const TypedResourceEvent<Api::GameflowSession>& event) {
@@ -142,7 +141,6 @@ void OnGameflowSession(JoustPlugin& plugin, const TypedResourceEvent<Api::Gamefl
                             ? Api::GameflowPhase::kNone
                             : event.data.phase;
   state.changes->restrictionChanged = true;
-  plugin.RunPublicationPass();
 }
 
 MaybeType<Failure, int64_t> CurrentPhase(const JoustPlugin& plugin, int64_t tournamentId) {

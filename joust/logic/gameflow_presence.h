@@ -29,8 +29,8 @@ class JoustPlugin;
 /// The restriction at this moment: the first cached tournament, in cache
 /// order, in which the player is locked in or playing decides.
 Api::PlaymodeRestrictedInfo ComputeRestriction(const JoustPlugin& plugin);
-/// Step 4 of the publication pass: publish the restriction, align the game
-/// flow's check-in, send the chat presence when it changed.
+/// The publication pass's restriction step: publish the restriction, align
+/// the game flow's check-in, send the chat presence when it changed.
 void RestrictionStep(JoustPlugin& plugin);
 
 /// "/kiv-gameflow/v1/availability" events.

@@ -1,9 +1,11 @@
 #include "joust/logic/joust_plugin.h"
 
 #include <chrono>
+#include <string>
 
 #include "joust/logic/configuration.h"
 #include "joust/logic/gameflow_presence.h"
+#include "joust/logic/handler_run.h"
 #include "joust/logic/match_flow.h"
 #include "joust/logic/push_notifications.h"
 #include "joust/logic/session.h"
@@ -18,6 +20,15 @@ int64_t SteadyNanoseconds() {
   return std::chrono::duration_cast<std::chrono::nanoseconds>(
              std::chrono::steady_clock::now().time_since_epoch())
       .count();
+}
+
+// Listens to `uri`'s events as records T, each handled by `handler` run
+// through RunHandler.
+template <typename T, typename Handler>
+void ObserveThroughHandler(JoustPlugin& plugin, const std::string& uri, Handler handler) {
+  plugin.events().ObserveAs<T>(uri, [&plugin, handler](const TypedResourceEvent<T>& event) {
+    RunHandler(plugin, [&] { handler(plugin, event); });
+  });
 }
 
 }  // namespace
@@ -42,31 +53,25 @@ void JoustPlugin::RegisterApi() {
 }
 
 bool JoustPlugin::Start() {
-  ResourceEvents& events = this->events();
-  events.ObserveAs<Api::LoginSession>("/kiv-login/v1/session",
-                                      [this](const auto& event) { OnLoginEvent(*this, event); });
-  events.ObserveAs<Api::GameflowAvailability>(
-      "/kiv-gameflow/v1/availability",
-      [this](const auto& event) { OnGameflowAvailability(*this, event); });
-  events.ObserveAs<Api::GameflowSession>(
-      "/kiv-gameflow/v1/session", [this](const auto& event) { OnGameflowSession(*this, event); });
-  events.ObserveAs<Api::JoustConfig>(
-      "/kiv-platform-config/v1/namespaces/JoustConfig",
-      [this](const auto& event) { OnConfigurationEvent(*this, event); });
-  events.ObserveAs<Api::EntitlementsToken>(
-      "/entitlements/v1/token", [this](const auto& event) { OnEntitlementsEvent(*this, event); });
+  ObserveThroughHandler<Api::LoginSession>(*this, "/kiv-login/v1/session", OnLoginEvent);
+  ObserveThroughHandler<Api::GameflowAvailability>(*this, "/kiv-gameflow/v1/availability",
+                                                   OnGameflowAvailability);
+  ObserveThroughHandler<Api::GameflowSession>(*this, "/kiv-gameflow/v1/session", OnGameflowSession);
+  ObserveThroughHandler<Api::JoustConfig>(*this, "/kiv-platform-config/v1/namespaces/JoustConfig",
+                                          OnConfigurationEvent);
+  ObserveThroughHandler<Api::EntitlementsToken>(*this, "/entitlements/v1/token",
+                                                OnEntitlementsEvent);
   for (const PushTopic& topic : PushTopics()) {
-    events.ObserveAs<ZMS::ZMSMessage>(
-        std::string(kPushTopicPrefix) + std::string(topic.name),
-        [this, &topic](const TypedResourceEvent<ZMS::ZMSMessage>& event) {
-          OnPushMessage(*this, topic, event);
+    ObserveThroughHandler<ZMS::ZMSMessage>(
+        *this, std::string(kPushTopicPrefix) + std::string(topic.name),
+        [&topic](JoustPlugin& plugin, const TypedResourceEvent<ZMS::ZMSMessage>& event) {
+          OnPushMessage(plugin, topic, event);
         });
   }
-  events.ObserveAs<Api::MatchmakingReadyCheckResource>(
-      "/kiv-matchmaking/v1/ready-check", [this](const auto& event) { OnReadyCheck(*this, event); });
-  events.ObserveAs<Api::MatchmakingSearchResource>(
-      "/kiv-lobby-team-builder/v1/matchmaking",
-      [this](const auto& event) { OnMatchmakingSearch(*this, event); });
+  ObserveThroughHandler<Api::MatchmakingReadyCheckResource>(
+      *this, "/kiv-matchmaking/v1/ready-check", OnReadyCheck);
+  ObserveThroughHandler<Api::MatchmakingSearchResource>(
+      *this, "/kiv-lobby-team-builder/v1/matchmaking", OnMatchmakingSearch);
   return true;
 }
 

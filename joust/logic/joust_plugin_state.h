@@ -2,9 +2,9 @@
 // everything the tournament logic knows: the session facts (login, game flow,
 // configuration, entitlements, server clock), the cache of the player's
 // tournament data, the derived state of each tournament, and the change set
-// of the next publication pass. Owned by JoustPlugin; handlers change it and
-// then run the pass. Nothing here locks: every handler runs on the host's
-// dispatch thread, and re-reads the state after any wait.
+// of the next publication pass. Owned by JoustPlugin; handlers change it, and
+// the pass runs when each ends (handler_run.h). Nothing here locks: every handler runs on the
+// host's dispatch thread, and re-reads the state after any wait.
 //
 // Not for: logic. The cache's write and read operations live in cache.h, the
 // derived state in state_machine.h, the pass in publication.h.

@@ -7,6 +7,7 @@
 #include "joust/logic/cache.h"
 #include "joust/logic/configuration.h"
 #include "joust/logic/gameflow_presence.h"
+#include "joust/logic/handler_run.h"
 #include "joust/logic/joust_plugin.h"
 #include "joust/logic/player_notifications.h"
 #include "joust/logic/resource_paths.h"
@@ -55,7 +56,6 @@ void RecomputeStateInfos(JoustPlugin& plugin) {
   }
 }
 
-// Marks a tournament for its next state change and runs the pass.
 constexpr std::string_view kStateChangeTimerPrefix = "joust_tournament_state_change_";
 constexpr std::string_view kRosterCreationDeadlineTimerPrefix =
     "joust_tournament_roster_creation_deadline_timer_";
@@ -79,6 +79,8 @@ void CheckTimersOfCachedTournaments(JoustPlugin& plugin, const JoustChangeSet& c
   }
 }
 
+// The tournament's state changes now: its state info, the player's rosters
+// in it, the restriction and the wallet are read again.
 void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   JoustPluginState& state = plugin.state();
   JoustChangeSet& changes = *state.changes;
@@ -94,7 +96,6 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   }
   changes.restrictionChanged = true;
   changes.playerChanged = true;
-  plugin.RunPublicationPass();
 }
 
 // The first phase registration after `now`, or -1. The current phase follows
@@ -125,7 +126,9 @@ void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& in
     const auto current = armed.find(info.tournamentId);
     if (current != armed.end() && current->second == at) return;
     const int64_t id = info.tournamentId;
-    plugin.timers().SetTimer(name, delay, [&plugin, id] { OnStateChangeTimer(plugin, id); });
+    plugin.timers().SetTimer(name, delay, [&plugin, id] {
+      RunHandler(plugin, [&] { OnStateChangeTimer(plugin, id); });
+    });
     armed[id] = at;
   } else {
     plugin.timers().KillTimer(name);
@@ -153,7 +156,7 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
     // Its firing does not mark the tournament dirty, so it repeats at this
     // interval until a later pass for the tournament sets or kills it.
     plugin.timers().SetTimer(name, static_cast<double>(deadline - now) * 0.001, [&plugin, id] {
-      if (DropInvitations(plugin.state(), id)) plugin.RunPublicationPass();
+      RunHandler(plugin, [&] { DropInvitations(plugin.state(), id); });
     });
   } else {
     plugin.timers().KillTimer(name);
@@ -188,6 +191,12 @@ std::string StateChangeTimerName(int64_t tournamentId) {
 
 std::string RosterCreationDeadlineTimerName(int64_t tournamentId) {
   return std::string(kRosterCreationDeadlineTimerPrefix) + std::to_string(tournamentId);
+}
+
+void PublishPendingChanges(JoustPlugin& plugin) {
+  const JoustPluginState& state = plugin.state();
+  if (state.changes->Empty() && state.notificationQueue.empty()) return;
+  plugin.RunPublicationPass();
 }
 
 void JoustPlugin::RunPublicationPass() {

@@ -455,8 +455,7 @@ std::span<const PushTopic> PushTopics() { return kTopics; }
 void OnPushMessage(JoustPlugin& plugin, const PushTopic& topic,
                    const TypedResourceEvent<ZMS::ZMSMessage>& event) {
   if (!plugin.state().loggedIn || event.eventType != PluginResourceEventType::kCreate) return;
-  if (!topic.apply(plugin, event.data)) return;
-  plugin.RunPublicationPass();
+  (void)topic.apply(plugin, event.data);
 }
 
 }  // namespace kiv::joust

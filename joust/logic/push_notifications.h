@@ -42,7 +42,8 @@ std::span<const PushTopic> PushTopics();
 inline constexpr char kPushTopicPrefix[] =
     "/zanth-messaging-service/v1/message/joust/v1/notifications/";
 
-/// One message of `topic`, then the publication pass when it applied.
+/// One message of `topic`, applied when the player is logged in and the
+/// message is new.
 void OnPushMessage(JoustPlugin& plugin, const PushTopic& topic,
                    const TypedResourceEvent<ZMS::ZMSMessage>& event);
 

@@ -24,8 +24,9 @@ void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSessio
   state.changes->restrictionChanged = true;
   // The handler's own marks are published even when the refresh fails.
   RefreshMinimalInfo(plugin);
-  if (MutationActive("failed-login-refresh-publishes-nothing") && !state.minimalInfoLoaded) return;
-  plugin.RunPublicationPass();
+  if (MutationActive("failed-login-refresh-publishes-nothing") && !state.minimalInfoLoaded) {
+    state.changes->Clear();
+  }
 }
 
 void RefreshMinimalInfo(JoustPlugin& plugin) {

@@ -24,8 +24,7 @@ void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSessio
 
 /// Loads the minimal tournament information when due (see above) and merges
 /// it into the cache; a failed call is logged at level 2 and changes
-/// nothing. The caller runs the publication pass afterwards either way, so
-/// the marks of its own handler are published.
+/// nothing. The handler's own marks are published afterwards either way.
 void RefreshMinimalInfo(JoustPlugin& plugin);
 
 }  // namespace kiv::joust

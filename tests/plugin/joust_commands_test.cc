@@ -75,7 +75,8 @@ std::string Pending(const std::string& invitationId = "inv-8") {
 const CommandCase kCommands[] = {
     // The pending roster inv-8 of tournament 8 (the player is its captain).
     {"Accept", std::string(kT8) + "roster/inv-9/accept", "", {"leave " + Pending() + "}", "accept " + Pending("inv-9") + "}"}, 200,
-     "-/kiv-joust/v1/tournament/8/roster/inv-8 -/kiv-joust/v1/player/roster STATE_8 /kiv-joust/v1/tournament/8/roster/inv-9 "
+     // Left and joined in one command: the player's roster is published once, the joined one.
+     "-/kiv-joust/v1/tournament/8/roster/inv-8 STATE_8 /kiv-joust/v1/tournament/8/roster/inv-9 "
      "/kiv-joust/v1/tournament/8/player /kiv-joust/v1/player/roster /kiv-joust/v1/player /kiv-joust/v1/tournament/8/invitations /kiv-joust/v1/invitations",
      std::string(kT8) + "player|\"rosterId\":\"inv-9\""},
     {"AcceptAfterFailedLeave", std::string(kT8) + "roster/inv-9/accept", "", {"leave " + Pending() + "}", "accept " + Pending("inv-9") + "}"}, 200,
