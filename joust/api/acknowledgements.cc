@@ -1,29 +1,24 @@
 #include "joust/api/acknowledgements.h"
 
 #include "joust/logic/cache.h"
+#include "joust/logic/state_writes.h"
 
 namespace kiv::joust {
 
 MaybeType<Failure, void> PostRefresh(JoustPlugin& plugin) { return RefreshPlayerInfo(plugin); }
 
 MaybeType<Failure, void> AcknowledgeGameEnd(JoustPlugin& plugin) {
-  JoustPluginState& state = plugin.state();
-  state.gameEnd = Api::TournamentGameEnd{.tournamentId = -1, .bracketId = -1};
-  state.changes->gameEndChanged = true;
+  SetGameEnd(plugin.state(), Api::TournamentGameEnd{.tournamentId = -1, .bracketId = -1});
   return Ok();
 }
 
 MaybeType<Failure, void> AcknowledgeEogPlayerUpdate(JoustPlugin& plugin) {
-  JoustPluginState& state = plugin.state();
-  state.eogPlayerUpdate = ZMS::EogPlayerUpdateDTO{};
-  state.changes->eogPlayerUpdateChanged = true;
+  SetEogPlayerUpdate(plugin.state(), ZMS::EogPlayerUpdateDTO{});
   return Ok();
 }
 
 MaybeType<Failure, void> AcknowledgeNotification(JoustPlugin& plugin) {
-  JoustPluginState& state = plugin.state();
-  state.notificationPrompt = Api::PlayerNotificationData{};
-  state.changes->notificationsChanged = true;
+  SetNotificationPrompt(plugin.state(), Api::PlayerNotificationData{});
   return Ok();
 }
 

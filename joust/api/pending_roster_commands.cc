@@ -50,7 +50,6 @@ CommandResult DeclineInvitation(JoustPlugin& plugin, int64_t tournamentId,
   auto declined = plugin.backend().Call<kDecline>(invitationId);
   if (!declined.ok()) return Fail(std::move(declined).takeFailure());
   DropInvitation(plugin.state(), tournamentId, invitationId);
-  plugin.state().changes->rostersChanged.Insert({tournamentId, invitationId});
   return Ok();
 }
 

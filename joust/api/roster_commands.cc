@@ -6,6 +6,7 @@
 
 #include "joust/api/command_runners.h"
 #include "joust/logic/gameflow_presence.h"
+#include "joust/logic/state_writes.h"
 
 namespace kiv::joust {
 namespace {
@@ -74,7 +75,7 @@ CommandResult LockIn(JoustPlugin& plugin, int64_t tournamentId) {
   CommandResult outcome = CheckInRoster(plugin, tournamentId, *phase);
   if (outcome.ok()) {
     PostGameflowEvent(plugin, kCheckedInEvent);
-    plugin.state().changes->restrictionChanged = true;
+    RestrictionMayHaveChanged(plugin.state());
   } else {
     PostGameflowEvent(plugin, kFailedCheckinEvent);
   }

@@ -1,11 +1,12 @@
 // change_set.h: JoustChangeSet, what the next publication pass must publish.
-// Handlers change the plugin's state and mark here what they changed; the
-// pass publishes every marked resource and clears the set.
+// The state's writes mark here what they changed (the cache's in cache.h, the
+// session's and the player's records' in state_writes.h); handlers never
+// mark anything themselves. The pass, run when each handler ends
+// (handler_run.h), publishes every marked resource and clears the set.
 //
 // Not for: derived state (the pass computes it from the cache and the clock).
 //
-//   changes.tournamentsChanged.Insert(tournamentId);
-//   changes.restrictionChanged = true;
+//   state.changes->tournamentsChanged.Insert(tournamentId);   // inside a write
 #pragma once
 
 #include <cstdint>

@@ -1,4 +1,5 @@
 #include "joust/logic/gameflow_presence.h"
+#include "joust/logic/state_writes.h"
 
 #include <algorithm>
 
@@ -128,19 +129,14 @@ void RestrictionStep(JoustPlugin& plugin) {
 
 void OnGameflowAvailability(JoustPlugin& plugin,
                             const TypedResourceEvent<Api::GameflowAvailability>& event) {
-  JoustPluginState& state = plugin.state();
-  state.checkinAllowed =
-      event.eventType != PluginResourceEventType::kDelete && event.data.isAvailable;
-  state.changes->checkinAllowedChanged = true;
-  state.changes->restrictionChanged = true;
+  SetCheckinAllowed(plugin.state(),
+                    event.eventType != PluginResourceEventType::kDelete && event.data.isAvailable);
 }
 
 void OnGameflowSession(JoustPlugin& plugin, const TypedResourceEvent<Api::GameflowSession>& event) {
-  JoustPluginState& state = plugin.state();
-  state.gameflowPhase = event.eventType == PluginResourceEventType::kDelete
-                            ? Api::GameflowPhase::kNone
-                            : event.data.phase;
-  state.changes->restrictionChanged = true;
+  SetGameflowPhase(plugin.state(), event.eventType == PluginResourceEventType::kDelete
+                                       ? Api::GameflowPhase::kNone
+                                       : event.data.phase);
 }
 
 MaybeType<Failure, int64_t> CurrentPhase(const JoustPlugin& plugin, int64_t tournamentId) {

@@ -7,6 +7,7 @@
 #include "joust/logic/gameflow_presence.h"
 #include "joust/logic/handler_run.h"
 #include "joust/logic/match_flow.h"
+#include "joust/logic/publication.h"
 #include "joust/logic/push_notifications.h"
 #include "joust/logic/session.h"
 #include "joust/model/register_model.h"
@@ -85,11 +86,7 @@ void JoustPlugin::SyncServerClock(int64_t serverTime) {
   state_->clockSyncSteady = static_cast<uint64_t>(SteadyNanoseconds());
   state_->clockSyncServer = serverTime;
   if (ServerNow() == before || MutationActive("clock-move-keeps-timers")) return;
-  // The server clock moved against ours: every state-change timer was set
-  // for a delay on the old reading, so the next pass arms them all again.
-  state_->armedStateChanges.Reset();
-  for (const auto& [id, tournament] : state_->tournaments)
-    state_->changes->stateInfoDirty.Insert(id);
+  RearmStateChangeTimers(*state_);
 }
 
 BackendClient& JoustPlugin::backend() {

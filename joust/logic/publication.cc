@@ -193,6 +193,11 @@ std::string RosterCreationDeadlineTimerName(int64_t tournamentId) {
   return std::string(kRosterCreationDeadlineTimerPrefix) + std::to_string(tournamentId);
 }
 
+void RearmStateChangeTimers(JoustPluginState& state) {
+  state.armedStateChanges.Reset();
+  for (const auto& [id, tournament] : state.tournaments) state.changes->stateInfoDirty.Insert(id);
+}
+
 void PublishPendingChanges(JoustPlugin& plugin) {
   const JoustPluginState& state = plugin.state();
   if (state.changes->Empty() && state.notificationQueue.empty()) return;

@@ -16,7 +16,14 @@
 
 namespace kiv::joust {
 
+class JoustPluginState;
+
 std::string StateChangeTimerName(int64_t tournamentId);
 std::string RosterCreationDeadlineTimerName(int64_t tournamentId);
+
+/// The server clock moved against the plugin's: every state-change timer was
+/// set for a delay on the old reading, so the next pass reads every cached
+/// tournament's state again and arms its timers anew.
+void RearmStateChangeTimers(JoustPluginState& state);
 
 }  // namespace kiv::joust

@@ -10,6 +10,7 @@
 #include "joust/logic/joust_plugin.h"
 #include "joust/logic/match_flow.h"
 #include "joust/logic/state_machine.h"
+#include "joust/logic/state_writes.h"
 #include "sdk/codec/json_reader.h"
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
@@ -115,7 +116,6 @@ void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRoster
 
 void RemovePending(JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
   RemovePendingRoster(state, roster.tournamentId, roster.invitationId);
-  state.changes->invitationsChanged.Insert(roster.tournamentId);
 }
 
 // A pending roster older than the cached copy (the player's own, or an
@@ -153,8 +153,7 @@ bool StillListed(const LCDS::PendingRosterDTO& roster, uint64_t playerId) {
 
 void Deliver(JoustPluginState& state, Api::PlayerNotificationData data, bool prompt) {
   if (prompt) {
-    state.notificationPrompt = std::move(data);
-    state.changes->notificationsChanged = true;
+    SetNotificationPrompt(state, std::move(data));
   } else {
     state.notificationQueue.push_back(std::move(data));
   }
@@ -376,8 +375,6 @@ bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification&
   }
   const LCDS::RosterDTO* roster = PlayerRoster(state, id);
   if (!roster) return false;
-  state.changes->rostersChanged.Insert({id, standing->second.rosterId});
-  state.changes->stateInfoDirty.Insert(id);
   auto plays = [&](const LCDS::BracketMatch& match) {
     return match.rosterId1 == roster->id || match.rosterId2 == roster->id;
   };
@@ -392,8 +389,7 @@ bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification&
     NotifyRoster(state, notification.notifyReason, *roster, &bracket,
                  ActiveSubstitutionReplacing(*roster, bracket.phaseId, state.summonerId));
   }
-  state.gameEnd = Api::TournamentGameEnd{notification.tournamentId, bracket.id};
-  state.changes->gameEndChanged = true;
+  SetGameEnd(state, Api::TournamentGameEnd{notification.tournamentId, bracket.id});
   return playedIn;
 }
 
@@ -411,14 +407,12 @@ void ApplyDynamicState(JoustPlugin& plugin,
 void ApplyRosterPlayer(JoustPlugin& plugin, const ZMS::RosterPlayerNotification& notification) {
   // The wallet carries no version of its own: it is as old as its roster.
   if (IsStale(plugin.state(), notification.roster)) return;
-  plugin.state().tickets.tickets = notification.player.tickets;
-  plugin.state().changes->playerChanged = true;
+  SetTickets(plugin.state(), notification.player.tickets);
   ProcessRegistered(plugin, notification.roster, notification.notifyReason);
 }
 
 void ApplyEogPlayerUpdate(JoustPlugin& plugin, const ZMS::EogPlayerUpdateDTO& update) {
-  plugin.state().eogPlayerUpdate = update;
-  plugin.state().changes->eogPlayerUpdateChanged = true;
+  SetEogPlayerUpdate(plugin.state(), update);
 }
 
 // Decodes a message as `Record` and applies it; false when it does not

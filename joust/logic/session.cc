@@ -4,6 +4,7 @@
 #include "joust/logic/cache.h"
 #include "joust/logic/configuration.h"
 #include "joust/logic/joust_plugin.h"
+#include "joust/logic/state_writes.h"
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
@@ -14,14 +15,8 @@ namespace kiv::joust {
 void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSession>& event) {
   JoustPluginState& state = plugin.state();
   const bool present = event.eventType != PluginResourceEventType::kDelete;
-  const bool wasLoggedIn = state.loggedIn;
-  state.loggedIn = present && event.data.state == Api::LoginSessionState::kSucceeded;
-  state.summonerId = present ? event.data.summonerId.value_or(0) : 0;
-  // A new login loads the player's tournaments again: the minimal
-  // information may have changed while the player was away.
-  if (state.loggedIn && !wasLoggedIn) state.minimalInfoLoaded = false;
-  state.changes->readyChanged = true;
-  state.changes->restrictionChanged = true;
+  SetLoginSession(state, present && event.data.state == Api::LoginSessionState::kSucceeded,
+                  present ? event.data.summonerId.value_or(0) : 0);
   // The handler's own marks are published even when the refresh fails.
   RefreshMinimalInfo(plugin);
   if (MutationActive("failed-login-refresh-publishes-nothing") && !state.minimalInfoLoaded) {
