@@ -6,7 +6,7 @@
 // the ping's message wrapped as "Error while calling ping on joust service:
 // %1".
 //
-// Not for: answers from the cache alone (views.h).
+// Not for: answers from the cache alone (the published resources' own rows, published_resources.h).
 #pragma once
 
 #include <cstdint>

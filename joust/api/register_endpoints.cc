@@ -1,16 +1,16 @@
 #include "joust/api/register_endpoints.h"
 
+#include <tuple>
+#include <type_traits>
+
 #include "joust/api/acknowledgements.h"
 #include "joust/api/endpoint_table.h"
 #include "joust/api/pending_roster_commands.h"
 #include "joust/api/queries.h"
 #include "joust/api/roster_commands.h"
 #include "joust/api/substitute_commands.h"
-#include "joust/api/views.h"
-#include "joust/logic/cache.h"
-#include "joust/logic/configuration.h"
 #include "joust/logic/gameflow_presence.h"
-#include "joust/logic/player_notifications.h"
+#include "joust/logic/published_resources.h"
 #include "joust/logic/resource_paths.h"
 
 namespace kiv::joust {
@@ -19,39 +19,43 @@ namespace {
 constexpr Param<int64_t> kTournament = InPath<int64_t>("tournamentId");
 constexpr Param<std::string> kRoster = InPath<std::string>("rosterId");
 constexpr Param<uint64_t> kSummoner = InPath<uint64_t>("summonerId");
+constexpr Param<int64_t> kBracket = InPath<int64_t>("bracketId");
+
+// The GET endpoint of one published resource: its path, help text and
+// reader (or the row's own answer), with the path's keys as parameters.
+template <typename Row>
+void Serve(EndpointTable& t, const Row& row) {
+  if (!row.servedByTable) return;
+  const auto& answer = [&row]() -> const auto& {
+    if constexpr (std::is_same_v<typename Row::AnswerType, None>) {
+      return row.read;
+    } else {
+      return row.answer;
+    }
+  }
+  ();
+  if constexpr (Row::kScope == ResourceScope::kFeature) {
+    t.Get(row.path, row.help, answer);
+  } else if constexpr (Row::kScope == ResourceScope::kTournament) {
+    t.Get(row.path, row.help, answer, kTournament);
+  } else if constexpr (Row::kScope == ResourceScope::kRoster) {
+    t.Get(row.path, row.help, answer, kTournament, kRoster);
+  } else {
+    t.Get(row.path, row.help, answer, kTournament, kBracket);
+  }
+}
+void Serve(EndpointTable&, const PassStep&) {}
 
 void RegisterViews(EndpointTable& t) {
+  std::apply([&t](const auto&... row) { (Serve(t, row), ...); }, kPublishedResources);
   // clang-format off
   t.Get("/kiv-joust/v1/ping", "Pings the tournament service and answers what it returns", GetPing);
-  t.Get(kTimePath, "The tournament service's clock, in milliseconds", GetServerTime);
-  t.Get(kVisiblePath, "Whether the tournament feature is shown", Visible);
-  t.Get(kEnabledPath, "Whether the tournament feature can be used", Enabled);
-  t.Get(kReadyPath, "Whether the player's tournament data is loaded", Ready);
-  t.Get(kCheckinAllowedPath, "Whether the game flow allows a tournament check-in", GetCheckinAllowed);
-  t.Get(kPlaymodeRestrictedPath, "Whether the player may only play tournament games", GetPlaymodeRestricted);
-  t.Get(kPlaymodeRestrictionPath, "The playmode restriction with its tournament and presence", ComputeRestriction);
-  t.Get(kIconConfigPath, "The icon configuration as last received", GetIconConfig);
-  t.Get(kTournamentIdsPath, "The identifiers of the known tournaments", ReadTournamentIds);
-  t.Get(kTournamentSummaryPath, "One summary line per known tournament", ReadTournamentSummaries);
-  t.Get(kTournamentPath, "One tournament", ReadTournament, kTournament);
-  t.Get(kTournamentStateInfoPath, "The state of one tournament for the player", ReadStateInfo, kTournament);
-  t.Get(kTournamentStateInfosPath, "The state of every tournament for the player", ReadAllStateInfos);
   t.Get(kTournamentRosterPath, "A roster of a tournament, from the cache or the service's public rosters", GetRoster, kTournament, kRoster);
-  t.Get(kPlayerWalletPath, "The player's wallet", GetPlayerWallet);
-  t.Get(kPlayerHistoryPath, "The player's roster history", GetPlayerHistory);
   t.Get("/kiv-joust/v1/roster/{rosterId}/stats", "A roster's statistics", GetRosterStats, InPath<int64_t>("rosterId"));
-  t.Get(kRewardsPath, "The player's victory points", GetRewards);
-  t.Get(kTournamentPlayerPath, "The player's standing in one tournament", GetPlayerTournamentData, kTournament);
   t.Get("/kiv-joust/v1/player/chat-rosters", "The player's rosters for chat", ChatRosters);
-  t.Get(kInvitationsPath, "The player's roster invitations in every tournament", ReadAllInvitations);
-  t.Get(kTournamentInvitationsPath, "The player's roster invitations in one tournament", ReadInvitations, kTournament);
-  t.Get(kTournamentBracketPath, "A bracket of a tournament", ReadBracket, kTournament, InPath<int64_t>("bracketId"));
-  t.Get(kGameEndPath, "The bracket whose game just ended", GetGameEnd);
-  t.Get(kEogPlayerUpdatePath, "The player's last end-of-game update", GetEogPlayerUpdate);
   t.Get("/kiv-joust/v1/scouting/ranked", "Ranked scouting of players: winRate is the rounded percentage of games won (0 without games), kda the ratio with two decimals, kdaClassification LOW below 2.0, AVERAGE below 3.5, HIGH from 3.5", GetRankedScouting, InQuery<std::vector<uint64_t>>("summonerIds"));
   t.Get("/kiv-joust/v1/event/{uuid}", "One tournament event", GetEvent, InPath<std::string>("uuid"));
   t.Post("/kiv-joust/v1/events", "Several tournament events", GetEvents, InBody<std::vector<std::string>>("uuids"));
-  t.Get(kNotificationsPath, "The tournament notification waiting for the player", NotificationPrompt);
   t.Get(kTournamentWinnersPath, "The winners of a tournament", GetWinners, kTournament);
   t.Get("/kiv-joust/v1/historyandwinners", "Past tournaments and the winners of the last one", GetHistoryAndWinners);
   // clang-format on

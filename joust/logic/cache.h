@@ -118,6 +118,11 @@ MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& pl
 /// -1 (and creates no cache entry).
 Api::PlayerTournamentData ReadPlayerTournamentData(const JoustPluginState& state,
                                                    int64_t tournamentId);
+/// What the GET endpoint of a standing answers: as ReadPlayerTournamentData,
+/// but an all-zero record (bracket 0) for a tournament the cache does not
+/// know.
+Api::PlayerTournamentData AnswerPlayerTournamentData(const JoustPluginState& state,
+                                                     int64_t tournamentId);
 /// Where a roster's record lies in the cache; exactly one is set.
 struct CachedRoster {
   const LCDS::PendingRosterDTO* pending = nullptr;  ///< The player's own or an invitation.

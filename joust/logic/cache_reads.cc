@@ -46,6 +46,15 @@ MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& pl
   return found->second;
 }
 
+Api::PlayerTournamentData AnswerPlayerTournamentData(const JoustPluginState& state,
+                                                     int64_t tournamentId) {
+  // The cache's own "no standing" carries bracket -1.
+  if (!state.playerTournamentData.contains(tournamentId)) {
+    return Api::PlayerTournamentData{.bracketId = 0};
+  }
+  return ReadPlayerTournamentData(state, tournamentId);
+}
+
 Api::PlayerTournamentData ReadPlayerTournamentData(const JoustPluginState& state,
                                                    int64_t tournamentId) {
   const auto found = state.playerTournamentData.find(tournamentId);

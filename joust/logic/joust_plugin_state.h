@@ -83,9 +83,6 @@ class JoustPluginState {
   StateMap<int64_t, Api::TournamentStateInfo> stateInfos;
   /// The server time each tournament's state-change timer is armed for.
   StateMap<int64_t, int64_t> armedStateChanges;
-  /// The summary lines last published, so a change of the player's data
-  /// republishes them only when a line changed.
-  std::vector<Api::TournamentSummary> publishedSummaries;
   /// The player's standing last published per tournament, so rosters are
   /// read again only when the roster or bracket they are read against moved.
   StateMap<int64_t, Api::PlayerTournamentData> publishedStandings;

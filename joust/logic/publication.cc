@@ -1,6 +1,8 @@
 // The publication pass: the one operation every handler ends with.
 #include "joust/logic/publication.h"
 
+#include <tuple>
+
 #include <string>
 #include <string_view>
 
@@ -10,6 +12,8 @@
 #include "joust/logic/handler_run.h"
 #include "joust/logic/joust_plugin.h"
 #include "joust/logic/player_notifications.h"
+#include "joust/logic/publication_steps.h"
+#include "joust/logic/published_resources.h"
 #include "joust/logic/resource_paths.h"
 #include "joust/logic/state_machine.h"
 #include "sdk/log/log_groups.h"
@@ -30,29 +34,6 @@ void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
     if (key.first == tournamentId) {
       state.changes->rostersChanged.Insert({tournamentId, std::to_string(key.second)});
     }
-  }
-}
-
-void RecomputeStateInfos(JoustPlugin& plugin) {
-  JoustPluginState& state = plugin.state();
-  const int64_t now = plugin.ServerNow();
-  for (int64_t id : state.changes->stateInfoDirty) {
-    const auto tournament = state.tournaments.find(id);
-    if (tournament == state.tournaments.end()) {
-      state.stateInfos.erase(id);
-      continue;
-    }
-    Api::TournamentStateInfo info =
-        ComputeStateInfo(tournament->second, PlayerRoster(state, id), PlayerBracket(state, id), now,
-                         state.summonerId);
-    // A roster reads as active or not in the current phase: a new phase
-    // changes how every cached roster of the tournament reads.
-    const auto previous = state.stateInfos.find(id);
-    if (previous == state.stateInfos.end() ||
-        previous->second.currentPhaseId != info.currentPhaseId) {
-      MarkTournamentRosters(state, id);
-    }
-    state.stateInfos[id] = std::move(info);
   }
 }
 
@@ -163,26 +144,6 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
   }
 }
 
-// The JSON form of a failure: its code and its message.
-BindingProperty FailureValue(const Failure& failure) {
-  BindingProperty value;
-  value.MutableMember("errorCode") = failure.ErrorCode();
-  value.MutableMember("message") = failure.Message();
-  return value;
-}
-
-// Publishes `result` at `uri`: its value, or the failure's JSON form so that
-// a reader sees why.
-template <typename T>
-void PublishResult(JoustPlugin& plugin, const std::string& uri,
-                   const MaybeType<Failure, T>& result) {
-  if (result.ok()) {
-    plugin.events().PublishUpdate(uri, *result);
-  } else {
-    plugin.events().PublishUpdate(uri, FailureValue(result.failure()));
-  }
-}
-
 }  // namespace
 
 std::string StateChangeTimerName(int64_t tournamentId) {
@@ -204,130 +165,94 @@ void PublishPendingChanges(JoustPlugin& plugin) {
   plugin.RunPublicationPass();
 }
 
-void JoustPlugin::RunPublicationPass() {
-  ResourceEvents& events = this->events();
-  JoustPluginState& state = *state_;
-  const int64_t now = ServerNow();
-  events.PublishUpdate(kTimePath, now);
-  RecomputeStateInfos(*this);
-
-  JoustChangeSet& changes = *state.changes;
-  if (changes.visibleChanged) events.PublishUpdate(kVisiblePath, Visible(state));
-  if (changes.enabledChanged) events.PublishUpdate(kEnabledPath, Enabled(state));
-  if (changes.readyChanged) events.PublishUpdate(kReadyPath, Ready(state));
-  if (changes.iconConfigChanged) events.PublishUpdate(kIconConfigPath, state.iconConfig);
-  if (changes.checkinAllowedChanged) {
-    events.PublishUpdate(kCheckinAllowedPath, state.checkinAllowed);
+void RecomputeStateInfos(JoustPlugin& plugin) {
+  JoustPluginState& state = plugin.state();
+  const int64_t now = plugin.ServerNow();
+  for (int64_t id : state.changes->stateInfoDirty) {
+    const auto tournament = state.tournaments.find(id);
+    if (tournament == state.tournaments.end()) {
+      state.stateInfos.erase(id);
+      continue;
+    }
+    Api::TournamentStateInfo info =
+        ComputeStateInfo(tournament->second, PlayerRoster(state, id), PlayerBracket(state, id), now,
+                         state.summonerId);
+    // A roster reads as active or not in the current phase: a new phase
+    // changes how every cached roster of the tournament reads.
+    const auto previous = state.stateInfos.find(id);
+    if (previous == state.stateInfos.end() ||
+        previous->second.currentPhaseId != info.currentPhaseId) {
+      MarkTournamentRosters(state, id);
+    }
+    state.stateInfos[id] = std::move(info);
   }
+}
+
+void RestrictionStepIfDue(JoustPlugin& plugin) {
+  const JoustChangeSet& changes = *plugin.state().changes;
   // The restriction follows the player's rosters and standing too: a change
   // of those that was not marked as one of the restriction still runs the
   // step when the restriction it gives differs from the one last published.
   const bool rostersMoved = !changes.rostersChanged.Empty() || !changes.playerDataChanged.Empty() ||
                             !changes.stateInfoDirty.Empty();
   if (changes.restrictionChanged ||
-      (rostersMoved && lastPresence && ComputeRestriction(*this) != *lastPresence)) {
-    RestrictionStep(*this);
+      (rostersMoved && plugin.lastPresence && ComputeRestriction(plugin) != *plugin.lastPresence)) {
+    RestrictionStep(plugin);
   }
+}
 
-  for (int64_t id : changes.tournamentsChanged) {
-    const std::string uri = FormatMessage(kTournamentPath, id);
-    auto tournament = ReadTournament(*this, id);
-    if (tournament.ok()) {
-      events.PublishUpdate(uri, *tournament);
-    } else {
-      events.PublishDelete(uri);
-    }
+void ArmTournamentTimers(JoustPlugin& plugin, int64_t tournamentId,
+                         const MaybeType<Failure, Api::TournamentStateInfo>& info) {
+  JoustPluginState& state = plugin.state();
+  if (!info.ok()) {
+    // The tournament is gone: so are its timers.
+    plugin.timers().KillTimer(StateChangeTimerName(tournamentId));
+    plugin.timers().KillTimer(RosterCreationDeadlineTimerName(tournamentId));
+    state.armedStateChanges.erase(tournamentId);
+    state.publishedStandings.erase(tournamentId);
+    return;
   }
-  if (!changes.stateInfoDirty.Empty()) {
-    events.PublishUpdate(kTournamentIdsPath, ReadTournamentIds(state));
-    state.publishedSummaries = ReadTournamentSummaries(state);
-    events.PublishUpdate(kTournamentSummaryPath, state.publishedSummaries);
-    events.PublishUpdate(kTournamentStateInfosPath, ReadAllStateInfos(state));
-  } else if (!changes.playerDataChanged.Empty()) {
-    // A summary line carries the player's roster and bracket in its
-    // tournament, which change with the player's data alone.
-    std::vector<Api::TournamentSummary> summaries = ReadTournamentSummaries(state);
-    if (summaries != state.publishedSummaries) {
-      state.publishedSummaries = std::move(summaries);
-      events.PublishUpdate(kTournamentSummaryPath, state.publishedSummaries);
-    }
+  const int64_t now = plugin.ServerNow();
+  ArmRosterCreationDeadline(plugin, *info, now);
+  ArmStateChangeTimer(plugin, *info, now);
+}
+
+void MarkRostersOfMovedStanding(JoustPlugin& plugin, int64_t tournamentId,
+                                const Api::PlayerTournamentData& standing) {
+  // A registered roster is read against the player's roster and bracket in
+  // its tournament: when either moved, the tournament's rosters may read
+  // differently.
+  JoustPluginState& state = plugin.state();
+  Api::PlayerTournamentData& published = state.publishedStandings[tournamentId];
+  if (published.rosterId != standing.rosterId || published.bracketId != standing.bracketId) {
+    MarkTournamentRosters(state, tournamentId);
   }
-  if (!changes.stateInfoDirty.Empty()) {
-    for (int64_t id : changes.stateInfoDirty) {
-      const std::string uri = FormatMessage(kTournamentStateInfoPath, id);
-      const auto info = state.stateInfos.find(id);
-      if (info == state.stateInfos.end()) {
-        events.PublishDelete(uri);
-        // The tournament is gone: so are its timers.
-        timers().KillTimer(StateChangeTimerName(id));
-        timers().KillTimer(RosterCreationDeadlineTimerName(id));
-        state.armedStateChanges.erase(id);
-        state.publishedStandings.erase(id);
-        continue;
-      }
-      const Api::TournamentStateInfo current = info->second;
-      events.PublishUpdate(uri, current);
-      ArmRosterCreationDeadline(*this, current, now);
-      ArmStateChangeTimer(*this, current, now);
-    }
-  }
-  for (int64_t id : changes.playerDataChanged) {
-    const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, id);
-    events.PublishUpdate(FormatMessage(kTournamentPlayerPath, id), standing);
-    // A registered roster is read against the player's roster and bracket in
-    // its tournament: when either moved, the tournament's rosters may read
-    // differently.
-    Api::PlayerTournamentData& published = state.publishedStandings[id];
-    if (published.rosterId != standing.rosterId || published.bracketId != standing.bracketId) {
-      MarkTournamentRosters(state, id);
-    }
-    published = standing;
-  }
-  for (const auto& [id, bracketId] : changes.bracketsChanged) {
+  published = standing;
+}
+
+void MarkRostersOfMovedBrackets(JoustPlugin& plugin) {
+  JoustPluginState& state = plugin.state();
+  for (const auto& [id, bracketId] : state.changes->bracketsChanged) {
     if (ReadPlayerTournamentData(state, id).bracketId == bracketId) {
       MarkTournamentRosters(state, id);
     }
   }
-  for (const auto& [id, rosterId] : changes.rostersChanged) {
-    const std::string uri = FormatMessage(kTournamentRosterPath, id, rosterId);
-    auto roster = ReadRoster(*this, id, rosterId);
-    if (roster.ok()) {
-      events.PublishUpdate(uri, *roster);
-    } else {
-      events.PublishDelete(uri);
-    }
-    // The player's own roster only: invitations and substitute invitations
-    // are published at their tournament's roster paths alone.
-    const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, id);
-    if (roster.ok() && standing.rosterId == rosterId) {
-      events.PublishUpdate(kPlayerRosterPath, *roster);
-    } else if (!roster.ok() && standing.rosterId.empty()) {
-      events.PublishDelete(kPlayerRosterPath);
-    }
+}
+
+void PublishPlayerRoster(JoustPlugin& plugin, int64_t tournamentId, const std::string& rosterId,
+                         const MaybeType<Failure, Api::Roster>& roster) {
+  const Api::PlayerTournamentData standing = ReadPlayerTournamentData(plugin.state(), tournamentId);
+  if (roster.ok() && standing.rosterId == rosterId) {
+    plugin.events().PublishIfChanged(kPlayerRosterPath, *roster);
+  } else if (!roster.ok() && standing.rosterId.empty()) {
+    plugin.events().PublishDeleteIfPublished(kPlayerRosterPath);
   }
-  if (!changes.invitationsChanged.Empty()) {
-    for (int64_t id : changes.invitationsChanged) {
-      events.PublishUpdate(FormatMessage(kTournamentInvitationsPath, id),
-                           ReadInvitations(state, id));
-    }
-    events.PublishUpdate(kInvitationsPath, ReadAllInvitations(state));
-  }
-  for (const auto& [id, bracketId] : changes.bracketsChanged) {
-    PublishResult(*this, FormatMessage(kTournamentBracketPath, id, bracketId),
-                  ReadBracket(*this, id, bracketId));
-  }
-  if (changes.gameEndChanged) events.PublishUpdate(kGameEndPath, state.gameEnd);
-  if (changes.eogPlayerUpdateChanged) {
-    events.PublishUpdate(kEogPlayerUpdatePath, state.eogPlayerUpdate);
-  }
-  if (changes.playerChanged) events.PublishUpdate(kPlayerWalletPath, state.tickets);
-  if (changes.historyChanged) events.PublishUpdate(kPlayerHistoryPath, state.history);
-  if (changes.rewardsChanged) events.PublishUpdate(kRewardsPath, state.rewards);
-  if (changes.notificationsChanged) {
-    events.PublishUpdate(kNotificationsPath, NotificationPrompt(*this));
-  }
-  CheckTimersOfCachedTournaments(*this, changes);
-  state.changes->Clear();
+}
+
+void JoustPlugin::RunPublicationPass() {
+  std::apply([this](const auto&... row) { (PublishRow(*this, row), ...); }, kPublishedResources);
+  CheckTimersOfCachedTournaments(*this, *state_->changes);
+  state_->changes->Clear();
 
   while (!state_->notificationQueue.empty()) {
     Api::PlayerNotificationData queued = std::move(state_->notificationQueue.front());

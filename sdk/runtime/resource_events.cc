@@ -53,6 +53,20 @@ void ResourceEvents::PublishDelete(const std::string& uri) {
   DispatchChange(uri, PluginResourceEventType::kDelete, HostValue{});
 }
 
+bool ResourceEvents::RecordPublished(const std::string& uri, uint64_t fingerprint) {
+  const auto [entry, added] =
+      publishedFingerprints_.try_emplace(std::hash<std::string>{}(uri), fingerprint);
+  if (!added && entry->second == fingerprint) return false;
+  entry->second = fingerprint;
+  return true;
+}
+
+bool ResourceEvents::PublishDeleteIfPublished(const std::string& uri) {
+  if (publishedFingerprints_.erase(std::hash<std::string>{}(uri)) == 0) return false;
+  PublishDelete(uri);
+  return true;
+}
+
 void ResourceEvents::DispatchChange(const std::string& uri, PluginResourceEventType type,
                                     const HostValue& data, const char* baseName) {
   // The event record's members, in key order.

@@ -21,6 +21,7 @@
 //   module.events().PublishUpdate("/kiv-joust/v1/player", player);
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <string>
@@ -32,6 +33,7 @@
 #include "sdk/runtime/runtime_types.h"
 #include "sdk/value/conversion_status.h"
 #include "sdk/value/maybe_type.h"
+#include "sdk/value/native/host_value_fingerprint.h"
 #include "sdk/value/native/native_host_tree.h"
 
 namespace kiv {
@@ -79,6 +81,15 @@ class ResourceEvents {
   void PublishUpdate(const std::string& uri, const T& value);
   /// Announces that one of the plugin's resources is gone.
   void PublishDelete(const std::string& uri);
+
+  /// Publication by difference: announces the value of `uri` only when it
+  /// differs from the one this call last announced there (compared by
+  /// fingerprint, host_value_fingerprint.h); true when it announced it.
+  template <typename T>
+  bool PublishIfChanged(const std::string& uri, const T& value);
+  /// Announces that `uri` is gone when PublishIfChanged announced a value
+  /// there since its last deletion; true when it announced it.
+  bool PublishDeleteIfPublished(const std::string& uri);
   /// Dispatches `event` under its URI's event name and, when that differs,
   /// under `baseName` too.
   MaybeType<Failure, void> SendEvent(std::string_view baseName, PluginResourceEvent event);
@@ -94,12 +105,18 @@ class ResourceEvents {
   void DispatchChange(const std::string& uri, PluginResourceEventType type, const HostValue& data,
                       const char* baseName = kResourceEventName);
   const TypeRegistry& Registry() const;
+  /// Records `fingerprint` as that of the value last announced at `uri`;
+  /// false when it was that already.
+  bool RecordPublished(const std::string& uri, uint64_t fingerprint);
 
   AppModule& module_;
   PluginRequests& requests_;
   std::unordered_map<std::string, int> listenerCounts_;
   std::unordered_map<std::string, ResourceEventHandler> exactHandlers_;
   std::map<std::string, ResourceEventHandler> patternHandlers_;  ///< Called in key order.
+  /// The fingerprint of the value last announced per URI, keyed by the URI's
+  /// hash: a few dozen bytes per resource instead of a copy of it.
+  std::unordered_map<uint64_t, uint64_t> publishedFingerprints_;
 };
 
 template <typename T>
@@ -114,6 +131,16 @@ void ResourceEvents::ObserveAs(const std::string& uri,
     }
     handler(typed);
   });
+}
+
+template <typename T>
+bool ResourceEvents::PublishIfChanged(const std::string& uri, const T& value) {
+  // The fingerprint is taken from the value itself: an unchanged value
+  // costs one walk over it and builds no host form.
+  if (!RecordPublished(uri, NativeFingerprint(value))) return false;
+  const NativeHostTree data(value);
+  DispatchChange(uri, PluginResourceEventType::kUpdate, data.Root());
+  return true;
 }
 
 template <typename T>

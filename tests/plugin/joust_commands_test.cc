@@ -20,27 +20,17 @@ constexpr char kT7[] = "/kiv-joust/v1/tournament/7/";
 constexpr char kT8[] = "/kiv-joust/v1/tournament/8/";
 constexpr char kT9[] = "/kiv-joust/v1/tournament/9/";
 
-// Resources published together: a tournament's state; the restriction; the
-// player's pending roster inv-8 written, or left; the registered roster 500
-// written.
+// Resources published together: the restriction; the player's pending
+// roster inv-8 written, or left; the registered roster 500 written. Only what a command changes is published: a roster written with
+// the standing, wallet and state unchanged publishes the roster alone.
 const std::map<std::string, std::string> kGroups = {
-    {"STATE_7",
-     "/kiv-joust/v1/tournament/7/stateInfo /kiv-joust/v1/tournamentIds "
-     "/kiv-joust/v1/tournament-summary /kiv-joust/v1/tournament-state-info"},
-    {"STATE_8",
-     "/kiv-joust/v1/tournament/8/stateInfo /kiv-joust/v1/tournamentIds "
-     "/kiv-joust/v1/tournament-summary /kiv-joust/v1/tournament-state-info"},
-    {"PENDING_8",
-     "/kiv-joust/v1/tournament/8/roster/inv-8 /kiv-joust/v1/tournament/8/player "
-     "/kiv-joust/v1/player/roster /kiv-joust/v1/player"},
+    {"PENDING_8", "/kiv-joust/v1/tournament/8/roster/inv-8 /kiv-joust/v1/player/roster"},
     {"RESTRICTION", "/kiv-joust/v1/playmode-restricted /kiv-joust/v2/playmode-restricted"},
     {"LEFT_8",
-     "-/kiv-joust/v1/tournament/8/roster/inv-8 -/kiv-joust/v1/player/roster STATE_8 "
-     "/kiv-joust/v1/tournament/8/player"},
+     "-/kiv-joust/v1/tournament/8/roster/inv-8 -/kiv-joust/v1/player/roster "
+     "/kiv-joust/v1/tournament-summary /kiv-joust/v1/tournament/8/player"},
     {"ROSTER_500",
-     "STATE_7 RESTRICTION "
-     "/kiv-joust/v1/tournament/7/player /kiv-joust/v1/tournament/7/roster/500 "
-     "/kiv-joust/v1/player/roster /kiv-joust/v1/player"}};
+     "RESTRICTION /kiv-joust/v1/tournament/7/roster/500 /kiv-joust/v1/player/roster"}};
 
 Uris Expand(const std::string& text) {
   Uris uris;
@@ -75,20 +65,21 @@ std::string Pending(const std::string& invitationId = "inv-8") {
 const CommandCase kCommands[] = {
     // The pending roster inv-8 of tournament 8 (the player is its captain).
     {"Accept", std::string(kT8) + "roster/inv-9/accept", "", {"leave " + Pending() + "}", "accept " + Pending("inv-9") + "}"}, 200,
-     // Left and joined in one command: the player's roster is published once, the joined one.
-     "-/kiv-joust/v1/tournament/8/roster/inv-8 STATE_8 /kiv-joust/v1/tournament/8/roster/inv-9 "
-     "/kiv-joust/v1/tournament/8/player /kiv-joust/v1/player/roster /kiv-joust/v1/player /kiv-joust/v1/tournament/8/invitations /kiv-joust/v1/invitations",
+     // Left and joined in one command: the player's roster is published once, the joined one
+     // (inv-9 itself reads as it did when it was an invitation).
+     "-/kiv-joust/v1/tournament/8/roster/inv-8 /kiv-joust/v1/tournament/8/player /kiv-joust/v1/player/roster "
+     "/kiv-joust/v1/tournament-summary /kiv-joust/v1/tournament/8/invitations /kiv-joust/v1/invitations",
      std::string(kT8) + "player|\"rosterId\":\"inv-9\""},
     {"AcceptAfterFailedLeave", std::string(kT8) + "roster/inv-9/accept", "", {"leave " + Pending() + "}", "accept " + Pending("inv-9") + "}"}, 200,
-     "-/kiv-joust/v1/tournament/8/roster/inv-8 /kiv-joust/v1/tournament/8/roster/inv-9 /kiv-joust/v1/tournament/8/invitations /kiv-joust/v1/invitations "
-     "/kiv-joust/v1/tournament/8/player /kiv-joust/v1/player/roster /kiv-joust/v1/player /kiv-joust/v1/tournament-summary",
+     "-/kiv-joust/v1/tournament/8/roster/inv-8 /kiv-joust/v1/tournament/8/invitations /kiv-joust/v1/invitations "
+     "/kiv-joust/v1/tournament/8/player /kiv-joust/v1/player/roster /kiv-joust/v1/tournament-summary",
      std::string(kT8) + "player|\"rosterId\":\"inv-9\"", "", "leave NOT_MEMBER"},
     {"Decline", std::string(kT8) + "roster/inv-9/decline", "", {"decline " + Pending("inv-9") + "}"}, 200,
      "-/kiv-joust/v1/tournament/8/roster/inv-9 /kiv-joust/v1/tournament/8/invitations /kiv-joust/v1/invitations",
      "/kiv-joust/v1/invitations|[]"},
     {"Create", std::string(kT9) + "create-roster", R"({"name":"Nova","shortName":"NOV","iconId":3,"iconColorId":4})",
      {R"(createPendingRoster {"rosterName":"Nova","shortName":"NOV","tournamentId":9})"}, 200,
-     "/kiv-joust/v1/tournament/9/roster/inv-new /kiv-joust/v1/tournament/9/player /kiv-joust/v1/player/roster /kiv-joust/v1/player /kiv-joust/v1/tournament-summary",
+     "/kiv-joust/v1/tournament/9/roster/inv-new /kiv-joust/v1/tournament/9/player /kiv-joust/v1/player/roster /kiv-joust/v1/tournament-summary",
      std::string(kT9) + "player|\"rosterId\":\"inv-new\""},
     {"Disband", std::string(kT8) + "roster/disband", "", {"closePendingRoster " + Pending() + "}"}, 200, "LEFT_8",
      std::string(kT8) + "player|\"state\":\"NO_ROSTER\""},

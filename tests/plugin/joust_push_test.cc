@@ -21,17 +21,16 @@ constexpr char kParseError[] = "Error parsing ZMS message payload as notificatio
 constexpr char kUnknown[] = "Notification for unknown tournament 99 ignored";
 constexpr char kReload[] = "*";  // the player's information is reloaded: everything republished
 
-// Resources that writes publish together: the state of tournament 7 (and the
-// lists that carry it); the restriction; every write of the player's roster
-// 500, which also publishes the standing and the wallet.
+// Resources that writes publish together (only what changed is published):
+// the state of tournament 7 and the lists that carry it; the restriction;
+// every write of the player's roster 500 (its standing and the wallet stay).
 const std::map<std::string, std::string> kGroups = {
     {"STATE_7",
-     "/kiv-joust/v1/tournament/7/stateInfo /kiv-joust/v1/tournamentIds "
-     "/kiv-joust/v1/tournament-summary /kiv-joust/v1/tournament-state-info"},
+     "/kiv-joust/v1/tournament/7/stateInfo /kiv-joust/v1/tournament-summary "
+     "/kiv-joust/v1/tournament-state-info"},
     {"RESTRICTION", "/kiv-joust/v1/playmode-restricted /kiv-joust/v2/playmode-restricted"},
     {"ROSTER_500",
-     "STATE_7 RESTRICTION /kiv-joust/v1/tournament/7/player /kiv-joust/v1/tournament/7/roster/500 "
-     "/kiv-joust/v1/player/roster /kiv-joust/v1/player"}};
+     "RESTRICTION /kiv-joust/v1/tournament/7/roster/500 /kiv-joust/v1/player/roster"}};
 
 /// The URIs of a space-separated list, groups expanded.
 Uris Expand(const std::string& text) {
@@ -110,7 +109,7 @@ const TopicCase kTopics[] = {
 
     // The wallet comes with the roster.
     {"PlayerStored", "roster-player", RosterMessage(6, R"("notifyReason":"ROSTER_DECLINE_TICKET","player":{"tickets":9})"),
-     "ROSTER_500", {"/kiv-joust/v1/player|\"tickets\":9", "posted|joust_notification_title_ROSTER_DECLINE_TICKET"}},
+     "ROSTER_500 /kiv-joust/v1/player", {"/kiv-joust/v1/player|\"tickets\":9", "posted|joust_notification_title_ROSTER_DECLINE_TICKET"}},
     {"PlayerStale", "roster-player", RosterMessage(3, R"("notifyReason":"ROSTER_DECLINE_TICKET","player":{"tickets":9})"), "", {}},
     {"PlayerUnknownTournament", "roster-player", R"({"roster":{"version":6,"id":500,"tournamentId":99},"notifyReason":"CHANGE_POSITION","player":{"tickets":0}})", kReload, {}, kUnknown},
     {"PlayerUnknownReason", "roster-player", RosterMessage(6, R"("notifyReason":"NO_SUCH_REASON")"), "", {}, kParseError},
@@ -118,7 +117,7 @@ const TopicCase kTopics[] = {
     {"PlayerWrongShape", "roster-player", R"({"player":{"tickets":"many"}})", "", {}, kParseError},
 
     {"WithdrawStored", "roster-withdraw", R"({"version":6,"tournamentId":7,"rosterId":500,"withdraw":{"initVoteMember":43},"notifyReason":"VOTE_WITHDRAW_UPDATE"})",
-     "STATE_7 /kiv-joust/v1/tournament/7/roster/500 /kiv-joust/v1/player/roster",
+     "/kiv-joust/v1/tournament/7/roster/500 /kiv-joust/v1/player/roster",
      {"/kiv-joust/v1/tournament/7/roster/500|\"initVoteMember\":43"}},
     {"WithdrawStale", "roster-withdraw", R"({"version":3,"tournamentId":7,"rosterId":500,"withdraw":{"initVoteMember":43}})", "", {}},
     {"WithdrawUnknownTournament", "roster-withdraw", R"({"version":6,"tournamentId":99,"rosterId":500})", "", {}, kUnknown},
@@ -127,7 +126,7 @@ const TopicCase kTopics[] = {
     {"WithdrawWrongShape", "roster-withdraw", R"({"withdraw":[]})", "", {}, kParseError},
 
     {"BracketStored", "bracket-ready", R"({"tournamentId":7,"bracketId":900})",
-     "STATE_7 RESTRICTION /kiv-joust/v1/tournament/7/player /kiv-joust/v1/tournament/7/bracket/900 "
+     "STATE_7 RESTRICTION /kiv-joust/v1/tournament/7/bracket/900 "
      "/kiv-joust/v1/tournament/7/roster/500 /kiv-joust/v1/player/roster",
      {"/kiv-joust/v1/tournament/7/bracket/900|\"status\":\"COMPLETED\"", "called|getRosterBracket {\"bracketId\":900}"}},
     {"BracketStale", "bracket-ready", R"({"tournamentId":7,"bracketId":900})", "", {}, nullptr, kBracketV3},
@@ -137,7 +136,7 @@ const TopicCase kTopics[] = {
 
     // The notification has no version of its own; its bracket is fetched.
     {"GameEndStored", "eog-bracket-update", R"({"tournamentId":7,"bracketId":900,"currentMatchId":1,"notifyReason":"WINNER_ROUND_COMPLETE"})",
-     "STATE_7 RESTRICTION /kiv-joust/v1/tournament/7/player /kiv-joust/v1/tournament/7/bracket/900 "
+     "STATE_7 RESTRICTION /kiv-joust/v1/tournament/7/bracket/900 "
      "/kiv-joust/v1/tournament/7/roster/500 /kiv-joust/v1/player/roster /kiv-joust/v1/gameEnd",
      {"/kiv-joust/v1/gameEnd|{\"bracketId\":900,\"tournamentId\":7}"}},
     {"GameEndUnknownTournament", "eog-bracket-update", R"({"tournamentId":99,"bracketId":900,"currentMatchId":1,"notifyReason":"WINNER_ROUND_COMPLETE"})", kReload, {}, kUnknown},

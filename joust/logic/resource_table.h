@@ -1,0 +1,207 @@
+// resource_table.h: the row types the table of published resources
+// (published_resources.h) is written with, and how the publication pass
+// publishes one row.
+//
+// A row names a resource's path, a one-line help text, when the pass looks at
+// it (which marks of the change set, and so its scope: the whole feature, a
+// tournament, a roster or a bracket), and its reader: a function of the
+// plugin or of its state, taking the path's keys and returning the value or
+// an outcome. The GET endpoint of the path answers the same reader, unless
+// the row names another answer. The pass publishes by difference: it reads
+// each due key, and announces the value only when it differs from the one
+// last announced there; a key whose read fails is announced as deleted (when
+// it was published) or, for rows that say so, as the failure's JSON form.
+//
+// Not for: the rows themselves (published_resources.h), or what the pass
+// does besides publishing rows (publication.cc).
+//
+//   Resource(kTournamentPath, "One tournament",
+//   ForEachTournament{&JoustChangeSet::tournamentsChanged},
+//            &ReadTournament)
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <type_traits>
+#include <utility>
+
+#include "joust/logic/change_set.h"
+#include "joust/logic/joust_plugin.h"
+#include "sdk/value/format_message.h"
+#include "sdk/value/maybe_type.h"
+
+namespace kiv::joust {
+
+/// Which part of the state a resource belongs to, and so which keys its path
+/// and its GET endpoint take.
+enum class ResourceScope { kFeature, kTournament, kRoster, kBracket };
+
+// ---- When the pass looks at a row -----------------------------------------
+
+/// Every pass (the clock).
+struct EveryPass {
+  static constexpr ResourceScope kScope = ResourceScope::kFeature;
+};
+/// When `due` holds for the pass's change set.
+struct WhenDue {
+  static constexpr ResourceScope kScope = ResourceScope::kFeature;
+  bool (*due)(const JoustChangeSet& changes);
+};
+/// Never by the table: a step of the pass publishes it (the restriction).
+struct ByPassStep {
+  static constexpr ResourceScope kScope = ResourceScope::kFeature;
+};
+/// For each tournament in one of the change set's tournament sets.
+struct ForEachTournament {
+  static constexpr ResourceScope kScope = ResourceScope::kTournament;
+  InsertionOrderedSet<int64_t> JoustChangeSet::*keys;
+};
+/// For each marked roster.
+struct ForEachRoster {
+  static constexpr ResourceScope kScope = ResourceScope::kRoster;
+};
+/// For each marked bracket.
+struct ForEachBracket {
+  static constexpr ResourceScope kScope = ResourceScope::kBracket;
+};
+
+/// Due when the flag is set.
+template <bool JoustChangeSet::*kFlag>
+inline constexpr WhenDue kWhenMarked{[](const JoustChangeSet& changes) { return changes.*kFlag; }};
+/// Due when any tournament of the set is marked (the lists over every
+/// tournament).
+template <InsertionOrderedSet<int64_t> JoustChangeSet::*kSet>
+inline constexpr WhenDue kWhenAnyMarked{
+    [](const JoustChangeSet& changes) { return !(changes.*kSet).Empty(); }};
+
+/// What the pass announces for a key whose read fails.
+enum class WhenReadFails { kDelete, kPublishFailure };
+
+/// No hook, or no answer of the row's own.
+struct None {};
+
+/// One row. `Read` is the reader the pass publishes; `After`, when given, is
+/// called by the pass with the keys and the read's outcome once the key is
+/// published (it may mark more for the same pass); `Answer`, when given, is
+/// what the GET endpoint answers instead of `Read`.
+template <typename When, typename Read, typename After = None, typename Answer = None>
+struct PublishedResource {
+  static constexpr ResourceScope kScope = When::kScope;
+  using WhenType = When;
+  using AfterType = After;
+  using AnswerType = Answer;
+
+  const char* path;
+  const char* help;
+  When when;
+  Read read;
+  After after{};
+  Answer answer{};
+  WhenReadFails whenReadFails = WhenReadFails::kDelete;
+  /// False for a path whose GET endpoint the API layer declares itself (its
+  /// answer needs more than the logic: the backend's public rosters).
+  bool servedByTable = true;
+
+  template <typename Hook>
+  constexpr PublishedResource<When, Read, Hook, Answer> AfterEach(Hook hook) const {
+    return {path, help, when, read, hook, answer, whenReadFails, servedByTable};
+  }
+  template <typename Other>
+  constexpr PublishedResource<When, Read, After, Other> Answering(Other other) const {
+    return {path, help, when, read, after, other, whenReadFails, servedByTable};
+  }
+  constexpr PublishedResource PublishingFailures() const {
+    PublishedResource row = *this;
+    row.whenReadFails = WhenReadFails::kPublishFailure;
+    return row;
+  }
+  constexpr PublishedResource ServedByTheApi() const {
+    PublishedResource row = *this;
+    row.servedByTable = false;
+    return row;
+  }
+};
+
+template <typename When, typename Read>
+constexpr PublishedResource<When, Read> Resource(const char* path, const char* help, When when,
+                                                 Read read) {
+  return {path, help, when, read};
+}
+
+/// A step of the pass between rows, in the table so that the table reads as
+/// the pass's order.
+struct PassStep {
+  void (*run)(JoustPlugin& plugin);
+};
+
+namespace resource_table_internal {
+
+// Calls a reader with the plugin, or with its state when that is all it takes.
+// A reader that returns a reference is not copied.
+template <typename Read, typename... Keys>
+decltype(auto) CallReader(JoustPlugin& plugin, const Read& read, const Keys&... keys) {
+  if constexpr (std::is_invocable_v<const Read&, JoustPlugin&, const Keys&...>) {
+    return read(plugin, keys...);
+  } else {
+    return read(std::as_const(plugin.state()), keys...);
+  }
+}
+
+template <typename R>
+struct IsOutcome : std::false_type {};
+template <typename T>
+struct IsOutcome<MaybeType<Failure, T>> : std::true_type {};
+
+/// The JSON form of a failure: its code and its message.
+BindingProperty FailureValue(const Failure& failure);
+
+template <typename Row, typename... Keys>
+void PublishKey(JoustPlugin& plugin, const Row& row, const std::string& uri, const Keys&... keys) {
+  ResourceEvents& events = plugin.events();
+  const auto& value = CallReader(plugin, row.read, keys...);
+  if constexpr (IsOutcome<std::decay_t<decltype(value)>>::value) {
+    if (value.ok()) {
+      events.PublishIfChanged(uri, *value);
+    } else if (row.whenReadFails == WhenReadFails::kPublishFailure) {
+      events.PublishIfChanged(uri, FailureValue(value.failure()));
+    } else {
+      events.PublishDeleteIfPublished(uri);
+    }
+  } else {
+    events.PublishIfChanged(uri, value);
+  }
+  if constexpr (!std::is_same_v<typename Row::AfterType, None>) row.after(plugin, keys..., value);
+}
+
+}  // namespace resource_table_internal
+
+/// Publishes what is due of one row in this pass.
+template <typename Row>
+void PublishRow(JoustPlugin& plugin, const Row& row) {
+  using namespace resource_table_internal;
+  const JoustChangeSet& changes = *plugin.state().changes;
+  using When = typename Row::WhenType;
+  if constexpr (std::is_same_v<When, EveryPass>) {
+    PublishKey(plugin, row, row.path);
+  } else if constexpr (std::is_same_v<When, WhenDue>) {
+    if (row.when.due(changes)) PublishKey(plugin, row, row.path);
+  } else if constexpr (std::is_same_v<When, ForEachTournament>) {
+    for (const int64_t id : changes.*row.when.keys) {
+      PublishKey(plugin, row, FormatMessage(row.path, id), id);
+    }
+  } else if constexpr (std::is_same_v<When, ForEachRoster>) {
+    for (const auto& [id, rosterId] : changes.rostersChanged) {
+      PublishKey(plugin, row, FormatMessage(row.path, id, rosterId), id, rosterId);
+    }
+  } else if constexpr (std::is_same_v<When, ForEachBracket>) {
+    for (const auto& [id, bracketId] : changes.bracketsChanged) {
+      PublishKey(plugin, row, FormatMessage(row.path, id, bracketId), id, bracketId);
+    }
+  }
+}
+
+/// Runs a step of the pass.
+inline void PublishRow(JoustPlugin& plugin, const PassStep& step) { step.run(plugin); }
+
+}  // namespace kiv::joust

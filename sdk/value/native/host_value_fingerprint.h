@@ -1,0 +1,173 @@
+// host_value_fingerprint.h: NativeFingerprint, a 64-bit digest of a native
+// value's host form, so that a value can be compared with one sent earlier
+// without keeping a copy of it, and without building its host form
+// (NativeHostTree).
+//
+// Two values of one type whose host forms are the same give the same
+// fingerprint; any difference gives another one but with a chance of about
+// 2^-64. A record's members are digested by their place in the record (its
+// type fixes their names), so compare fingerprints of values of one type
+// only. A BindingProperty is digested through its host form, member names
+// included.
+//
+// Not for: anything where a collision is a security matter.
+//
+//   if (NativeFingerprint(roster) != lastSent) Send(NativeHostTree(roster).Root());
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+#include "kiv_plugin_abi.h"
+#include "sdk/value/native/native_host_tree.h"
+
+namespace kiv {
+
+/// The running digest both fingerprints feed, one call per host record
+/// (containers first, then their items or members in order).
+class ValueDigest {
+ public:
+  void Empty() { Word(KIV_VALUE_EMPTY); }
+  void Bool(bool value) {
+    Word(KIV_VALUE_BOOL);
+    Word(value ? 1 : 0);
+  }
+  void Signed(int64_t value) {
+    Word(KIV_VALUE_SIGNED);
+    Word(static_cast<uint64_t>(value));
+  }
+  void Unsigned(uint64_t value) {
+    Word(KIV_VALUE_UNSIGNED);
+    Word(value);
+  }
+  void Float(double value);
+  /// Up to the first NUL or `size`.
+  void Text(const char* data, size_t size);
+  void Blob(const void* data, size_t size);
+  void Collection(size_t count) {
+    Word(KIV_VALUE_COLLECTION);
+    Word(count);
+  }
+  void Structure(size_t count) {
+    Word(KIV_VALUE_STRUCTURE);
+    Word(count);
+  }
+  /// A structure member's name, before its value.
+  void MemberName(const char* name) { Bytes(name, name ? std::strlen(name) : 0); }
+  /// A record member's place in its record, before its value.
+  void MemberPlace(size_t place) { Word(place); }
+  /// A record of an unknown tag.
+  void Unknown(uint32_t tag) { Word(0xFFFF0000ull | tag); }
+  /// A whole host value, walked with an explicit stack (any depth is safe).
+  void Value(const HostValue& value);
+
+  uint64_t Finish() const;
+
+ private:
+  void Word(uint64_t word) {
+    state_ ^= word + 0x9E3779B97F4A7C15ull + (state_ << 6) + (state_ >> 2);
+    state_ *= 0xFF51AFD7ED558CCDull;
+    state_ ^= state_ >> 32;
+  }
+  void Bytes(const void* data, size_t size);
+
+  uint64_t state_ = 0x243F6A8885A308D3ull;
+};
+
+namespace native_fingerprint_internal {
+
+using native_host_internal::IsWritten;
+using native_host_internal::kIteratesInKeyOrder;
+using native_host_internal::MemberCount;
+
+template <typename T>
+void DigestEnum(T native, ValueDigest& digest) {
+  const auto number = static_cast<int32_t>(native);
+  for (const EnumEntry& entry : kEnum<T>.values) {
+    if (entry.number == number) {
+      digest.Text(entry.name.data(), entry.name.size());
+      return;
+    }
+  }
+  digest.Signed(number);
+}
+
+/// What WriteNative writes, digested instead of written.
+template <typename T>
+void DigestNative(const T& native, ValueDigest& digest) {
+  if constexpr (std::same_as<T, bool>) {
+    digest.Bool(native);
+  } else if constexpr (std::is_floating_point_v<T>) {
+    digest.Float(static_cast<double>(native));
+  } else if constexpr (NativeInteger<T> && std::is_signed_v<T>) {
+    digest.Signed(native);
+  } else if constexpr (NativeInteger<T>) {
+    digest.Unsigned(native);
+  } else if constexpr (std::same_as<T, std::string>) {
+    digest.Blob(native.data(), native.size());
+  } else if constexpr (std::same_as<T, BindingProperty>) {
+    HostRecordArrays arrays;
+    HostRecordCursor cursor(arrays);
+    HostValue value{};
+    WriteHostRecords(native, value, cursor);
+    digest.Value(value);
+  } else if constexpr (NativeBlob<T>) {
+    digest.Blob(native.data(), native.size());
+  } else if constexpr (NativeOptional<T>) {
+    if (native) {
+      DigestNative(*native, digest);
+    } else {
+      digest.Empty();
+    }
+  } else if constexpr (NativeVector<T>) {
+    digest.Collection(native.size());
+    for (const auto& element : native) DigestNative<VectorElement<T>>(element, digest);
+  } else if constexpr (NativeStringMap<T>) {
+    digest.Structure(native.size());
+    if constexpr (kIteratesInKeyOrder<T>) {
+      for (const auto& [key, element] : native) {
+        digest.MemberName(key.c_str());
+        DigestNative(element, digest);
+      }
+    } else {
+      std::vector<const typename T::value_type*> entries;
+      entries.reserve(native.size());
+      for (const auto& entry : native) entries.push_back(&entry);
+      std::sort(entries.begin(), entries.end(),
+                [](const auto* a, const auto* b) { return a->first < b->first; });
+      for (const auto* entry : entries) {
+        digest.MemberName(entry->first.c_str());
+        DigestNative(entry->second, digest);
+      }
+    }
+  } else if constexpr (DescribedEnum<T>) {
+    DigestEnum(native, digest);
+  } else if constexpr (DescribedRecord<T>) {
+    // Fields in registration order, each by its place: the order differs
+    // from the host form's but is fixed per type.
+    size_t place = 0;
+    const auto digestField = [&](const auto& field) {
+      if (IsWritten(native, field)) {
+        digest.MemberPlace(place);
+        DigestNative(native.*field.member, digest);
+      }
+      ++place;
+    };
+    std::apply([&](const auto&... field) { (digestField(field), ...); }, kRecord<T>.fields);
+  } else {
+    static_assert(sizeof(T) == 0, "no native conversion: describe the type with kRecord or kEnum");
+  }
+}
+
+}  // namespace native_fingerprint_internal
+
+template <typename T>
+uint64_t NativeFingerprint(const T& native) {
+  ValueDigest digest;
+  native_fingerprint_internal::DigestNative(native, digest);
+  return digest.Finish();
+}
+
+}  // namespace kiv
