@@ -21,8 +21,9 @@ constexpr char kT8[] = "/kiv-joust/v1/tournament/8/";
 constexpr char kT9[] = "/kiv-joust/v1/tournament/9/";
 
 // Resources published together: the restriction; the player's pending
-// roster inv-8 written, or left; the registered roster 500 written. Only what a command changes is published: a roster written with
-// the standing, wallet and state unchanged publishes the roster alone.
+// roster inv-8 written, or left; the registered roster 500 written. Only what a command changes is
+// published: a roster written with the standing, wallet and state unchanged publishes the roster
+// alone.
 const std::map<std::string, std::string> kGroups = {
     {"PENDING_8", "/kiv-joust/v1/tournament/8/roster/inv-8 /kiv-joust/v1/player/roster"},
     {"RESTRICTION", "/kiv-joust/v1/playmode-restricted /kiv-joust/v2/playmode-restricted"},

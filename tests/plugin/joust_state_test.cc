@@ -70,7 +70,8 @@ TEST_F(JoustState, RegisteredPlayerMovesThroughEveryStateOnTime) {
 
   DeliverBracket(Bracket());  // the first match at kNow + 25 min
   EXPECT_EQ(State(), "LOCK_IN");
-  EXPECT_EQ(PublishedCount(kStateInfo), published) << "a bracket that moves no state publishes none";
+  EXPECT_EQ(PublishedCount(kStateInfo), published)
+      << "a bracket that moves no state publishes none";
   Advance(10 * 60 * kSecondNs);
   expectChange("SCOUTING", kNow + 25 * kMinute);
   Advance(5 * 60 * kSecondNs);
