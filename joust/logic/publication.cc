@@ -40,6 +40,7 @@ void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
 constexpr std::string_view kStateChangeTimerPrefix = "joust_tournament_state_change_";
 constexpr std::string_view kRosterCreationDeadlineTimerPrefix =
     "joust_tournament_roster_creation_deadline_timer_";
+constexpr std::string_view kRecordDeadlineTimerPrefix = "joust_tournament_record_deadline_";
 
 // The pass's own bookkeeping, checked at its end for the tournaments whose
 // state it read again (the only ones whose timers it set or killed): a
@@ -49,8 +50,8 @@ void CheckTimersOfCachedTournaments(JoustPlugin& plugin, const JoustChangeSet& c
   const JoustPluginState& state = plugin.state();
   for (const int64_t id : changes.stateInfoDirty) {
     if (state.tournaments.contains(id)) continue;
-    for (const std::string& name :
-         {StateChangeTimerName(id), RosterCreationDeadlineTimerName(id)}) {
+    for (const std::string& name : {StateChangeTimerName(id), RosterCreationDeadlineTimerName(id),
+                                    RecordDeadlineTimerName(id)}) {
       if (plugin.timers().IsSet(name)) {
         Log(kLogError, kGroupDbg,
             "Joust bookkeeping broken: timer %s is set for tournament %lld, which is not cached",
@@ -60,12 +61,14 @@ void CheckTimersOfCachedTournaments(JoustPlugin& plugin, const JoustChangeSet& c
   }
 }
 
-// The tournament's state changes now: its state info, the player's rosters
-// in it, the restriction and the wallet are read again.
+// The tournament's state changes now: its state info, its record (whose
+// deadlines are read against the clock), the player's rosters in it, the
+// restriction and the wallet are read again.
 void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   JoustPluginState& state = plugin.state();
   JoustChangeSet& changes = *state.changes;
   changes.stateInfoDirty.Insert(tournamentId);
+  changes.tournamentsChanged.Insert(tournamentId);
   // This firing used the arm: the pass sets the timer for the next change.
   state.armedStateChanges.erase(tournamentId);
   if (const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId)) {
@@ -79,16 +82,18 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   changes.playerChanged = true;
 }
 
-// The first phase registration after `now`, or -1. The current phase follows
-// the clock through these even while the state waits for a match to end (its
-// next change then unknown), and rosters read as active in the current phase.
-int64_t NextPhaseRegistration(const JoustPluginState& state, int64_t tournamentId, int64_t now) {
+// The first phase registration or phase start after `now`, or -1. The
+// current phase follows the clock through registrations even while the state
+// waits for a match to end (its next change then unknown), rosters read as
+// active in the current phase, and the remaining periods count the current
+// phase until it starts.
+int64_t NextPhaseMoment(const JoustPluginState& state, int64_t tournamentId, int64_t now) {
   const auto tournament = state.tournaments.find(tournamentId);
   if (tournament == state.tournaments.end()) return -1;
   int64_t next = -1;
   for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
-    if (phase.registrationTime > now && (next == -1 || phase.registrationTime < next)) {
-      next = phase.registrationTime;
+    for (const int64_t moment : {phase.registrationTime, phase.startTime}) {
+      if (moment > now && (next == -1 || moment < next)) next = moment;
     }
   }
   return next;
@@ -98,7 +103,7 @@ void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& in
   const std::string name = StateChangeTimerName(info.tournamentId);
   const int64_t at = info.nextStateChangeTime != -1
                          ? info.nextStateChangeTime
-                         : NextPhaseRegistration(plugin.state(), info.tournamentId, now);
+                         : NextPhaseMoment(plugin.state(), info.tournamentId, now);
   const double delay = static_cast<double>(at - now) * 0.001;
   auto& armed = plugin.state().armedStateChanges;
   if (at != -1 && delay > 0) {
@@ -144,6 +149,43 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
   }
 }
 
+// The record's next deadline after `now`, or -1 when both have passed.
+int64_t NextRecordDeadline(const LCDS::TournamentDTO& tournament, int64_t now) {
+  int64_t next = -1;
+  for (const int64_t deadline :
+       {tournament.rosterCreateDeadline, tournament.rosterDisbandDeadline}) {
+    if (deadline > now && (next == -1 || deadline < next)) next = deadline;
+  }
+  return next;
+}
+
+void ArmRecordDeadline(JoustPlugin& plugin, int64_t id, int64_t now) {
+  JoustPluginState& state = plugin.state();
+  const auto tournament = state.tournaments.find(id);
+  const int64_t at =
+      tournament == state.tournaments.end() ? -1 : NextRecordDeadline(tournament->second, now);
+  const std::string name = RecordDeadlineTimerName(id);
+  auto& armed = state.armedRecordDeadlines;
+  if (at == -1) {
+    plugin.timers().KillTimer(name);
+    armed.erase(id);
+    return;
+  }
+  const auto current = armed.find(id);
+  if (current != armed.end() && current->second == at) return;
+  plugin.timers().SetTimer(name, static_cast<double>(at - now) * 0.001, [&plugin, id] {
+    RunHandler(plugin, [&] {
+      JoustPluginState& fired = plugin.state();
+      fired.armedRecordDeadlines.erase(id);
+      // Read again, and the state with it, so that the pass arms the timer
+      // for the next deadline or kills it.
+      fired.changes->tournamentsChanged.Insert(id);
+      fired.changes->stateInfoDirty.Insert(id);
+    });
+  });
+  armed[id] = at;
+}
+
 }  // namespace
 
 std::string StateChangeTimerName(int64_t tournamentId) {
@@ -154,8 +196,13 @@ std::string RosterCreationDeadlineTimerName(int64_t tournamentId) {
   return std::string(kRosterCreationDeadlineTimerPrefix) + std::to_string(tournamentId);
 }
 
+std::string RecordDeadlineTimerName(int64_t tournamentId) {
+  return std::string(kRecordDeadlineTimerPrefix) + std::to_string(tournamentId);
+}
+
 void RearmStateChangeTimers(JoustPluginState& state) {
   state.armedStateChanges.Reset();
+  state.armedRecordDeadlines.Reset();
   for (const auto& [id, tournament] : state.tournaments) state.changes->stateInfoDirty.Insert(id);
 }
 
@@ -208,13 +255,16 @@ void ArmTournamentTimers(JoustPlugin& plugin, int64_t tournamentId,
     // The tournament is gone: so are its timers.
     plugin.timers().KillTimer(StateChangeTimerName(tournamentId));
     plugin.timers().KillTimer(RosterCreationDeadlineTimerName(tournamentId));
+    plugin.timers().KillTimer(RecordDeadlineTimerName(tournamentId));
     state.armedStateChanges.erase(tournamentId);
+    state.armedRecordDeadlines.erase(tournamentId);
     state.publishedStandings.erase(tournamentId);
     return;
   }
   const int64_t now = plugin.ServerNow();
   ArmRosterCreationDeadline(plugin, *info, now);
   ArmStateChangeTimer(plugin, *info, now);
+  ArmRecordDeadline(plugin, tournamentId, now);
 }
 
 void MarkRostersOfMovedStanding(JoustPlugin& plugin, int64_t tournamentId,

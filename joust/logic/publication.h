@@ -20,6 +20,12 @@ class JoustPluginState;
 
 std::string StateChangeTimerName(int64_t tournamentId);
 std::string RosterCreationDeadlineTimerName(int64_t tournamentId);
+/// The third timer, "joust_tournament_record_deadline_%1": armed for the
+/// tournament's next roster creation or disband deadline, whichever comes
+/// first, so that its record (which says whether rosters may still be
+/// created or disbanded) is published again when one passes, whatever the
+/// other two timers do.
+std::string RecordDeadlineTimerName(int64_t tournamentId);
 
 /// The server clock moved against the plugin's: every state-change timer was
 /// set for a delay on the old reading, so the next pass reads every cached

@@ -26,8 +26,9 @@ void RecomputeStateInfos(JoustPlugin& plugin);
 /// Runs the restriction step when it is marked, or when the player's rosters
 /// or standing moved and the restriction they give differs from the last.
 void RestrictionStepIfDue(JoustPlugin& plugin);
-/// After a state info: arms the tournament's timers for it, or, when the
-/// tournament is gone, kills them and forgets its published standing.
+/// After a state info: arms the tournament's timers for it (publication.h),
+/// or, when the tournament is gone, kills them and forgets its published
+/// standing.
 void ArmTournamentTimers(JoustPlugin& plugin, int64_t tournamentId,
                          const MaybeType<Failure, Api::TournamentStateInfo>& info);
 /// After the player's standing: when its roster or bracket moved, the

@@ -1,11 +1,20 @@
-// A property of the state machine through the real plugin: for random caches
-// at random server times, the tournament states kept up to date through any
-// sequence of pushed records (newer or stale) equal the states computed from
-// scratch when the final cache is loaded at once.
+// Properties of the state machine and the publication through the real
+// plugin, for random caches at random server times and random sequences of
+// pushed records (newer or stale), refreshes, acknowledgements and clock
+// steps:
+// - after every step, what a client that follows the events knows of every
+//   resource equals a fresh read of it, and every resource that exists was
+//   published (or read before anything was);
+// - the tournament states kept up to date equal the states computed from
+//   scratch when the final cache is loaded at once.
 #include <gmock/gmock.h>
 
+#include <algorithm>
 #include <map>
 #include <random>
+#include <string_view>
+
+#include <rapidjson/document.h>
 
 #include "tests/plugin/joust_world.h"
 
@@ -30,7 +39,6 @@ class StateProperty : public JoustWorld {
   LCDS::TournamentDTO RandomCup(int64_t id) {
     LCDS::TournamentDTO cup = Cup(id);
     cup.scheduleTime = kNow - Minutes(0, 120);
-    cup.scheduleEndTime = kNow + Minutes(0, 600);
     cup.phases.clear();
     const int phases = std::uniform_int_distribution<int>(1, 3)(random_);
     for (int i = 0; i < phases; ++i) {
@@ -38,6 +46,10 @@ class StateProperty : public JoustWorld {
       cup.phases.push_back({id * 10 + i, id, registration, registration + Minutes(0, 40),
                             std::uniform_int_distribution<int32_t>(1, 2)(random_)});
     }
+    // It ends after its last phase, as a tournament does.
+    int64_t lastPhase = cup.scheduleTime;
+    for (const auto& phase : cup.phases) lastPhase = std::max(lastPhase, phase.startTime);
+    cup.scheduleEndTime = lastPhase + Minutes(60, 600);
     return cup;
   }
   LCDS::RosterDTO RandomRoster(const LCDS::TournamentDTO& cup, int32_t version) {
@@ -84,6 +96,95 @@ class StateProperty : public JoustWorld {
         host_->Request(HostRequest::Make(KIV_METHOD_POST, "/kiv-joust/v1/refresh")).FinalStatus(),
         200u);
   }
+  // The compact JSON of a GET of `url`, or "" when it does not answer 200.
+  std::string Fresh(const std::string& url) {
+    const HostResponse response = Call(KIV_METHOD_GET, url);
+    return response.FinalStatus() == 200 ? Text(response) : "";
+  }
+  // What a client learns from the events published since it last looked.
+  void FollowEvents() {
+    const auto& events = host_->publishedEvents();
+    for (; eventsSeen_ < events.size(); ++eventsSeen_) {
+      if (events[eventsSeen_].name != "OnJsonApiEvent") continue;
+      const HostValue& body = events[eventsSeen_].body.root();
+      std::string uri, type, data;
+      for (uint32_t i = 0; i < body.u.structure.count; ++i) {
+        const HostMember& member = body.u.structure.members[i];
+        const std::string json = host::HostValueToJson(member.value);
+        if (std::string_view(member.name) == "uri") uri = json.substr(1, json.size() - 2);
+        if (std::string_view(member.name) == "eventType") type = json;
+        if (std::string_view(member.name) == "data") data = json;
+      }
+      if (uri.rfind("/kiv-joust/", 0) == 0) known_[uri] = type == "\"Delete\"" ? kGone : data;
+    }
+  }
+  // The paths of every resource that exists now: the feature's, and those of
+  // each known tournament, the player's roster and bracket in it included.
+  std::vector<std::string> CurrentPaths() {
+    std::vector<std::string> paths(std::begin(kFeaturePaths), std::end(kFeaturePaths));
+    rapidjson::Document ids;
+    ids.Parse(Get("/kiv-joust/v1/tournamentIds").c_str());
+    for (const rapidjson::Value& id : ids.GetArray()) {
+      const std::string t = "/kiv-joust/v1/tournament/" + std::to_string(id.GetInt64());
+      for (const char* tail : {"", "/stateInfo", "/player", "/invitations"})
+        paths.push_back(t + tail);
+      rapidjson::Document standing;
+      standing.Parse(Get(t + "/player").c_str());
+      const std::string roster = standing["rosterId"].GetString();
+      if (!roster.empty()) paths.push_back(t + "/roster/" + roster);
+      if (standing["bracketId"].GetInt64() != -1) {
+        paths.push_back(t + "/bracket/" + std::to_string(standing["bracketId"].GetInt64()));
+      }
+    }
+    return paths;
+  }
+  // The client's knowledge against fresh reads, both ways.
+  void ExpectPublishedEqualsFresh(const std::string& step) {
+    SCOPED_TRACE(step);
+    FollowEvents();
+    for (const std::string& path : CurrentPaths()) {
+      const std::string fresh = Fresh(path);
+      if (fresh.empty()) continue;
+      const auto known = known_.find(path);
+      ASSERT_NE(known, known_.end()) << path << " exists but was never published";
+      EXPECT_EQ(known->second, fresh) << path;
+    }
+    for (const auto& [path, value] : known_) {
+      // The clock moves by itself; the player's roster is an alias of one
+      // tournament's roster, with no reader of its own.
+      if (path == "/kiv-joust/v1/time" || path == "/kiv-joust/v1/player/roster") continue;
+      const std::string fresh = Fresh(path);
+      if (value == kGone || value.find("\"errorCode\"") != std::string::npos) {
+        EXPECT_EQ(fresh, "") << path << " was published as gone but reads as " << fresh;
+      } else {
+        EXPECT_EQ(value, fresh) << path;
+      }
+    }
+  }
+
+  static constexpr char kGone[] = "<deleted>";
+  static constexpr const char* kFeaturePaths[] = {"/kiv-joust/v1/visible",
+                                                  "/kiv-joust/v1/enabled",
+                                                  "/kiv-joust/v1/ready",
+                                                  "/kiv-joust/v1/iconconfig",
+                                                  "/kiv-joust/v1/checkin-allowed",
+                                                  "/kiv-joust/v1/playmode-restricted",
+                                                  "/kiv-joust/v2/playmode-restricted",
+                                                  "/kiv-joust/v1/tournamentIds",
+                                                  "/kiv-joust/v1/tournament-summary",
+                                                  "/kiv-joust/v1/tournament-state-info",
+                                                  "/kiv-joust/v1/invitations",
+                                                  "/kiv-joust/v1/gameEnd",
+                                                  "/kiv-joust/v1/eogPlayerUpdate",
+                                                  "/kiv-joust/v1/player",
+                                                  "/kiv-joust/v1/player/history",
+                                                  "/kiv-joust/v1/rewards",
+                                                  "/kiv-joust/v1/notifications"};
+  /// Per path, the last value a client knows: read before anything was
+  /// published, then from each event.
+  std::map<std::string, std::string> known_;
+  size_t eventsSeen_ = 0;
+
   std::string States() {
     return host::HostValueToJson(
         host_->Request(HostRequest::Make(KIV_METHOD_GET, "/kiv-joust/v1/tournament-state-info"))
@@ -91,9 +192,13 @@ class StateProperty : public JoustWorld {
   }
 };
 
-TEST_F(StateProperty, IncrementalStatesEqualStatesFromScratch) {
+TEST_F(StateProperty, PublishedEqualsFreshAndIncrementalStatesEqualStatesFromScratch) {
+  // The client reads every resource once before it follows the events.
+  FollowEvents();
+  for (const char* path : kFeaturePaths) known_.try_emplace(path, Fresh(path));
   Login();
   Configure();
+  ExpectPublishedEqualsFresh("configured");
   for (uint32_t seed = 1; seed <= 40; ++seed) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     random_.seed(seed);
@@ -111,11 +216,19 @@ TEST_F(StateProperty, IncrementalStatesEqualStatesFromScratch) {
       initial.push_back({cups[id], rosters[id]});
     }
     Refresh(initial, now);
+    ExpectPublishedEqualsFresh("refreshed");
+    int64_t elapsed = 0;  // milliseconds the clock moved since the refresh
 
     for (int step = 0; step < 12; ++step) {
       const int64_t id = std::uniform_int_distribution<int64_t>(1, kTournaments)(random_);
       const LCDS::TournamentDTO& cup = cups[id];
-      if (Chance(50)) {
+      if (Chance(15)) {
+        const int64_t minutes = Minutes(1, 20);
+        Advance(minutes / 1000 * kSecondNs);
+        elapsed += minutes;
+      } else if (Chance(10)) {
+        ASSERT_EQ(Call(KIV_METHOD_POST, "/kiv-joust/v1/gameEnd/acknowledge").FinalStatus(), 200u);
+      } else if (Chance(50)) {
         const bool stale = Chance(25);
         const int32_t version = stale ? rosters[id].version - 1 : rosters[id].version + 1;
         LCDS::RosterDTO roster = RandomRoster(cup, version);
@@ -132,6 +245,7 @@ TEST_F(StateProperty, IncrementalStatesEqualStatesFromScratch) {
                                   ",\"bracketId\":" + std::to_string(bracket.id) + "}");
         if (!stale) brackets[id] = bracket;
       }
+      ExpectPublishedEqualsFresh("step " + std::to_string(step));
     }
     const std::string incremental = States();
 
@@ -141,8 +255,9 @@ TEST_F(StateProperty, IncrementalStatesEqualStatesFromScratch) {
       if (brackets.count(id)) loaded.phases[0].bracketDTO = brackets[id];
       final.push_back({cups[id], loaded});
     }
-    Refresh(final, now);
+    Refresh(final, now + elapsed);
     EXPECT_EQ(incremental, States());
+    ExpectPublishedEqualsFresh("reloaded");
   }
 }
 

@@ -16,6 +16,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 #include <vector>
@@ -66,11 +67,10 @@ class ValueDigest {
   uint64_t Finish() const;
 
  private:
-  void Word(uint64_t word) {
-    state_ ^= word + 0x9E3779B97F4A7C15ull + (state_ << 6) + (state_ >> 2);
-    state_ *= 0xFF51AFD7ED558CCDull;
-    state_ ^= state_ >> 32;
-  }
+  // Each step is a bijection of the state for a given word, so two inputs
+  // that differ in one word end in different states; Finish spreads the
+  // bits.
+  void Word(uint64_t word) { state_ = (std::rotl(state_, 5) ^ word) * 0x517CC1B727220A95ull; }
   void Bytes(const void* data, size_t size);
 
   uint64_t state_ = 0x243F6A8885A308D3ull;
