@@ -110,7 +110,7 @@ void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInf
     }
   }
   const NewerCachedCopies newer = CollectNewerCopies(state, infos);
-  state.rosters.Reset();
+  state.rosters.clear();
   state.pendingRosterByTournament.Reset();
   state.invitationsByTournament.Reset();
   state.subInvitationsByTournament.Reset();

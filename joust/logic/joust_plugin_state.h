@@ -12,6 +12,7 @@
 
 #include <cstdint>
 #include <deque>
+#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -75,7 +76,9 @@ class JoustPluginState {
   StateMap<int64_t, std::vector<LCDS::PendingRosterDTO>> invitationsByTournament;
   StateMap<int64_t, LCDS::PendingRosterDTO> pendingRosterByTournament;
   StateMap<int64_t, LCDS::TournamentDTO> tournaments;
-  StateMap<std::pair<int64_t, int64_t>, LCDS::RosterDTO, PairHash> rosters;
+  /// Registered rosters by (tournament id, roster id), ordered, so that one
+  /// tournament's rosters are one range (the pass reads them together).
+  std::map<std::pair<int64_t, int64_t>, LCDS::RosterDTO> rosters;
   StateMap<int64_t, int64_t> homeRosterByTournament;
   StateMap<int64_t, std::vector<LCDS::RosterDTO>> subInvitationsByTournament;
   StateMap<int64_t, Api::PlayerTournamentData> playerTournamentData;

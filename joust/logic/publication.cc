@@ -3,6 +3,7 @@
 
 #include <tuple>
 
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -30,10 +31,9 @@ constexpr char kPlayerNotificationsUri[] = "/player-notifications/v1/notificatio
 // published again (substitute invitations are read without the player's
 // standing, so they stay).
 void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
-  for (const auto& [key, roster] : state.rosters) {
-    if (key.first == tournamentId) {
-      state.changes->rostersChanged.Insert({tournamentId, std::to_string(key.second)});
-    }
+  for (auto roster = state.rosters.lower_bound({tournamentId, std::numeric_limits<int64_t>::min()});
+       roster != state.rosters.end() && roster->first.first == tournamentId; ++roster) {
+    state.changes->rostersChanged.Insert({tournamentId, std::to_string(roster->first.second)});
   }
 }
 
