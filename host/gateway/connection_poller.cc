@@ -79,7 +79,7 @@ bool HeadComplete(std::string_view bytes) {
 }
 
 std::unique_ptr<ConnectionPoller> ConnectionPoller::Start(ConnectionLimits limits, Serve serve,
-                                                          std::string* error, Divert divert) {
+                                                          std::string* error) {
   limits.maxConnections = FitToDescriptorLimit(limits.maxConnections);
   const int epoll = epoll_create1(EPOLL_CLOEXEC);
   const int wake = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
@@ -92,17 +92,14 @@ std::unique_ptr<ConnectionPoller> ConnectionPoller::Start(ConnectionLimits limit
     if (wake >= 0) ::close(wake);
     return nullptr;
   }
-  auto poller = std::make_unique<ConnectionPoller>(Key(), limits, std::move(serve),
-                                                   std::move(divert), epoll, wake);
+  auto poller = std::make_unique<ConnectionPoller>(Key(), limits, std::move(serve), epoll, wake);
   poller->thread_ = std::thread([self = poller.get()] { self->Run(); });
   return poller;
 }
 
-ConnectionPoller::ConnectionPoller(Key, ConnectionLimits limits, Serve serve, Divert divert,
-                                   int epoll, int wake)
+ConnectionPoller::ConnectionPoller(Key, ConnectionLimits limits, Serve serve, int epoll, int wake)
     : limits_(limits),
       serve_(std::move(serve)),
-      divert_(std::move(divert)),
       epoll_(epoll),
       wake_(wake),
       workers_(limits.workers) {}
@@ -222,17 +219,12 @@ void ConnectionPoller::OnReadable(int fd) {
     }
     return;
   }
-  // The head so far: what was read already, then what is waiting. It is
-  // taken from the socket, so whoever serves the request starts from these
-  // bytes instead of reading them again.
+  // The head so far: what a worker read already, then what is waiting.
   std::array<char, kMaxHeadBytes> head;
   const size_t carried = std::min(waiting.carried.size(), head.size() - 1);
   std::copy_n(waiting.carried.data(), carried, head.data());
-  ssize_t got;
-  do {
-    got = recv(fd, head.data() + carried, head.size() - carried, 0);
-  } while (got < 0 && errno == EINTR);
-  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) return;
+  const ssize_t got = recv(fd, head.data() + carried, head.size() - carried, MSG_PEEK);
+  if (got < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR)) return;
   if (got <= 0) {  // closed by the client, or failed
     Unwatch(fd);
     CloseNow(fd);
@@ -240,10 +232,9 @@ void ConnectionPoller::OnReadable(int fd) {
   }
   const size_t size = carried + static_cast<size_t>(got);
   if (HeadComplete(std::string_view(head.data(), size))) {
+    std::string start = std::move(waiting.carried);
     Unwatch(fd);
     lock.unlock();
-    std::string start(head.data(), size);
-    if (divert_ && divert_(fd, start)) return;
     workers_.enqueue(
         [this, fd, start = std::move(start)]() mutable { serve_(fd, std::move(start)); });
     return;
@@ -254,8 +245,7 @@ void ConnectionPoller::OnReadable(int fd) {
     CloseNow(fd);
     return;
   }
-  waiting.carried.assign(head.data(), size);
-  if (waiting.state != State::kHead) {
+  if (waiting.state == State::kParked) {
     // A head has begun: it now has the head's time, not the idle time.
     waiting.state = State::kHead;
     waiting.deadline = std::min(waiting.deadline, RealDeadline(limits_.headerTimeout));

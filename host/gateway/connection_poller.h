@@ -4,12 +4,11 @@
 //
 // A connection waits in an epoll set until the head of a request (request
 // line and headers, up to the blank line) has arrived whole; only then is it
-// handed on, with the bytes read so far, to `divert` when that takes it, or
-// else to a worker thread (`serve`). Whoever serves it answers and gives it
-// back with Park when the client pauses, or ends it with Close. So no thread
-// waits for a client to finish its headers. A connection parked with the
-// start of its next head read already has those bytes count toward the head
-// and handed on with it.
+// handed to a worker thread (`serve`), which answers and gives it back with
+// Park when the client pauses, or ends it with Close. So a worker never waits
+// for a client to finish its headers. A worker that already read the start
+// of the next head parks the connection with those bytes; they count toward
+// the head and are handed back with it.
 //
 // Limits (ConnectionLimits):
 //  - a new connection must send a whole request head within `headerTimeout`;
@@ -26,9 +25,8 @@
 // may stand still or leap hours ahead while the clients' time goes on.
 //
 // Threads: Adopt from the accepting thread; Park, Close and Drop from the
-// thread serving the connection; one epoll thread, which also runs
-// `divert`; `workers` threads run `serve` and RunOnWorker's work. Stop
-// closes parked connections, then waits for the workers.
+// worker serving the connection; one epoll thread; `workers` threads run
+// `serve`. Stop closes parked connections, then waits for the workers.
 //
 //   auto poller = ConnectionPoller::Start(limits, [&](int fd) { ...; poller->Park(fd); }, &error);
 //   poller->Adopt(accepted);
@@ -70,16 +68,12 @@ class ConnectionPoller {
   /// Serves the connection `fd` on a worker, `carried` being the start of
   /// its request that was read already; must end with Park, Close or Drop.
   using Serve = std::function<void(int fd, std::string carried)>;
-  /// Runs on the epoll thread with a connection whose head in `carried` is
-  /// whole: true when it took the connection (and `carried`), false to let
-  /// a worker serve it. Must not block.
-  using Divert = std::function<bool(int fd, std::string& carried)>;
 
   /// Null with `error` set when epoll cannot be set up. `maxConnections` is
   /// lowered to what the process's file-descriptor limit allows (the soft
-  /// limit is raised toward the hard one first). `divert` may be empty.
+  /// limit is raised toward the hard one first).
   static std::unique_ptr<ConnectionPoller> Start(ConnectionLimits limits, Serve serve,
-                                                 std::string* error, Divert divert = {});
+                                                 std::string* error);
   ~ConnectionPoller();
   ConnectionPoller(const ConnectionPoller&) = delete;
   ConnectionPoller& operator=(const ConnectionPoller&) = delete;
@@ -94,9 +88,6 @@ class ConnectionPoller {
   void Close(int fd);
   /// The connection failed: closed at once.
   void Drop(int fd);
-  /// Any thread: runs `work` on a worker (one serving a connection it was
-  /// handed, for example).
-  void RunOnWorker(std::function<void()> work) { workers_.enqueue(std::move(work)); }
   /// Idempotent. Serving workers finish; parked connections are closed.
   void Stop();
 
@@ -111,7 +102,7 @@ class ConnectionPoller {
     friend class ConnectionPoller;
     Key() = default;
   };
-  ConnectionPoller(Key, ConnectionLimits limits, Serve serve, Divert divert, int epoll, int wake);
+  ConnectionPoller(Key, ConnectionLimits limits, Serve serve, int epoll, int wake);
 
  private:
   enum class State { kNew, kParked, kHead, kDraining };
@@ -132,7 +123,6 @@ class ConnectionPoller {
 
   const ConnectionLimits limits_;
   const Serve serve_;
-  const Divert divert_;
   const int epoll_;
   const int wake_;
   std::atomic<bool> stopping_{false};

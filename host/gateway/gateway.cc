@@ -4,8 +4,6 @@
 #include <rapidjson/prettywriter.h>
 #include <rapidjson/stringbuffer.h>
 
-#include <algorithm>
-#include <cctype>
 #include <charconv>
 #include <fstream>
 #include <sstream>
@@ -21,13 +19,6 @@ namespace kiv::host::gateway {
 namespace {
 
 constexpr char kLoopback[] = "127.0.0.1";
-// What the gateway serves itself (besides the page's files).
-constexpr std::string_view kEventsPath = "/events";
-constexpr std::string_view kOpenApiPath = "/openapi.json";
-constexpr std::string_view kIndexPath = "/index.json";
-constexpr std::string_view kRecordingPath = "/recording";
-constexpr std::string_view kResumePath = "/clock/resume";
-constexpr std::string_view kPagePrefix = "/web/";
 constexpr char kBuiltinNameSpace[] = "$builtin";
 // A connection that stays open serves this many requests before the server
 // closes it; high, so clients keep their connections.
@@ -119,8 +110,9 @@ const PageFile* PageFileOf(const httplib::Request& request) {
     }
     return FindPageFile("index.html");
   }
-  if (!request.path.starts_with(kPagePrefix)) return nullptr;
-  return FindPageFile(std::string_view(request.path).substr(kPagePrefix.size()));
+  constexpr std::string_view kPrefix = "/web/";
+  if (!request.path.starts_with(kPrefix)) return nullptr;
+  return FindPageFile(std::string_view(request.path).substr(kPrefix.size()));
 }
 
 // A recording named by the page's "?replay=PATH": only files ending in
@@ -136,54 +128,6 @@ void ServeRecording(const std::string& path, httplib::Response& response) {
   bytes << file.rdbuf();
   response.set_header("Cache-Control", "no-store");
   response.set_content(bytes.str(), "application/x-ndjson");
-}
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) ==
-                  std::tolower(static_cast<unsigned char>(y));
-         });
-}
-
-// Whether the request whose whole head starts `bytes` can be answered on
-// the dispatch thread from its head alone: a GET or HEAD of a plugin
-// resource that declares no body and does not wait for "100 Continue". The
-// gateway's own resources stay with the workers (an event stream holds its
-// thread), and so do the page's files and any path with a percent escape,
-// which might decode to one of them. Anything unusual is simply left to a
-// worker, which serves every request.
-bool InlinableHead(std::string_view bytes) {
-  size_t lineEnd = bytes.find('\n');
-  if (lineEnd == std::string_view::npos) return false;
-  std::string_view line = bytes.substr(0, lineEnd);
-  std::string_view target;
-  if (line.starts_with("GET ")) {
-    target = line.substr(4);
-  } else if (line.starts_with("HEAD ")) {
-    target = line.substr(5);
-  } else {
-    return false;
-  }
-  const std::string_view path = target.substr(0, target.find_first_of("? \r"));
-  if (!path.starts_with('/') || path.find('%') != std::string_view::npos) return false;
-  if (path == "/" || path == kEventsPath || path == kOpenApiPath || path == kIndexPath ||
-      path == kRecordingPath || path.starts_with(kPagePrefix)) {
-    return false;
-  }
-  // The headers, up to the blank line.
-  for (size_t start = lineEnd + 1; start < bytes.size();) {
-    lineEnd = bytes.find('\n', start);
-    if (lineEnd == std::string_view::npos) return false;
-    line = bytes.substr(start, lineEnd - start);
-    if (line.empty() || line == "\r") return true;
-    const std::string_view name = line.substr(0, line.find(':'));
-    if (SameName(name, "Content-Length") || SameName(name, "Transfer-Encoding") ||
-        SameName(name, "Expect")) {
-      return false;
-    }
-    start = lineEnd + 1;
-  }
-  return false;
 }
 
 std::optional<std::string_view> QueryToken(const httplib::Request& request) {
@@ -203,6 +147,7 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
   }
   auto server = std::make_unique<PolledServer>(LimitsOf(options), options.ioTimeout);
   Configure(*server, options);
+  if (!server->StartPolling(error)) return nullptr;
   int port = -1;
   if (options.port == 0) {
     port = server->bind_to_any_port(kLoopback);
@@ -218,12 +163,6 @@ std::unique_ptr<Gateway> Gateway::Start(PluginHost& host, GatewayOptions options
                                            std::move(server), static_cast<uint16_t>(port));
   gateway->Route();
   Gateway* self = gateway.get();
-  // Nothing is accepted before the listener runs, so polling may start after
-  // binding; the lane needs the gateway.
-  InlineLane lane{.takes = InlinableHead, .post = [self](std::function<void(bool run)> serve) {
-                    self->handoff_.Post(std::move(serve));
-                  }};
-  if (!gateway->server_->StartPolling(error, std::move(lane))) return nullptr;
   // Every write is sent with MSG_NOSIGNAL (socket_stream.h), so a client
   // that hung up fails the write instead of raising SIGPIPE.
   gateway->serverThread_ = std::thread([self] {
@@ -396,32 +335,28 @@ void Gateway::Serve(const httplib::Request& request, httplib::Response& response
   }
   if (ServeOwn(request, response)) return;
   HostRequest hostRequest = ToHostRequest(request, std::move(body));
-  // Served inline, the request is on the dispatch thread already.
-  const auto answer = [this](HostRequest forPlugin) {
-    return ServingInline() ? host_.Answer(forPlugin) : handoff_.Request(std::move(forPlugin));
-  };
-  if (!options_.onAnswered) return WriteAnswer(answer(std::move(hostRequest)), response);
+  if (!options_.onAnswered) return WriteAnswer(handoff_.Request(std::move(hostRequest)), response);
   // What the observer is told of the request (its arguments are never set here).
   HostRequest told = HostRequest::Make(hostRequest.method, hostRequest.url);
   told.customMethod = hostRequest.customMethod;
   told.body = hostRequest.body;
   told.contentType = hostRequest.contentType;
-  const HostResponse answered = answer(std::move(hostRequest));
-  options_.onAnswered(told, answered);
-  WriteAnswer(answered, response);
+  const HostResponse answer = handoff_.Request(std::move(hostRequest));
+  options_.onAnswered(told, answer);
+  WriteAnswer(answer, response);
 }
 
 bool Gateway::ServeOwn(const httplib::Request& request, httplib::Response& response) {
   const bool get = request.method == "GET" || request.method == "HEAD";
-  if (get && request.path == kEventsPath) {
+  if (get && request.path == "/events") {
     StreamEvents(request, response);
-  } else if (get && request.path == kOpenApiPath) {
+  } else if (get && request.path == "/openapi.json") {
     response.set_content(document_, "application/json");
-  } else if (get && (request.path == "/" || request.path == kIndexPath)) {
+  } else if (get && (request.path == "/" || request.path == "/index.json")) {
     response.set_content(index_, "application/json");
-  } else if (get && request.path == kRecordingPath) {
+  } else if (get && request.path == "/recording") {
     ServeRecording(request.get_param_value("path"), response);
-  } else if (request.method == "POST" && request.path == kResumePath) {
+  } else if (request.method == "POST" && request.path == "/clock/resume") {
     if (!options_.resume) {
       WriteError(404, "This run holds no clock", response);
     } else {
@@ -435,9 +370,6 @@ bool Gateway::ServeOwn(const httplib::Request& request, httplib::Response& respo
 }
 
 void Gateway::StreamEvents(const httplib::Request& request, httplib::Response& response) {
-  // Never on the dispatch thread, which the stream would hold (InlinableHead
-  // leaves event streams to the workers).
-  if (ServingInline()) return WriteError(500, "An event stream cannot be served here", response);
   std::shared_ptr<EventSubscription> subscription =
       hub_.Subscribe(request.get_param_value("path"), LastEventId(request));
   if (!subscription) return WriteError(503, "No more event streams can be opened now", response);

@@ -23,12 +23,9 @@
 // requests carry the token of the page's own URL.
 //
 // Threads: a connection holds no thread while it is idle or still sending
-// its request head (connection_poller.h). Once a head is whole, a GET or HEAD
-// of a plugin resource without a body is served on the host's dispatch
-// thread itself, from parsing to sending the answer (polled_server.h's
-// InlineLane), so no other thread waits or wakes for it; any other request
-// is served by a worker, which hands what goes to the plugin to the dispatch
-// thread and waits for the answer (dispatch_handoff.h). An event stream holds a worker
+// its request head (connection_poller.h); once a head is whole, a worker
+// serves it. A request is handed to the host's dispatch thread and its worker
+// waits for the answer (dispatch_handoff.h). An event stream holds a worker
 // while it is open; there are `threads` workers plus one per event stream
 // allowed. The caller runs the dispatch thread (for example with
 // PluginHost::RunUntilStopped) and feeds events in with Publish.
@@ -93,9 +90,8 @@ struct GatewayOptions {
   /// An idle event stream sends a comment this often (finding clients gone).
   std::chrono::milliseconds eventKeepAlive{15000};
   EventHubLimits events;
-  /// Called on the serving thread (a worker, or the dispatch thread for a
-  /// request served there) for every request the plugin answered (e.g. to
-  /// record it); may be empty.
+  /// Called on the serving thread for every request the plugin answered
+  /// (e.g. to record it); may be empty.
   std::function<void(const HostRequest&, const HostResponse&)> onAnswered;
   /// Serves POST /clock/resume when set; called on a serving thread.
   std::function<void()> resume;

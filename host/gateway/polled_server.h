@@ -9,14 +9,6 @@
 // request usually follows at once) and otherwise parks it in the poller,
 // with the start of a head that came meanwhile but not whole.
 //
-// With an InlineLane, a request the lane takes by its head is not served by
-// a worker: the poller's thread hands it to the lane (the host's dispatch
-// thread), which runs the library's parsing, routing and handler there,
-// sends the answer without waiting and parks the connection again. So such
-// a request costs no worker wake-up and no wait for another thread's
-// answer. An answer the socket cannot take whole at once, and bytes that
-// came after the request, are left to a worker.
-//
 // A handler that answers without reading the request's body (such as a 413
 // for a declared length over the limit) calls CloseAfterAnswer, so the
 // unread body is never taken for the next request. Both handler-side calls
@@ -26,7 +18,7 @@
 //
 //   PolledServer server(limits, std::chrono::seconds(5));
 //   server.Get("/x", handler);
-//   server.StartPolling(&error);   // or StartPolling(&error, lane)
+//   server.StartPolling(&error);
 //   server.bind_to_any_port("127.0.0.1");
 //   server.WidenBacklog();
 //   server.listen_after_bind();   // until stop()
@@ -37,10 +29,8 @@
 
 #include <chrono>
 #include <cstddef>
-#include <functional>
 #include <memory>
 #include <string>
-#include <string_view>
 
 #include "host/gateway/connection_poller.h"
 
@@ -52,22 +42,6 @@ void CloseAfterAnswer();
 /// connection has not yet taken (its own sizing would let a slow reader sit
 /// on megabytes, and hide from the sender that it fell behind).
 void LimitSendBuffer(int bytes);
-/// Handler side: true while the request is served on an InlineLane's thread
-/// (the handler must answer there, without waiting for that thread).
-bool ServingInline();
-
-class SocketStream;
-
-/// Where requests may be served without a worker.
-struct InlineLane {
-  /// The poller's thread, with a request's whole head at the start of
-  /// `bytes`: whether the lane serves it. The request must not have a body
-  /// (it is served from these bytes alone). Quick, and never blocks.
-  std::function<bool(std::string_view bytes)> takes;
-  /// The poller's thread: runs `serve(true)` on the lane's thread, or
-  /// `serve(false)` on any thread once it will not run there.
-  std::function<void(std::function<void(bool run)> serve)> post;
-};
 
 class PolledServer : public httplib::Server {
  public:
@@ -76,8 +50,7 @@ class PolledServer : public httplib::Server {
   ~PolledServer() override;
 
   /// Before listening. False with `error` set when the poller cannot start.
-  /// `lane`'s functions must stay callable until StopPolling returns.
-  bool StartPolling(std::string* error, InlineLane lane = {});
+  bool StartPolling(std::string* error);
   /// After the listener ended: closes parked connections and waits for the
   /// ones being served. Idempotent.
   void StopPolling();
@@ -92,24 +65,11 @@ class PolledServer : public httplib::Server {
   }
 
  private:
-  enum class End { kKeep, kClose, kDrop };
-
   bool process_and_close_socket(int fd) override;
   void ServeConnection(int fd, std::string carried);
-  // Serves requests from `stream` until the connection is parked or ends.
-  void ServeFrom(int fd, SocketStream& stream);
-  // After an answer: true when the stream holds the next request; otherwise
-  // the connection was parked, closed or dropped.
-  bool AfterAnswer(int fd, SocketStream& stream, End end);
-  // The lane's thread: serves the request `bytes` start with.
-  void ServeInline(int fd, std::string bytes);
-  // A worker: sends `unsent`, the rest of an answer, then goes on serving
-  // the connection from `carried` (or ends it).
-  void FinishOnWorker(int fd, std::string unsent, std::string carried, End end);
 
   const ConnectionLimits limits_;
   const std::chrono::milliseconds ioTimeout_;
-  InlineLane lane_;
   std::unique_ptr<ConnectionPoller> poller_;
 };
 

@@ -31,15 +31,6 @@ void AddressOf(const sockaddr_storage& address, std::string& ip, int& port) {
 
 }  // namespace
 
-void SocketAddress(int fd, bool remote, std::string& ip, int& port) {
-  sockaddr_storage address{};
-  socklen_t length = sizeof address;
-  const int result = remote ? getpeername(fd, reinterpret_cast<sockaddr*>(&address), &length)
-                            : getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
-  if (result != 0) address = {};
-  AddressOf(address, ip, port);
-}
-
 SocketStream::SocketStream(int fd, std::chrono::milliseconds timeout, std::string_view carried)
     : fd_(fd), timeout_(timeout) {
   end_ = std::min(carried.size(), buffer_.size());
@@ -155,13 +146,23 @@ ssize_t SocketStream::write(const char* data, size_t size) {
 }
 
 void SocketStream::get_remote_ip_and_port(std::string& ip, int& port) const {
-  if (remotePort_ < 0) SocketAddress(fd_, true, remoteIp_, remotePort_);
+  if (remotePort_ < 0) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (getpeername(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) address = {};
+    AddressOf(address, remoteIp_, remotePort_);
+  }
   ip = remoteIp_;
   port = remotePort_;
 }
 
 void SocketStream::get_local_ip_and_port(std::string& ip, int& port) const {
-  if (localPort_ < 0) SocketAddress(fd_, false, localIp_, localPort_);
+  if (localPort_ < 0) {
+    sockaddr_storage address{};
+    socklen_t length = sizeof address;
+    if (getsockname(fd_, reinterpret_cast<sockaddr*>(&address), &length) != 0) address = {};
+    AddressOf(address, localIp_, localPort_);
+  }
   ip = localIp_;
   port = localPort_;
 }

@@ -35,10 +35,6 @@
 
 namespace kiv::host::gateway {
 
-/// The address and port of `fd`'s peer (`remote`) or of its own end; "" and
-/// 0 when they cannot be read.
-void SocketAddress(int fd, bool remote, std::string& ip, int& port);
-
 class SocketStream : public httplib::Stream {
  public:
   /// `carried`: bytes of the connection read already, read first (at most
