@@ -92,9 +92,9 @@ struct GatewayOptions {
   /// An idle event stream sends a comment this often (finding clients gone).
   std::chrono::milliseconds eventKeepAlive{15000};
   EventHubLimits events;
-  /// Called on the dispatch thread (on a worker when the request was not
-  /// served by one) for every request the plugin answered (e.g. to record
-  /// it); may be empty.
+  /// Called for every request the plugin answered (e.g. to record it), on
+  /// the dispatch thread, or on the worker that waited for the answer when
+  /// the request could not be answered late; may be empty.
   std::function<void(const HostRequest&, const HostResponse&)> onAnswered;
   /// Serves POST /clock/resume when set; called on a serving thread.
   std::function<void()> resume;
