@@ -25,8 +25,8 @@
 // may stand still or leap hours ahead while the clients' time goes on.
 //
 // Threads: Adopt from the accepting thread; Park, Close and Drop from the
-// thread serving the connection (or sending its last answer); one epoll thread; `workers` threads
-// run `serve`. Stop closes parked connections, then waits for the workers.
+// worker serving the connection; one epoll thread; `workers` threads run
+// `serve`. Stop closes parked connections, then waits for the workers.
 //
 //   auto poller = ConnectionPoller::Start(limits, [&](int fd) { ...; poller->Park(fd); }, &error);
 //   poller->Adopt(accepted);
@@ -88,9 +88,6 @@ class ConnectionPoller {
   void Close(int fd);
   /// The connection failed: closed at once.
   void Drop(int fd);
-  /// Any thread: runs `work` on a worker (to go on serving a connection,
-  /// for example). Not after Stop.
-  void RunOnWorker(std::function<void()> work) { workers_.enqueue(std::move(work)); }
   /// Idempotent. Serving workers finish; parked connections are closed.
   void Stop();
 

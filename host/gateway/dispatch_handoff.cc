@@ -95,55 +95,6 @@ HostResponse DispatchHandoff::Request(HostRequest request) {
   return refused;
 }
 
-// Posted work and where it is in the queue of those not started.
-struct DispatchHandoff::Posted {
-  explicit Posted(std::function<void(bool run)> work) : work(std::move(work)) {}
-  std::function<void(bool run)> work;
-  std::list<std::shared_ptr<Posted>>::iterator where;
-  bool started = false;  // guarded by postedMutex_
-};
-
-void DispatchHandoff::Post(std::function<void(bool run)> work) {
-  auto posted = std::make_shared<Posted>(std::move(work));
-  bool queued = false;
-  {
-    const std::lock_guard<std::mutex> lock(postedMutex_);
-    if (!closed_.load()) {
-      posted->where = queued_.insert(queued_.end(), posted);
-      queued = true;
-    }
-  }
-  if (!queued) return posted->work(false);
-  host_.PostFromAnyThread("Gateway request", [this, posted] { RunPosted(posted); });
-}
-
-void DispatchHandoff::RunPosted(const std::shared_ptr<Posted>& posted) {
-  {
-    const std::lock_guard<std::mutex> lock(postedMutex_);
-    if (posted->started) return;  // refused by Close
-    posted->started = true;
-    queued_.erase(posted->where);
-    ++running_;
-  }
-  posted->work(true);
-  {
-    const std::lock_guard<std::mutex> lock(postedMutex_);
-    --running_;
-  }
-  if (closed_.load()) postedChanged_.notify_all();
-}
-
-void DispatchHandoff::Close() {
-  std::list<std::shared_ptr<Posted>> refused;
-  {
-    std::unique_lock<std::mutex> lock(postedMutex_);
-    if (closed_.exchange(true)) return;
-    postedChanged_.wait_for(lock, kClosedCheckInterval, [this] { return queued_.empty(); });
-    refused.swap(queued_);
-    for (const auto& posted : refused) posted->started = true;
-    postedChanged_.wait(lock, [this] { return running_ == 0; });
-  }
-  for (const auto& posted : refused) posted->work(false);
-}
+void DispatchHandoff::Close() { closed_.store(true); }
 
 }  // namespace kiv::host::gateway

@@ -7,17 +7,11 @@
 // (for a backend answer, a timer) pumps the host, and the pump runs the next
 // requests meanwhile; so a waiting handler holds up only its own caller.
 //
-// Post(work) hands over work that answers on the dispatch thread itself
-// (work(true) runs there) without any thread waiting for it.
-//
 // Close() refuses new requests with 503, and so are those that have not
 // started within a tenth of a second after it, so HTTP threads finish even
-// when the dispatch thread has stopped. Posted work that has not started by
-// then runs as work(false) on the closing thread; Close returns once posted
-// work that did start has finished. Requests already running finish.
+// when the dispatch thread has stopped. Requests already running finish.
 //
-// Not for: Request or Close from the dispatch thread inside posted work or a
-// request (they would wait forever).
+// Not for: calls from the dispatch thread itself (they would wait forever).
 //
 //   DispatchHandoff handoff(host);
 //   HostResponse response = handoff.Request(HostRequest::Make(KIV_METHOD_GET, "/x"));
@@ -25,11 +19,7 @@
 #pragma once
 
 #include <atomic>
-#include <condition_variable>
-#include <functional>
-#include <list>
 #include <memory>
-#include <mutex>
 
 #include "host/host_request.h"
 #include "host/host_response.h"
@@ -47,25 +37,14 @@ class DispatchHandoff {
   /// Any thread but the dispatch thread. The plugin's answer, or 503 "The
   /// gateway is stopping" when Close came before the request started.
   HostResponse Request(HostRequest request);
-  /// Any thread but the dispatch thread: runs `work(true)` on the dispatch
-  /// thread, or `work(false)` when it will not run there: at once when
-  /// closed already, else on the thread that closes the handoff.
-  void Post(std::function<void(bool run)> work);
   /// Any thread; idempotent.
   void Close();
 
  private:
   struct Pending;
-  struct Posted;
-
-  void RunPosted(const std::shared_ptr<Posted>& posted);
 
   PluginHost& host_;
   std::atomic<bool> closed_{false};
-  std::mutex postedMutex_;
-  std::condition_variable postedChanged_;
-  std::list<std::shared_ptr<Posted>> queued_;  // posted, not started; guarded by postedMutex_
-  size_t running_ = 0;                         // posted work running; guarded by postedMutex_
 };
 
 }  // namespace kiv::host::gateway

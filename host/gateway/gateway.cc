@@ -20,8 +20,6 @@ namespace {
 
 constexpr char kLoopback[] = "127.0.0.1";
 constexpr char kBuiltinNameSpace[] = "$builtin";
-// The answer to a request that the dispatch thread will not run.
-constexpr char kStopping[] = "The gateway is stopping";
 // A connection that stays open serves this many requests before the server
 // closes it; high, so clients keep their connections.
 constexpr size_t kRequestsPerConnection = 100'000;
@@ -130,16 +128,6 @@ void ServeRecording(const std::string& path, httplib::Response& response) {
   bytes << file.rdbuf();
   response.set_header("Cache-Control", "no-store");
   response.set_content(bytes.str(), "application/x-ndjson");
-}
-
-// What the observer of answered requests is told of a request (its
-// arguments are never set here).
-HostRequest Told(const HostRequest& request) {
-  HostRequest told = HostRequest::Make(request.method, request.url);
-  told.customMethod = request.customMethod;
-  told.body = request.body;
-  told.contentType = request.contentType;
-  return told;
 }
 
 std::optional<std::string_view> QueryToken(const httplib::Request& request) {
@@ -347,34 +335,12 @@ void Gateway::Serve(const httplib::Request& request, httplib::Response& response
   }
   if (ServeOwn(request, response)) return;
   HostRequest hostRequest = ToHostRequest(request, std::move(body));
-  if (std::shared_ptr<LateAnswer> late = AnswerLater(request)) {
-    // The dispatch thread answers and sends the answer itself; this worker
-    // goes on to the connection's next request without waiting for it.
-    struct Job {
-      std::shared_ptr<LateAnswer> late;
-      httplib::Headers headers;  // set here already (CORS)
-      HostRequest request;
-      std::optional<HostRequest> told;
-    };
-    auto job = std::make_shared<Job>(
-        Job{std::move(late), response.headers, std::move(hostRequest), std::nullopt});
-    if (options_.onAnswered) job->told = Told(job->request);
-    handoff_.Post([this, job](bool run) {
-      httplib::Response answer;
-      answer.headers = std::move(job->headers);
-      if (!run) {
-        WriteError(503, kStopping, answer);
-        return job->late->Send(answer);
-      }
-      const HostResponse answered = host_.Answer(job->request);
-      if (job->told) options_.onAnswered(*job->told, answered);
-      WriteAnswer(answered, answer);
-      job->late->Send(answer);
-    });
-    return;
-  }
   if (!options_.onAnswered) return WriteAnswer(handoff_.Request(std::move(hostRequest)), response);
-  const HostRequest told = Told(hostRequest);
+  // What the observer is told of the request (its arguments are never set here).
+  HostRequest told = HostRequest::Make(hostRequest.method, hostRequest.url);
+  told.customMethod = hostRequest.customMethod;
+  told.body = hostRequest.body;
+  told.contentType = hostRequest.contentType;
   const HostResponse answer = handoff_.Request(std::move(hostRequest));
   options_.onAnswered(told, answer);
   WriteAnswer(answer, response);

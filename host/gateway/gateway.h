@@ -24,10 +24,8 @@
 //
 // Threads: a connection holds no thread while it is idle or still sending
 // its request head (connection_poller.h); once a head is whole, a worker
-// reads and parses it. What goes to the plugin is handed to the host's
-// dispatch thread (dispatch_handoff.h), which answers it and sends the
-// answer itself (late_answer.h) while the worker already waits for the
-// connection's next request, so no thread waits for the answer. An event stream holds a worker
+// serves it. A request is handed to the host's dispatch thread and its worker
+// waits for the answer (dispatch_handoff.h). An event stream holds a worker
 // while it is open; there are `threads` workers plus one per event stream
 // allowed. The caller runs the dispatch thread (for example with
 // PluginHost::RunUntilStopped) and feeds events in with Publish.
@@ -92,9 +90,8 @@ struct GatewayOptions {
   /// An idle event stream sends a comment this often (finding clients gone).
   std::chrono::milliseconds eventKeepAlive{15000};
   EventHubLimits events;
-  /// Called for every request the plugin answered (e.g. to record it), on
-  /// the dispatch thread, or on the worker that waited for the answer when
-  /// the request could not be answered late; may be empty.
+  /// Called on the serving thread for every request the plugin answered
+  /// (e.g. to record it); may be empty.
   std::function<void(const HostRequest&, const HostResponse&)> onAnswered;
   /// Serves POST /clock/resume when set; called on a serving thread.
   std::function<void()> resume;

@@ -21,12 +21,6 @@ constexpr int kNextRequestMilliseconds = 50;
 thread_local bool gCloseAfterAnswer = false;
 // The connection the thread serves, for handlers.
 thread_local int gConnection = -1;
-// What AnswerLater needs: the serving stream and server (null outside a
-// worker's serving), and the late answer it made for the current request.
-thread_local SocketStream* gStream = nullptr;
-thread_local ConnectionPoller* gPoller = nullptr;
-thread_local std::chrono::milliseconds gIoTimeout{0};
-thread_local std::shared_ptr<LateAnswer> gLate;
 
 // Runs what the library's accepting thread hands over at once on that
 // thread: adopting a connection only registers it with the poller.
@@ -63,21 +57,6 @@ Next AwaitNextHead(int fd, SocketStream& stream) {
 }  // namespace
 
 void CloseAfterAnswer() { gCloseAfterAnswer = true; }
-
-std::shared_ptr<LateAnswer> AnswerLater(const httplib::Request& request) {
-  if (!gStream || !gPoller || gLate) return nullptr;
-  // As the library decides it, and as the worker then ends the connection.
-  const std::string connection = request.get_header_value("Connection");
-  const bool close = connection == "close" ||
-                     (request.version == "HTTP/1.0" && connection != "Keep-Alive") ||
-                     gCloseAfterAnswer || gPoller->stopping();
-  ConnectionPoller* poller = gPoller;
-  gLate = std::make_shared<LateAnswer>(
-      gConnection, request.method == "HEAD", close, gIoTimeout,
-      [poller](std::function<void()> work) { poller->RunOnWorker(std::move(work)); });
-  gStream->DropAnswer();
-  return gLate;
-}
 
 void LimitSendBuffer(int bytes) {
   if (gConnection >= 0) setsockopt(gConnection, SOL_SOCKET, SO_SNDBUF, &bytes, sizeof bytes);
@@ -118,80 +97,27 @@ bool PolledServer::process_and_close_socket(int fd) {
 void PolledServer::ServeConnection(int fd, std::string carried) {
   SocketStream stream(fd, ioTimeout_, carried);
   gConnection = fd;
-  gStream = &stream;
-  gPoller = poller_.get();
-  gIoTimeout = ioTimeout_;
   for (;;) {
     gCloseAfterAnswer = false;
-    gLate.reset();
     bool clientCloses = false;
     const bool answered = process_request(stream, poller_->stopping(), clientCloses, nullptr);
     // The answer's last bytes may still be held (socket_stream.h); they go
     // out even when the library then gives up on the connection.
     const bool flushed = stream.Flush();
-    const std::shared_ptr<LateAnswer> late = std::move(gLate);
-    End end = End::kKeep;
-    if (!answered || !flushed) {
-      end = End::kDrop;
-    } else if (clientCloses || gCloseAfterAnswer || poller_->stopping() ||
-               (late && late->closes())) {
-      end = End::kClose;
-    }
-    if (!AfterAnswer(fd, stream, end, late)) break;
-  }
-  gStream = nullptr;
-  gPoller = nullptr;
-}
-
-bool PolledServer::AfterAnswer(int fd, SocketStream& stream, End end,
-                               const std::shared_ptr<LateAnswer>& late) {
-  ConnectionPoller& poller = *poller_;
-  // Once the late answer, if any, is out: `next` runs then, on whichever
-  // thread finishes it (a failed one drops the connection).
-  const auto once = [&](std::function<void()> next) {
-    if (!late) return next();
-    late->Then([&poller, fd, next = std::move(next)](bool sent) {
-      if (sent) return next();
-      poller.Drop(fd);
-    });
-  };
-  if (end == End::kDrop) {
-    once([&poller, fd] { poller.Drop(fd); });
-    return false;
-  }
-  if (end == End::kClose) {
-    once([&poller, fd] { poller.Close(fd); });
-    return false;
-  }
-  // Bytes of a pipelined request are already in the stream's buffer; else
-  // the worker waits a moment for the next one (the late answer usually
-  // goes out meanwhile).
-  if (!stream.HasBuffered()) {
+    if (!answered || !flushed) return poller_->Drop(fd);
+    if (clientCloses || gCloseAfterAnswer || poller_->stopping()) return poller_->Close(fd);
+    // Bytes of a pipelined request are already in the stream's buffer.
+    if (stream.HasBuffered()) continue;
     switch (AwaitNextHead(fd, stream)) {
       case Next::kHead:
-        break;
+        continue;
       case Next::kPause:
         // The poller takes the start of a head that came, if any.
-        once([&poller, fd, carried = std::string(stream.Buffered())] { poller.Park(fd, carried); });
-        return false;
+        return poller_->Park(fd, stream.Buffered());
       case Next::kClosed:
-        once([&poller, fd] { poller.Drop(fd); });
-        return false;
+        return poller_->Drop(fd);
     }
   }
-  bool sent = true;
-  if (!late || (late->Settled(&sent) && sent)) return true;
-  if (!sent) {
-    poller.Drop(fd);
-    return false;
-  }
-  // The next request came before the late answer was out (a pipelining
-  // client): a worker serves it once the answer is out.
-  once([this, fd, carried = std::string(stream.Buffered())] {
-    poller_->RunOnWorker(
-        [this, fd, carried]() mutable { ServeConnection(fd, std::move(carried)); });
-  });
-  return false;
 }
 
 }  // namespace kiv::host::gateway

@@ -9,10 +9,6 @@
 // request usually follows at once) and otherwise parks it in the poller,
 // with the start of a head that came meanwhile but not whole.
 //
-// A handler may leave its answer to another thread with AnswerLater: the
-// worker then goes on to the connection's next request at once, and the
-// thread holding the LateAnswer sends it (late_answer.h).
-//
 // A handler that answers without reading the request's body (such as a 413
 // for a declared length over the limit) calls CloseAfterAnswer, so the
 // unread body is never taken for the next request. Both handler-side calls
@@ -37,11 +33,8 @@
 #include <string>
 
 #include "host/gateway/connection_poller.h"
-#include "host/gateway/late_answer.h"
 
 namespace kiv::host::gateway {
-
-class SocketStream;
 
 /// Handler side: the connection closes once the current answer is written.
 void CloseAfterAnswer();
@@ -49,11 +42,6 @@ void CloseAfterAnswer();
 /// connection has not yet taken (its own sizing would let a slow reader sit
 /// on megabytes, and hide from the sender that it fell behind).
 void LimitSendBuffer(int bytes);
-/// Handler side: the answer to `request` is sent with the returned object's
-/// Send, by whichever thread holds it, instead of from the handler's
-/// response (which is dropped). Null when the request is not served from a
-/// PolledServer worker; then the handler answers as usual.
-std::shared_ptr<LateAnswer> AnswerLater(const httplib::Request& request);
 
 class PolledServer : public httplib::Server {
  public:
@@ -77,15 +65,8 @@ class PolledServer : public httplib::Server {
   }
 
  private:
-  enum class End { kKeep, kClose, kDrop };
-
   bool process_and_close_socket(int fd) override;
   void ServeConnection(int fd, std::string carried);
-  // After an answer (`late`, when the handler left it to another thread):
-  // true when the stream holds the next request, to be served on this
-  // thread; otherwise the connection was parked, closed or dropped, or will
-  // be once the late answer is out.
-  bool AfterAnswer(int fd, SocketStream& stream, End end, const std::shared_ptr<LateAnswer>& late);
 
   const ConnectionLimits limits_;
   const std::chrono::milliseconds ioTimeout_;

@@ -39,7 +39,6 @@ SocketStream::SocketStream(int fd, std::chrono::milliseconds timeout, std::strin
 
 SocketStream::Arrival SocketStream::ReadAvailable() {
   if (failed_) return Arrival::kClosed;
-  dropping_ = false;
   if (begin_ == end_) begin_ = end_ = 0;
   if (begin_ > 0) {  // room at the end for what comes
     std::memmove(buffer_.data(), buffer_.data() + begin_, end_ - begin_);
@@ -112,7 +111,6 @@ bool SocketStream::is_writable() const { return !failed_ && WaitFor(POLLOUT); }
 ssize_t SocketStream::read(char* data, size_t size) {
   if (failed_) return -1;
   holdNext_ = true;
-  dropping_ = false;
   if (!HasBuffered()) {
     if (!Flush()) return -1;
     begin_ = end_ = 0;
@@ -137,7 +135,6 @@ ssize_t SocketStream::read(char* data, size_t size) {
 
 ssize_t SocketStream::write(const char* data, size_t size) {
   if (failed_) return -1;
-  if (dropping_) return static_cast<ssize_t>(size);
   if (holdNext_ && size <= held_.size() - heldSize_) {
     std::memcpy(held_.data() + heldSize_, data, size);
     heldSize_ += size;

@@ -59,12 +59,6 @@ class SocketStream : public httplib::Stream {
   Arrival ReadAvailable();
   /// Sends the held write, if any; false when the connection failed.
   bool Flush();
-  /// The current answer goes out some other way (late_answer.h): what is
-  /// held of it and what is written until the next read are dropped.
-  void DropAnswer() {
-    dropping_ = true;
-    heldSize_ = 0;
-  }
   /// A read or write failed or timed out: the connection is unusable.
   bool failed() const { return failed_; }
 
@@ -90,8 +84,6 @@ class SocketStream : public httplib::Stream {
   mutable size_t heldSize_ = 0;
   // Whether the next write may be held: set by each read.
   bool holdNext_ = true;
-  // Whether writes are dropped (DropAnswer): cleared by each read.
-  bool dropping_ = false;
   // Looked up on first use.
   mutable std::string remoteIp_;
   mutable int remotePort_ = -1;
