@@ -36,7 +36,10 @@ namespace kiv::host::gateway {
 
 HostRequest ToHostRequest(const httplib::Request& request, std::string body);
 
-void WriteAnswer(const HostResponse& answer, httplib::Response& response);
+/// `bodyJson`: the answer's body tree written as JSON already (see
+/// DispatchHandoff::Request), taken instead of the body.
+void WriteAnswer(const HostResponse& answer, httplib::Response& response,
+                 std::string* bodyJson = nullptr);
 
 /// {"httpStatus": status, "message": message} with `status` (or 500 when HTTP
 /// cannot carry it).
