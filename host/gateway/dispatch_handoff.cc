@@ -8,8 +8,6 @@
 #include <cstdint>
 #include <utility>
 
-#include "host/host_value_json.h"
-
 namespace kiv::host::gateway {
 namespace {
 
@@ -46,14 +44,11 @@ void FutexWakeOne(std::atomic<uint32_t>& word) {
 struct DispatchHandoff::Pending {
   enum : uint32_t { kQueued, kRunning, kFinished, kRefused };
 
-  Pending(PluginHost& host, HostRequest request, bool wantJson)
-      : host(host), request(std::move(request)), wantJson(wantJson) {}
+  Pending(PluginHost& host, HostRequest request) : host(host), request(std::move(request)) {}
 
   PluginHost& host;
   const HostRequest request;
-  const bool wantJson;
   HostResponse response;  // written by the dispatch thread before kFinished
-  std::string json;       // the body as JSON when `wantJson`, likewise
   std::atomic<uint32_t> state{kQueued};
   std::atomic<bool> callerSleeps{false};
 
@@ -63,13 +58,8 @@ struct DispatchHandoff::Pending {
     if (!state.compare_exchange_strong(queued, kRunning)) return;  // refused after Close
     response = host.Answer(request);
     // The answer is read on the HTTP thread, maybe while the plugin shuts
-    // down: what it reads of the body is made here, on the dispatch thread.
-    if (wantJson) {
-      if (!response.error && !response.streamed) json = HostValueToJson(response.body.root());
-      response.body = ResponseBody();
-    } else {
-      response.body = response.body.Clone();
-    }
+    // down: it takes its own copy here, on the dispatch thread.
+    response.body = response.body.Clone();
     state.store(kFinished);
     if (callerSleeps.load()) FutexWakeOne(state);
   }
@@ -93,14 +83,11 @@ struct DispatchHandoff::Pending {
   }
 };
 
-HostResponse DispatchHandoff::Request(HostRequest request, std::string* bodyJson) {
+HostResponse DispatchHandoff::Request(HostRequest request) {
   if (!closed_.load()) {
-    auto pending = std::make_shared<Pending>(host_, std::move(request), bodyJson != nullptr);
+    auto pending = std::make_shared<Pending>(host_, std::move(request));
     host_.PostFromAnyThread("Gateway request", [pending] { pending->Run(); });
-    if (pending->Await(closed_)) {
-      if (bodyJson) *bodyJson = std::move(pending->json);
-      return std::move(pending->response);
-    }
+    if (pending->Await(closed_)) return std::move(pending->response);
   }
   HostResponse refused;
   refused.status = 503;

@@ -20,7 +20,6 @@
 
 #include <atomic>
 #include <memory>
-#include <string>
 
 #include "host/host_request.h"
 #include "host/host_response.h"
@@ -36,11 +35,8 @@ class DispatchHandoff {
   DispatchHandoff& operator=(const DispatchHandoff&) = delete;
 
   /// Any thread but the dispatch thread. The plugin's answer, or 503 "The
-  /// gateway is stopping" when Close came before the request started. With
-  /// `bodyJson`, the answer's body tree is written there as compact JSON on
-  /// the dispatch thread and the returned body stays empty (instead of a
-  /// copy of the tree that the caller would then write out itself).
-  HostResponse Request(HostRequest request, std::string* bodyJson = nullptr);
+  /// gateway is stopping" when Close came before the request started.
+  HostResponse Request(HostRequest request);
   /// Any thread; idempotent.
   void Close();
 

@@ -335,13 +335,7 @@ void Gateway::Serve(const httplib::Request& request, httplib::Response& response
   }
   if (ServeOwn(request, response)) return;
   HostRequest hostRequest = ToHostRequest(request, std::move(body));
-  if (!options_.onAnswered) {
-    // The body comes as JSON written on the dispatch thread, not as a copy
-    // of its tree to be written here.
-    std::string bodyJson;
-    const HostResponse answer = handoff_.Request(std::move(hostRequest), &bodyJson);
-    return WriteAnswer(answer, response, &bodyJson);
-  }
+  if (!options_.onAnswered) return WriteAnswer(handoff_.Request(std::move(hostRequest)), response);
   // What the observer is told of the request (its arguments are never set here).
   HostRequest told = HostRequest::Make(hostRequest.method, hostRequest.url);
   told.customMethod = hostRequest.customMethod;

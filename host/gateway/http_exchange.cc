@@ -5,7 +5,6 @@
 #include <rapidjson/writer.h>
 
 #include <cctype>
-#include <utility>
 
 #include "host/gateway/access_control.h"
 #include "host/host_value_json.h"
@@ -76,7 +75,7 @@ void WriteError(int status, std::string_view message, httplib::Response& respons
   response.set_content(ErrorJson(status, message), "application/json");
 }
 
-void WriteAnswer(const HostResponse& answer, httplib::Response& response, std::string* bodyJson) {
+void WriteAnswer(const HostResponse& answer, httplib::Response& response) {
   const uint32_t status = answer.FinalStatus();
   std::string contentType;
   for (const auto& [name, value] : answer.headers) {
@@ -91,11 +90,6 @@ void WriteAnswer(const HostResponse& answer, httplib::Response& response, std::s
   if (answer.streamed) {
     response.set_content(*answer.streamed,
                          contentType.empty() ? "application/octet-stream" : contentType);
-    return;
-  }
-  if (bodyJson) {
-    response.body = std::move(*bodyJson);
-    response.set_header("Content-Type", "application/json");
     return;
   }
   response.set_content(HostValueToJson(answer.body.root()), "application/json");

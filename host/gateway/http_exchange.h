@@ -36,10 +36,7 @@ namespace kiv::host::gateway {
 
 HostRequest ToHostRequest(const httplib::Request& request, std::string body);
 
-/// `bodyJson`: the answer's body tree written as JSON already (see
-/// DispatchHandoff::Request), taken instead of the body.
-void WriteAnswer(const HostResponse& answer, httplib::Response& response,
-                 std::string* bodyJson = nullptr);
+void WriteAnswer(const HostResponse& answer, httplib::Response& response);
 
 /// {"httpStatus": status, "message": message} with `status` (or 500 when HTTP
 /// cannot carry it).
