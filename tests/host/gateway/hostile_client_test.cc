@@ -115,7 +115,7 @@ TEST_F(CrowdedGatewayTest, IdleAndHalfSentConnectionsDoNotDelayARequest) {
     crowd.emplace_back(gateway_->port());
     ASSERT_TRUE(crowd.back().connected());
     if (i % 2 == 1) {
-      ASSERT_TRUE(crowd.back().Send(Head("GET", "/kiv-probe/v1/runtime/seen")));
+      ASSERT_TRUE(crowd.back().Send(Head("GET", "/index.json")));
     }
   }
   ASSERT_TRUE(gateway_->WaitForOpenConnections(kCrowd, seconds(10)));
@@ -167,6 +167,27 @@ TEST_F(CrowdedGatewayTest, AClientWaitingFor100ContinueGetsItBeforeSendingTheBod
   const std::string answer = connection.ReadUntil(body, seconds(5));
   EXPECT_THAT(answer, StartsWith("HTTP/1.1 200 "));
   EXPECT_THAT(answer, HasSubstr(body));
+}
+
+// The dispatch thread sends a plugin's answer without waiting and leaves
+// what the socket does not take to a worker; a pipelined request behind it,
+// which the worker answers itself, is answered only after it.
+TEST_F(CrowdedGatewayTest, AnswersTooLargeForTheSocketAndPipelinedOnesArriveWholeAndInOrder) {
+  const std::string body = '"' + std::string(2 << 20, 'a') + '"';
+  RawConnection connection(gateway_->port());
+  ASSERT_TRUE(connection.connected());
+  ASSERT_TRUE(connection.Send(
+      Head("POST", "/kiv-probe/v1/echo") +
+      "Content-Type: application/json\r\nContent-Length: " + std::to_string(body.size()) +
+      "\r\n\r\n" + body + Head("GET", "/index.json") + "Connection: close\r\n\r\n"));
+  const std::string answers = connection.ReadUntilClosed(seconds(30));
+  EXPECT_THAT(answers, StartsWith("HTTP/1.1 200 "));
+  const size_t echoed = answers.find(body);
+  ASSERT_NE(echoed, std::string::npos);
+  const size_t second = answers.find("HTTP/1.1 ", 1);
+  ASSERT_NE(second, std::string::npos);
+  EXPECT_EQ(second, echoed + body.size());
+  EXPECT_EQ(answers.compare(second, 13, "HTTP/1.1 200 "), 0);
 }
 
 TEST_F(CrowdedGatewayTest, AnEventReaderThatFallsBehindIsToldWhyAndClosed) {
