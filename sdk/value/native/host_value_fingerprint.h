@@ -5,10 +5,10 @@
 //
 // Two values of one type whose host forms are the same give the same
 // fingerprint; any difference gives another one but with a chance of about
-// 2^-64. A record's members are digested by their place in the record (its
-// type fixes their names), so compare fingerprints of values of one type
-// only. A BindingProperty is digested through its host form, member names
-// included.
+// 2^-64. The value's type fixes its record members' names and its scalars'
+// tags, which are left out, so compare fingerprints of values of one type
+// only. A BindingProperty is digested through its host form, tags and
+// member names included.
 //
 // Not for: anything where a collision is a security matter.
 //
@@ -26,8 +26,9 @@
 
 namespace kiv {
 
-/// The running digest both fingerprints feed, one call per host record
-/// (containers first, then their items or members in order).
+/// The running digest: a host value is fed one call per record (containers
+/// first, then their items or members in order), a native value word by word
+/// (DigestNative).
 class ValueDigest {
  public:
   void Empty() { Word(KIV_VALUE_EMPTY); }
@@ -57,8 +58,6 @@ class ValueDigest {
   }
   /// A structure member's name, before its value.
   void MemberName(const char* name) { Bytes(name, name ? std::strlen(name) : 0); }
-  /// A record member's place in its record, before its value.
-  void MemberPlace(size_t place) { Word(place); }
   /// A record of an unknown tag.
   void Unknown(uint32_t tag) { Word(0xFFFF0000ull | tag); }
   /// A whole host value, walked with an explicit stack (any depth is safe).
@@ -66,13 +65,14 @@ class ValueDigest {
 
   uint64_t Finish() const;
 
- private:
   // Each step is a bijection of the state for a given word, so two inputs
   // that differ in one word end in different states; Finish spreads the
   // bits.
   void Word(uint64_t word) { state_ = (std::rotl(state_, 5) ^ word) * 0x517CC1B727220A95ull; }
+  /// Its size, then its bytes eight at a time.
   void Bytes(const void* data, size_t size);
 
+ private:
   uint64_t state_ = 0x243F6A8885A308D3ull;
 };
 
@@ -80,55 +80,36 @@ namespace native_fingerprint_internal {
 
 using native_host_internal::IsWritten;
 using native_host_internal::kIteratesInKeyOrder;
-using native_host_internal::MemberCount;
 
-template <typename T>
-void DigestEnum(T native, ValueDigest& digest) {
-  const auto number = static_cast<int32_t>(native);
-  for (const EnumEntry& entry : kEnum<T>.values) {
-    if (entry.number == number) {
-      digest.Text(entry.name.data(), entry.name.size());
-      return;
-    }
-  }
-  digest.Signed(number);
-}
-
-/// What WriteNative writes, digested instead of written.
+/// What WriteNative writes, digested instead of written. The type is fixed,
+/// so scalars go in as one word each without their tag, an enum as its
+/// number (each named number has one name), and a record's fields in
+/// registration order, an omissible one after whether it is written.
 template <typename T>
 void DigestNative(const T& native, ValueDigest& digest) {
-  if constexpr (std::same_as<T, bool>) {
-    digest.Bool(native);
+  if constexpr (std::same_as<T, bool> || NativeInteger<T>) {
+    digest.Word(static_cast<uint64_t>(native));
   } else if constexpr (std::is_floating_point_v<T>) {
     digest.Float(static_cast<double>(native));
-  } else if constexpr (NativeInteger<T> && std::is_signed_v<T>) {
-    digest.Signed(native);
-  } else if constexpr (NativeInteger<T>) {
-    digest.Unsigned(native);
-  } else if constexpr (std::same_as<T, std::string>) {
-    digest.Blob(native.data(), native.size());
+  } else if constexpr (std::same_as<T, std::string> || NativeBlob<T>) {
+    digest.Bytes(native.data(), native.size());
   } else if constexpr (std::same_as<T, BindingProperty>) {
     HostRecordArrays arrays;
     HostRecordCursor cursor(arrays);
     HostValue value{};
     WriteHostRecords(native, value, cursor);
     digest.Value(value);
-  } else if constexpr (NativeBlob<T>) {
-    digest.Blob(native.data(), native.size());
   } else if constexpr (NativeOptional<T>) {
-    if (native) {
-      DigestNative(*native, digest);
-    } else {
-      digest.Empty();
-    }
+    digest.Word(native ? 1 : 0);
+    if (native) DigestNative(*native, digest);
   } else if constexpr (NativeVector<T>) {
-    digest.Collection(native.size());
+    digest.Word(native.size());
     for (const auto& element : native) DigestNative<VectorElement<T>>(element, digest);
   } else if constexpr (NativeStringMap<T>) {
-    digest.Structure(native.size());
+    digest.Word(native.size());
     if constexpr (kIteratesInKeyOrder<T>) {
       for (const auto& [key, element] : native) {
-        digest.MemberName(key.c_str());
+        digest.Bytes(key.data(), key.size());
         DigestNative(element, digest);
       }
     } else {
@@ -138,22 +119,20 @@ void DigestNative(const T& native, ValueDigest& digest) {
       std::sort(entries.begin(), entries.end(),
                 [](const auto* a, const auto* b) { return a->first < b->first; });
       for (const auto* entry : entries) {
-        digest.MemberName(entry->first.c_str());
+        digest.Bytes(entry->first.data(), entry->first.size());
         DigestNative(entry->second, digest);
       }
     }
   } else if constexpr (DescribedEnum<T>) {
-    DigestEnum(native, digest);
+    digest.Word(static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(native))));
   } else if constexpr (DescribedRecord<T>) {
-    // Fields in registration order, each by its place: the order differs
-    // from the host form's but is fixed per type.
-    size_t place = 0;
     const auto digestField = [&](const auto& field) {
-      if (IsWritten(native, field)) {
-        digest.MemberPlace(place);
-        DigestNative(native.*field.member, digest);
+      if (field.flags & kOmitWhenBlank) {
+        const bool written = IsWritten(native, field);
+        digest.Word(written ? 1 : 0);
+        if (!written) return;
       }
-      ++place;
+      DigestNative(native.*field.member, digest);
     };
     std::apply([&](const auto&... field) { (digestField(field), ...); }, kRecord<T>.fields);
   } else {
