@@ -9,6 +9,7 @@
 #include "sdk/value/conversion_status.h"
 #include "sdk/value/native/convert.h"
 #include "sdk/value/native/host_value.h"
+#include "sdk/value/native/host_value_fingerprint.h"
 #include "sdk/value/native/native_host_tree.h"
 #include "sdk/value/native/number_text.h"
 #include "sdk/value/native/type_reference.h"
@@ -378,6 +379,43 @@ TEST(NativeHostTree, WritesWhatTheValueTreeWrites) {
   ExpectSameHostForm(std::optional<Inner>());
   ExpectSameHostForm(Visibility(7));
   ExpectSameHostForm(std::string("text"));
+}
+
+// A fingerprint tells a value from every value one change away, and equal
+// values (an unordered map filled in another order included) give the same.
+TEST(NativeFingerprint, ChangesWithEveryFieldAndOnlyThen) {
+  const Outer base = EveryKind();
+  Outer refilled = base;
+  refilled.counts.clear();
+  refilled.counts = {{"m", 0}, {"a", 1}, {"k", 9}};
+  EXPECT_EQ(NativeFingerprint(refilled), NativeFingerprint(base));
+
+  const std::vector<std::pair<const char*, void (*)(Outer&)>> changes = {
+      {"id", [](Outer& o) { o.id = -o.id; }},
+      {"small", [](Outer& o) { o.small = 1; }},
+      {"ratio", [](Outer& o) { o.ratio = 0.5; }},
+      {"flag", [](Outer& o) { o.flag = false; }},
+      {"name", [](Outer& o) { o.name = "teal"; }},
+      {"visibility", [](Outer& o) { o.visibility = Visibility::kHidden; }},
+      {"inner text", [](Outer& o) { o.inner.b = "inne"; }},
+      {"numbers order", [](Outer& o) { std::swap(o.numbers[0], o.numbers[1]); }},
+      {"numbers size", [](Outer& o) { o.numbers.push_back(0); }},
+      {"map key",
+       [](Outer& o) {
+         o.byName["z"] = o.byName["y"];
+         o.byName.erase("y");
+       }},
+      {"unordered value", [](Outer& o) { o.counts["a"] = 2; }},
+      {"bytes", [](Outer& o) { o.bytes[2] = 254; }},
+      {"property", [](Outer& o) { o.extra.MutableMember("free").AppendElement() = "more"; }},
+      {"optional emptied", [](Outer& o) { o.maybe.reset(); }},
+      {"optional inner", [](Outer& o) { o.maybe->a = 9; }},
+  };
+  for (const auto& [name, change] : changes) {
+    Outer changed = base;
+    change(changed);
+    EXPECT_NE(NativeFingerprint(changed), NativeFingerprint(base)) << name;
+  }
 }
 
 TEST(NativeConversion, InvalidStatusDoesNothing) {
