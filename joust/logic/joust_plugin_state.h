@@ -86,6 +86,9 @@ class JoustPluginState {
   StateMap<int64_t, Api::TournamentStateInfo> stateInfos;
   /// The server time each tournament's state-change timer is armed for.
   StateMap<int64_t, int64_t> armedStateChanges;
+  /// The server time each tournament's roster-creation deadline timer is
+  /// armed for.
+  StateMap<int64_t, int64_t> armedCreationDeadlines;
   /// The server time each tournament's record-deadline timer is armed for.
   StateMap<int64_t, int64_t> armedRecordDeadlines;
   /// The player's standing last published per tournament, so rosters are

@@ -1,11 +1,11 @@
 // The publication pass: the one operation every handler ends with.
 #include "joust/logic/publication.h"
 
-#include <tuple>
-
+#include <functional>
 #include <limits>
 #include <string>
 #include <string_view>
+#include <tuple>
 
 #include "joust/logic/cache.h"
 #include "joust/logic/configuration.h"
@@ -99,27 +99,29 @@ int64_t NextPhaseMoment(const JoustPluginState& state, int64_t tournamentId, int
   return next;
 }
 
-void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& info, int64_t now) {
-  const std::string name = StateChangeTimerName(info.tournamentId);
-  const int64_t at = info.nextStateChangeTime != -1
-                         ? info.nextStateChangeTime
-                         : NextPhaseMoment(plugin.state(), info.tournamentId, now);
-  const double delay = static_cast<double>(at - now) * 0.001;
-  auto& armed = plugin.state().armedStateChanges;
-  if (at != -1 && delay > 0) {
-    // Armed already for this moment: its scheduled firing serves, and setting
-    // it again would leave one more callback waiting at the host.
-    const auto current = armed.find(info.tournamentId);
-    if (current != armed.end() && current->second == at) return;
-    const int64_t id = info.tournamentId;
-    plugin.timers().SetTimer(name, delay, [&plugin, id] {
-      RunHandler(plugin, [&] { OnStateChangeTimer(plugin, id); });
-    });
-    armed[id] = at;
-  } else {
+// Arms tournament `id`'s timer `name` to fire at server time `at`, or kills
+// it when `at` is -1 or not after `now`. Diffed like a publication: a timer
+// armed for that moment already is left alone, since setting it again would
+// leave one more callback waiting at the host.
+void ArmAt(JoustPlugin& plugin, StateMap<int64_t, int64_t>& armed, int64_t id,
+           const std::string& name, int64_t at, int64_t now, std::function<void()> fire) {
+  if (at == -1 || at <= now) {
     plugin.timers().KillTimer(name);
-    armed.erase(info.tournamentId);
+    armed.erase(id);
+    return;
   }
+  const auto current = armed.find(id);
+  if (current != armed.end() && current->second == at) return;
+  plugin.timers().SetTimer(name, static_cast<double>(at - now) * 0.001, std::move(fire));
+  armed[id] = at;
+}
+
+void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& info, int64_t now) {
+  const int64_t id = info.tournamentId;
+  const int64_t at = info.nextStateChangeTime != -1 ? info.nextStateChangeTime
+                                                    : NextPhaseMoment(plugin.state(), id, now);
+  ArmAt(plugin, plugin.state().armedStateChanges, id, StateChangeTimerName(id), at, now,
+        [&plugin, id] { RunHandler(plugin, [&] { OnStateChangeTimer(plugin, id); }); });
 }
 
 void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateInfo& info,
@@ -129,24 +131,17 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
   const auto tournament = state.tournaments.find(id);
   const int64_t deadline =
       tournament == state.tournaments.end() ? 0 : tournament->second.rosterCreateDeadline;
-  const std::string name = RosterCreationDeadlineTimerName(id);
   const bool expired = info.state == Api::TournamentState::kResults || deadline <= now;
-  if (expired) {
-    // Past the deadline the timer has nothing left to wait for: armed again
-    // (at an interval of zero or less) it would fire without end.
-    plugin.timers().KillTimer(name);
-    if (state.invitationsByTournament.count(id) != 0) DropInvitations(state, id);
-    return;
-  }
-  if (info.nextStateChangeTime != -1 && deadline < info.nextStateChangeTime) {
-    // Its firing does not mark the tournament dirty, so it repeats at this
-    // interval until a later pass for the tournament sets or kills it.
-    plugin.timers().SetTimer(name, static_cast<double>(deadline - now) * 0.001, [&plugin, id] {
-      RunHandler(plugin, [&] { DropInvitations(plugin.state(), id); });
-    });
-  } else {
-    plugin.timers().KillTimer(name);
-  }
+  // Past the deadline the timer has nothing left to wait for: armed again
+  // (at an interval of zero or less) it would fire without end. Its firing
+  // does not mark the tournament dirty, so it repeats at its interval until
+  // a later pass for the tournament sets or kills it.
+  const bool waits =
+      !expired && info.nextStateChangeTime != -1 && deadline < info.nextStateChangeTime;
+  ArmAt(plugin, state.armedCreationDeadlines, id, RosterCreationDeadlineTimerName(id),
+        waits ? deadline : -1, now,
+        [&plugin, id] { RunHandler(plugin, [&] { DropInvitations(plugin.state(), id); }); });
+  if (expired && state.invitationsByTournament.count(id) != 0) DropInvitations(state, id);
 }
 
 // The record's next deadline after `now`, or -1 when both have passed.
@@ -164,26 +159,17 @@ void ArmRecordDeadline(JoustPlugin& plugin, int64_t id, int64_t now) {
   const auto tournament = state.tournaments.find(id);
   const int64_t at =
       tournament == state.tournaments.end() ? -1 : NextRecordDeadline(tournament->second, now);
-  const std::string name = RecordDeadlineTimerName(id);
-  auto& armed = state.armedRecordDeadlines;
-  if (at == -1) {
-    plugin.timers().KillTimer(name);
-    armed.erase(id);
-    return;
-  }
-  const auto current = armed.find(id);
-  if (current != armed.end() && current->second == at) return;
-  plugin.timers().SetTimer(name, static_cast<double>(at - now) * 0.001, [&plugin, id] {
-    RunHandler(plugin, [&] {
-      JoustPluginState& fired = plugin.state();
-      fired.armedRecordDeadlines.erase(id);
-      // Read again, and the state with it, so that the pass arms the timer
-      // for the next deadline or kills it.
-      fired.changes->tournamentsChanged.Insert(id);
-      fired.changes->stateInfoDirty.Insert(id);
-    });
-  });
-  armed[id] = at;
+  ArmAt(plugin, state.armedRecordDeadlines, id, RecordDeadlineTimerName(id), at, now,
+        [&plugin, id] {
+          RunHandler(plugin, [&] {
+            JoustPluginState& fired = plugin.state();
+            fired.armedRecordDeadlines.erase(id);
+            // Read again, and the state with it, so that the pass arms the
+            // timer for the next deadline or kills it.
+            fired.changes->tournamentsChanged.Insert(id);
+            fired.changes->stateInfoDirty.Insert(id);
+          });
+        });
 }
 
 }  // namespace
@@ -202,6 +188,7 @@ std::string RecordDeadlineTimerName(int64_t tournamentId) {
 
 void RearmStateChangeTimers(JoustPluginState& state) {
   state.armedStateChanges.Reset();
+  state.armedCreationDeadlines.Reset();
   state.armedRecordDeadlines.Reset();
   for (const auto& [id, tournament] : state.tournaments) state.changes->stateInfoDirty.Insert(id);
 }
@@ -257,6 +244,7 @@ void ArmTournamentTimers(JoustPlugin& plugin, int64_t tournamentId,
     plugin.timers().KillTimer(RosterCreationDeadlineTimerName(tournamentId));
     plugin.timers().KillTimer(RecordDeadlineTimerName(tournamentId));
     state.armedStateChanges.erase(tournamentId);
+    state.armedCreationDeadlines.erase(tournamentId);
     state.armedRecordDeadlines.erase(tournamentId);
     state.publishedStandings.erase(tournamentId);
     return;
