@@ -26,6 +26,7 @@
 #include <type_traits>
 #include <utility>
 
+#include "joust/logic/handler_call.h"
 #include "joust/logic/handler_run.h"
 #include "joust/logic/joust_plugin.h"
 #include "kiv_plugin_abi.h"
@@ -59,21 +60,6 @@ std::string RouteTemplateOf(std::string_view path,
                             std::span<const std::string_view> pathParameters);
 
 namespace endpoint_internal {
-
-template <typename R>
-struct IsOutcome : std::false_type {};
-template <typename T>
-struct IsOutcome<MaybeType<Failure, T>> : std::true_type {};
-
-// Calls `handler` with the plugin, or with its state when that is all it takes.
-template <typename Handler, typename... Ts>
-auto CallHandler(JoustPlugin& plugin, const Handler& handler, Ts&... arguments) {
-  if constexpr (std::is_invocable_v<const Handler&, JoustPlugin&, Ts&...>) {
-    return handler(plugin, arguments...);
-  } else {
-    return handler(std::as_const(plugin.state()), arguments...);
-  }
-}
 
 // A handler's result as the outcome the router answers.
 template <typename R>
@@ -127,8 +113,7 @@ void EndpointTable::Add(uint32_t method, std::string_view path, std::string_view
       method, route,
       [&plugin = plugin_, handler](Ts&... arguments) {
         auto outcome = RunHandler(plugin, [&] {
-          return endpoint_internal::AsOutcome(
-              endpoint_internal::CallHandler(plugin, handler, arguments...));
+          return endpoint_internal::AsOutcome(CallWithPluginOrState(plugin, handler, arguments...));
         });
         if (!outcome.ok()) LogAnsweredFailure(outcome.failure());
         return outcome;

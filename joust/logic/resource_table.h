@@ -27,6 +27,7 @@
 #include <utility>
 
 #include "joust/logic/change_set.h"
+#include "joust/logic/handler_call.h"
 #include "joust/logic/joust_plugin.h"
 #include "sdk/value/format_message.h"
 #include "sdk/value/maybe_type.h"
@@ -137,29 +138,13 @@ struct PassStep {
 
 namespace resource_table_internal {
 
-// Calls a reader with the plugin, or with its state when that is all it takes.
-// A reader that returns a reference is not copied.
-template <typename Read, typename... Keys>
-decltype(auto) CallReader(JoustPlugin& plugin, const Read& read, const Keys&... keys) {
-  if constexpr (std::is_invocable_v<const Read&, JoustPlugin&, const Keys&...>) {
-    return read(plugin, keys...);
-  } else {
-    return read(std::as_const(plugin.state()), keys...);
-  }
-}
-
-template <typename R>
-struct IsOutcome : std::false_type {};
-template <typename T>
-struct IsOutcome<MaybeType<Failure, T>> : std::true_type {};
-
 /// The JSON form of a failure: its code and its message.
 BindingProperty FailureValue(const Failure& failure);
 
 template <typename Row, typename... Keys>
 void PublishKey(JoustPlugin& plugin, const Row& row, const std::string& uri, const Keys&... keys) {
   ResourceEvents& events = plugin.events();
-  const auto& value = CallReader(plugin, row.read, keys...);
+  const auto& value = CallWithPluginOrState(plugin, row.read, keys...);
   if constexpr (IsOutcome<std::decay_t<decltype(value)>>::value) {
     if (value.ok()) {
       events.PublishIfChanged(uri, *value);

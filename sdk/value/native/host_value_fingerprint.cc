@@ -1,5 +1,7 @@
 #include "sdk/value/native/host_value_fingerprint.h"
 
+#include <vector>
+
 namespace kiv {
 namespace {
 

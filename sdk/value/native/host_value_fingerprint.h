@@ -15,11 +15,9 @@
 //   if (NativeFingerprint(roster) != lastSent) Send(NativeHostTree(roster).Root());
 #pragma once
 
-#include <algorithm>
 #include <bit>
 #include <cstdint>
 #include <cstring>
-#include <vector>
 
 #include "kiv_plugin_abi.h"
 #include "sdk/value/native/native_host_tree.h"
@@ -78,8 +76,8 @@ class ValueDigest {
 
 namespace native_fingerprint_internal {
 
+using native_host_internal::ForEachInKeyOrder;
 using native_host_internal::IsWritten;
-using native_host_internal::kIteratesInKeyOrder;
 
 /// What WriteNative writes, digested instead of written. The type is fixed,
 /// so scalars go in as one word each without their tag, an enum as its
@@ -107,22 +105,10 @@ void DigestNative(const T& native, ValueDigest& digest) {
     for (const auto& element : native) DigestNative<VectorElement<T>>(element, digest);
   } else if constexpr (NativeStringMap<T>) {
     digest.Word(native.size());
-    if constexpr (kIteratesInKeyOrder<T>) {
-      for (const auto& [key, element] : native) {
-        digest.Bytes(key.data(), key.size());
-        DigestNative(element, digest);
-      }
-    } else {
-      std::vector<const typename T::value_type*> entries;
-      entries.reserve(native.size());
-      for (const auto& entry : native) entries.push_back(&entry);
-      std::sort(entries.begin(), entries.end(),
-                [](const auto* a, const auto* b) { return a->first < b->first; });
-      for (const auto* entry : entries) {
-        digest.Bytes(entry->first.data(), entry->first.size());
-        DigestNative(entry->second, digest);
-      }
-    }
+    ForEachInKeyOrder(native, [&](const std::string& key, const auto& element) {
+      digest.Bytes(key.data(), key.size());
+      DigestNative(element, digest);
+    });
   } else if constexpr (DescribedEnum<T>) {
     digest.Word(static_cast<uint64_t>(static_cast<int64_t>(static_cast<int32_t>(native))));
   } else if constexpr (DescribedRecord<T>) {

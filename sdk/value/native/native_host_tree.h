@@ -126,6 +126,22 @@ constexpr bool kIteratesInKeyOrder<std::map<std::string, V, std::less<std::strin
 template <typename V, typename A>
 constexpr bool kIteratesInKeyOrder<std::map<std::string, V, std::less<>, A>> = true;
 
+/// Calls `visit(key, element)` for each entry of a string-keyed map, in the
+/// byte order of its keys (the order of a structure's members).
+template <typename T, typename Visit>
+void ForEachInKeyOrder(const T& map, Visit&& visit) {
+  if constexpr (kIteratesInKeyOrder<T>) {
+    for (const auto& [key, element] : map) visit(key, element);
+  } else {
+    std::vector<const typename T::value_type*> entries;
+    entries.reserve(map.size());
+    for (const auto& entry : map) entries.push_back(&entry);
+    std::sort(entries.begin(), entries.end(),
+              [](const auto* a, const auto* b) { return a->first < b->first; });
+    for (const auto* entry : entries) visit(entry->first, entry->second);
+  }
+}
+
 /// Whether every name of enum T ends with a NUL where it lies (a string
 /// literal), so the host may read it as text in place.
 template <typename T>
@@ -185,23 +201,12 @@ void WriteNative(const T& native, HostValue& target, HostRecordCursor& cursor) {
   } else if constexpr (NativeStringMap<T>) {
     HostMember* members = cursor.TakeMembers(native.size());
     SetHostStructure(target, members, native.size());
-    if constexpr (kIteratesInKeyOrder<T>) {
-      size_t at = 0;
-      for (const auto& [key, element] : native) {
-        members[at].name = key.c_str();
-        WriteNative(element, members[at++].value, cursor);
-      }
-    } else {
-      std::vector<const typename T::value_type*> entries;
-      entries.reserve(native.size());
-      for (const auto& entry : native) entries.push_back(&entry);
-      std::sort(entries.begin(), entries.end(),
-                [](const auto* a, const auto* b) { return a->first < b->first; });
-      for (size_t at = 0; at < entries.size(); ++at) {
-        members[at].name = entries[at]->first.c_str();
-        WriteNative(entries[at]->second, members[at].value, cursor);
-      }
-    }
+    HostMember* next = members;
+    ForEachInKeyOrder(native, [&](const std::string& key, const auto& element) {
+      next->name = key.c_str();
+      WriteNative(element, next->value, cursor);
+      ++next;
+    });
   } else if constexpr (DescribedEnum<T>) {
     WriteEnum(native, target);
   } else if constexpr (DescribedRecord<T>) {
