@@ -87,14 +87,19 @@ struct Fixture {
     JoustPluginState& state = plugin->state();
     state.summonerId = kPlayer;
     plugin->SyncServerClock(kNow);
+    std::vector<LCDS::TournamentInfoDTO> infos(kTournaments);
     for (int64_t id = 1; id <= kTournaments; ++id) {
-      state.tournaments[id] = Cup(id);
+      LCDS::TournamentInfoDTO& info = infos[id - 1];
+      info.tournament = Cup(id);
+      info.roster = Roster(id, RosterId(id, 0));
+      info.roster->phases[0].bracketDTO = SixteenRosterBracket(id);
+    }
+    state.cache.Replace(infos, plugin->ServerNow(), kPlayer);
+    for (int64_t id = 1; id <= kTournaments; ++id) {
+      // The rosters the player substitutes in, cached as registered rosters.
       for (int64_t index = 1; index < kRostersEach; ++index) {
-        state.rosters[{id, RosterId(id, index)}] = Roster(id, RosterId(id, index));
+        state.cache.SetHomeRoster(Roster(id, RosterId(id, index)));
       }
-      LCDS::RosterDTO own = Roster(id, RosterId(id, 0));
-      own.phases[0].bracketDTO = SixteenRosterBracket(id);
-      SetRoster(state, id, own.id, own);
       MarkAll(id);
     }
     plugin->RunPublicationPass();

@@ -268,14 +268,15 @@ void SendCommand(const Fixture& world, std::string_view step) {
 
 /// Every cached thing keyed by a tournament belongs to a cached tournament.
 void CheckCache(const joust::JoustPluginState& state) {
-  auto cached = [&](int64_t id) { return state.tournaments.count(id) != 0; };
+  auto cached = [&](int64_t id) { return state.cache.tournaments().count(id) != 0; };
   bool whole = true;
-  for (const auto& entry : state.rosters) whole = whole && cached(entry.first.first);
-  for (const auto& entry : state.pendingRosterByTournament) whole = whole && cached(entry.first);
-  for (const auto& entry : state.invitationsByTournament) whole = whole && cached(entry.first);
-  for (const auto& entry : state.subInvitationsByTournament) whole = whole && cached(entry.first);
-  for (const auto& entry : state.homeRosterByTournament) whole = whole && cached(entry.first);
-  for (const auto& entry : state.playerTournamentData) whole = whole && cached(entry.first);
+  for (const auto& entry : state.cache.rosters()) whole = whole && cached(entry.first.first);
+  for (const auto& entry : state.cache.pendingRosters()) whole = whole && cached(entry.first);
+  for (const auto& entry : state.cache.invitations()) whole = whole && cached(entry.first);
+  for (const auto& entry : state.cache.substituteInvitations())
+    whole = whole && cached(entry.first);
+  for (const auto& entry : state.cache.homeRosters()) whole = whole && cached(entry.first);
+  for (const auto& entry : state.cache.standings()) whole = whole && cached(entry.first);
   for (const auto& entry : state.stateInfos) whole = whole && cached(entry.first);
   if (!whole) std::abort();
 }

@@ -38,25 +38,22 @@ using MethodResult = typename std::remove_cvref_t<decltype(kMethod)>::ResultType
 /// "INVALID_PHASE", ...) with its status code.
 MaybeType<Failure, void> AnswerError(uint32_t code, const char* name);
 
-/// The player's own pending roster in the tournament, or null.
-const LCDS::PendingRosterDTO* PendingRosterOf(const JoustPluginState& state, int64_t tournamentId);
-
 /// 404 "INVALID_ROSTER" without a pending roster. A method that answers a
 /// pending roster stores it; one without an answer (leave, disband) drops
 /// the roster from the cache.
 template <const auto& kMethod, typename... Args>
 MaybeType<Failure, void> RunOnPendingRoster(JoustPlugin& plugin, int64_t tournamentId,
                                             const Args&... arguments) {
-  const LCDS::PendingRosterDTO* roster = PendingRosterOf(plugin.state(), tournamentId);
+  const LCDS::PendingRosterDTO* roster = plugin.state().cache.OwnPendingRoster(tournamentId);
   if (!roster) return AnswerError(404, "INVALID_ROSTER");
   // A copy: the call waits, and the cache may change meanwhile.
   const std::string invitationId = roster->invitationId;
   auto answer = plugin.backend().Call<kMethod>(invitationId, arguments...);
   if (!answer.ok()) return Fail(std::move(answer).takeFailure());
   if constexpr (std::is_same_v<MethodResult<kMethod>, NoResult>) {
-    RemovePendingRoster(plugin.state(), tournamentId, invitationId);
+    plugin.state().cache.RemovePendingRoster(tournamentId, invitationId);
   } else {
-    SetPendingRoster(plugin.state(), tournamentId, *answer);
+    plugin.state().cache.SetPendingRoster(tournamentId, *answer);
   }
   return Ok();
 }
@@ -71,8 +68,8 @@ MaybeType<Failure, void> RunOnRegisteredRoster(JoustPlugin& plugin, int64_t tour
                                                std::optional<int64_t> phaseOrBracketId,
                                                const Args&... arguments) {
   JoustPluginState& state = plugin.state();
-  const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId);
-  if (!roster || state.tournaments.count(tournamentId) == 0) {
+  const LCDS::RosterDTO* roster = state.cache.PlayerRoster(tournamentId);
+  if (!roster || state.cache.tournaments().count(tournamentId) == 0) {
     return AnswerError(404, "INVALID_ROSTER");
   }
   const int64_t rosterId = roster->id;
@@ -82,9 +79,9 @@ MaybeType<Failure, void> RunOnRegisteredRoster(JoustPlugin& plugin, int64_t tour
   auto answer = plugin.backend().Call<kMethod>(rosterId, phaseId, arguments...);
   if (!answer.ok()) return Fail(std::move(answer).takeFailure());
   if constexpr (std::is_same_v<MethodResult<kMethod>, LCDS::RosterDynamicStateDTO>) {
-    SetRosterDynamicState(plugin.state(), *answer);
+    plugin.state().cache.SetRosterDynamicState(*answer);
   } else if constexpr (std::is_same_v<MethodResult<kMethod>, LCDS::RosterDTO>) {
-    SetRoster(plugin.state(), tournamentId, answer->id, *answer);
+    plugin.state().cache.SetRoster(tournamentId, answer->id, *answer);
   }
   return Ok();
 }
@@ -95,7 +92,7 @@ MaybeType<Failure, void> RunOnRegisteredRoster(JoustPlugin& plugin, int64_t tour
 template <const auto& kPending, const auto& kRegistered, typename... Args>
 MaybeType<Failure, void> RunOnPlayersRoster(JoustPlugin& plugin, int64_t tournamentId,
                                             const Args&... arguments) {
-  if (PlayerRoster(plugin.state(), tournamentId)) {
+  if (plugin.state().cache.PlayerRoster(tournamentId)) {
     return RunOnRegisteredRoster<kRegistered>(plugin, tournamentId, std::nullopt, arguments...);
   }
   return RunOnPendingRoster<kPending>(plugin, tournamentId, arguments...);

@@ -11,58 +11,44 @@
 #include "sdk/log/logger.h"
 
 namespace kiv::joust {
-namespace {
-
-const LCDS::PendingRosterDTO* FindInvitation(const JoustPluginState& state, int64_t tournamentId,
-                                             const std::string& invitationId) {
-  const auto invitations = state.invitationsByTournament.find(tournamentId);
-  if (invitations == state.invitationsByTournament.end()) return nullptr;
-  for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
-    if (invitation.invitationId == invitationId) return &invitation;
-  }
-  return nullptr;
-}
-
-}  // namespace
-
 CommandResult AcceptInvitation(JoustPlugin& plugin, int64_t tournamentId,
                                const std::string& invitationId) {
-  if (PendingRosterOf(plugin.state(), tournamentId) &&
+  if (plugin.state().cache.OwnPendingRoster(tournamentId) &&
       !RunOnPendingRoster<kLeave>(plugin, tournamentId).ok()) {
     Log(kLogError, kGroupDbg,
         "Unable to leave existing roster while trying to accept invite from %s",
         invitationId.c_str());
   }
-  if (!FindInvitation(plugin.state(), tournamentId, invitationId)) {
+  if (!plugin.state().cache.FindInvitation(tournamentId, invitationId)) {
     return AnswerError(404, "INVALID_ROSTER");
   }
   auto roster = plugin.backend().Call<kAccept>(invitationId);
   if (!roster.ok()) return Fail(std::move(roster).takeFailure());
-  SetPendingRoster(plugin.state(), tournamentId, *roster);
+  plugin.state().cache.SetPendingRoster(tournamentId, *roster);
   return Ok();
 }
 
 CommandResult DeclineInvitation(JoustPlugin& plugin, int64_t tournamentId,
                                 const std::string& invitationId) {
-  if (!FindInvitation(plugin.state(), tournamentId, invitationId)) {
+  if (!plugin.state().cache.FindInvitation(tournamentId, invitationId)) {
     return AnswerError(404, "INVALID_ROSTER");
   }
   auto declined = plugin.backend().Call<kDecline>(invitationId);
   if (!declined.ok()) return Fail(std::move(declined).takeFailure());
-  DropInvitation(plugin.state(), tournamentId, invitationId);
+  plugin.state().cache.DropInvitation(tournamentId, invitationId);
   return Ok();
 }
 
 CommandResult CreateRoster(JoustPlugin& plugin, int64_t tournamentId,
                            const Api::RosterDetails& details) {
-  if (PendingRosterOf(plugin.state(), tournamentId)) {
+  if (plugin.state().cache.OwnPendingRoster(tournamentId)) {
     return AnswerError(400, "IN_OTHER_PENDINGROSTER");
   }
   // The icon is chosen after creation: creation takes the names only.
   auto roster =
       plugin.backend().Call<kCreatePendingRoster>(tournamentId, details.name, details.shortName);
   if (!roster.ok()) return Fail(std::move(roster).takeFailure());
-  SetPendingRoster(plugin.state(), tournamentId, *roster);
+  plugin.state().cache.SetPendingRoster(tournamentId, *roster);
   return Ok();
 }
 
@@ -98,7 +84,7 @@ CommandResult InviteToRoster(JoustPlugin& plugin, int64_t tournamentId,
 
 CommandResult KickFromRoster(JoustPlugin& plugin, int64_t tournamentId,
                              const Api::KickRequest& request) {
-  const LCDS::PendingRosterDTO* roster = PendingRosterOf(plugin.state(), tournamentId);
+  const LCDS::PendingRosterDTO* roster = plugin.state().cache.OwnPendingRoster(tournamentId);
   if (!roster) return AnswerError(404, "INVALID_ROSTER");
   const uint64_t player = request.summonerId;
   if (std::any_of(roster->members.begin(), roster->members.end(),

@@ -15,7 +15,7 @@ namespace {
 constexpr int32_t kTicketsPerOffer = 1;
 
 bool Eliminated(const JoustPluginState& state, int64_t tournamentId) {
-  const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId);
+  const LCDS::RosterDTO* roster = state.cache.PlayerRoster(tournamentId);
   return roster && (roster->eliminated || ReadPlayerTournamentData(state, tournamentId).state ==
                                               Api::PlayerState::kEliminated);
 }
@@ -26,26 +26,26 @@ bool Eliminated(const JoustPluginState& state, int64_t tournamentId) {
 /// has the last word there.
 bool EliminatedInPhase(const JoustPluginState& state, int64_t tournamentId, int64_t phaseId) {
   if (!Eliminated(state, tournamentId)) return false;
-  const std::vector<LCDS::PhaseRosterDTO>& phases = PlayerRoster(state, tournamentId)->phases;
+  const std::vector<LCDS::PhaseRosterDTO>& phases = state.cache.PlayerRoster(tournamentId)->phases;
   return std::any_of(phases.begin(), phases.end(), [phaseId](const LCDS::PhaseRosterDTO& entry) {
     return entry.phaseId == phaseId;
   });
 }
 
 bool HasRoster(const JoustPluginState& state, int64_t tournamentId) {
-  return PlayerRoster(state, tournamentId) || PendingRosterOf(state, tournamentId);
+  return state.cache.PlayerRoster(tournamentId) || state.cache.OwnPendingRoster(tournamentId);
 }
 
 /// The backend side of lock-in at `phaseId`, in the roster's form.
 CommandResult CheckInRoster(JoustPlugin& plugin, int64_t tournamentId, int64_t phaseId) {
-  if (PlayerRoster(plugin.state(), tournamentId)) {
+  if (plugin.state().cache.PlayerRoster(tournamentId)) {
     return RunOnRegisteredRoster<kMemberPhaseCheckin>(plugin, tournamentId, phaseId);
   }
   return RunOnPendingRoster<kSetMemberPhaseReady>(plugin, tournamentId, phaseId);
 }
 
 CommandResult CheckOutRoster(JoustPlugin& plugin, int64_t tournamentId, int64_t phaseId) {
-  if (PlayerRoster(plugin.state(), tournamentId)) {
+  if (plugin.state().cache.PlayerRoster(tournamentId)) {
     return RunOnRegisteredRoster<kMemberPhaseCheckout>(plugin, tournamentId, phaseId);
   }
   return RunOnPendingRoster<kSetMemberStateNotReady>(plugin, tournamentId);
@@ -53,7 +53,7 @@ CommandResult CheckOutRoster(JoustPlugin& plugin, int64_t tournamentId, int64_t 
 
 template <const auto& kMethod>
 CommandResult RunOnCurrentBracket(JoustPlugin& plugin, int64_t tournamentId) {
-  const LCDS::Bracket* bracket = PlayerBracket(plugin.state(), tournamentId);
+  const LCDS::Bracket* bracket = plugin.state().cache.PlayerBracket(tournamentId);
   if (!bracket) return AnswerError(404, "INVALID_BRACKET");
   return RunOnRegisteredRoster<kMethod>(plugin, tournamentId, bracket->id);
 }

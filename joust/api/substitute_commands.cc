@@ -30,7 +30,7 @@ CommandResult AcceptSubstitute(JoustPlugin& plugin, int64_t tournamentId,
   if (phaseId == -1) return AnswerError(404, "INVALID_PHASE");
   auto dynamic = plugin.backend().Call<kAcceptSub>(roster, phaseId);
   if (!dynamic.ok()) return Fail(std::move(dynamic).takeFailure());
-  (void)SetRosterDynamicState(plugin.state(), *dynamic);
+  (void)plugin.state().cache.SetRosterDynamicState(*dynamic);
   // The player now plays for that roster: reload so that it is cached as the
   // player's (the reload publishes what changed).
   (void)RefreshPlayerInfo(plugin);

@@ -25,17 +25,18 @@ Failure NoRoster(int64_t tournamentId, std::string_view rosterId) {
 
 int64_t CurrentPhaseId(const JoustPlugin& plugin, int64_t tournamentId) {
   const JoustPluginState& state = plugin.state();
-  const auto tournament = state.tournaments.find(tournamentId);
-  if (tournament == state.tournaments.end()) return -1;
-  return ComputeStateInfo(tournament->second, PlayerRoster(state, tournamentId),
-                          PlayerBracket(state, tournamentId), plugin.ServerNow(), state.summonerId)
+  const auto tournament = state.cache.tournaments().find(tournamentId);
+  if (tournament == state.cache.tournaments().end()) return -1;
+  return ComputeStateInfo(tournament->second, state.cache.PlayerRoster(tournamentId),
+                          state.cache.PlayerBracket(tournamentId), plugin.ServerNow(),
+                          state.summonerId)
       .currentPhaseId;
 }
 
 MaybeType<Failure, Api::Tournament> ReadTournament(const JoustPlugin& plugin,
                                                    int64_t tournamentId) {
-  const auto found = plugin.state().tournaments.find(tournamentId);
-  if (found == plugin.state().tournaments.end()) return Fail(NoTournament(tournamentId));
+  const auto found = plugin.state().cache.tournaments().find(tournamentId);
+  if (found == plugin.state().cache.tournaments().end()) return Fail(NoTournament(tournamentId));
   return BuildTournament(found->second, plugin.ServerNow());
 }
 
@@ -49,7 +50,7 @@ MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& pl
 Api::PlayerTournamentData AnswerPlayerTournamentData(const JoustPluginState& state,
                                                      int64_t tournamentId) {
   // The cache's own "no standing" carries bracket -1.
-  if (!state.playerTournamentData.contains(tournamentId)) {
+  if (!state.cache.standings().contains(tournamentId)) {
     return Api::PlayerTournamentData{.bracketId = 0};
   }
   return ReadPlayerTournamentData(state, tournamentId);
@@ -57,8 +58,8 @@ Api::PlayerTournamentData AnswerPlayerTournamentData(const JoustPluginState& sta
 
 Api::PlayerTournamentData ReadPlayerTournamentData(const JoustPluginState& state,
                                                    int64_t tournamentId) {
-  const auto found = state.playerTournamentData.find(tournamentId);
-  return found == state.playerTournamentData.end() ? Api::PlayerTournamentData{} : found->second;
+  const auto found = state.cache.standings().find(tournamentId);
+  return found == state.cache.standings().end() ? Api::PlayerTournamentData{} : found->second;
 }
 
 MaybeType<Failure, CachedRoster> FindCachedRoster(const JoustPluginState& state,
@@ -72,29 +73,18 @@ MaybeType<Failure, CachedRoster> FindCachedRoster(const JoustPluginState& state,
   int64_t number = 0;
   if (!ParseRosterId(rosterId, number)) {
     // Not a number: the invitation id of a pending roster.
-    if (const auto own = state.pendingRosterByTournament.find(tournamentId);
-        own != state.pendingRosterByTournament.end() && own->second.invitationId == rosterId) {
-      found.pending = &own->second;
-      return found;
-    }
-    if (const auto invitations = state.invitationsByTournament.find(tournamentId);
-        invitations != state.invitationsByTournament.end()) {
-      for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
-        if (invitation.invitationId == rosterId) {
-          found.pending = &invitation;
-          return found;
-        }
-      }
-    }
-    return Fail(NoRoster(tournamentId, rosterId));
+    found.pending = state.cache.OwnPendingRoster(tournamentId, rosterId);
+    if (!found.pending) found.pending = state.cache.FindInvitation(tournamentId, rosterId);
+    if (!found.pending) return Fail(NoRoster(tournamentId, rosterId));
+    return found;
   }
-  if (const auto registered = state.rosters.find({tournamentId, number});
-      registered != state.rosters.end()) {
+  if (const auto registered = state.cache.rosters().find({tournamentId, number});
+      registered != state.cache.rosters().end()) {
     found.registered = &registered->second;
     return found;
   }
-  if (const auto subs = state.subInvitationsByTournament.find(tournamentId);
-      subs != state.subInvitationsByTournament.end()) {
+  if (const auto subs = state.cache.substituteInvitations().find(tournamentId);
+      subs != state.cache.substituteInvitations().end()) {
     for (const LCDS::RosterDTO& sub : subs->second) {
       if (sub.id == number) {
         found.substitute = &sub;
@@ -116,7 +106,7 @@ MaybeType<Failure, Api::Roster> ReadRoster(const JoustPlugin& plugin, int64_t to
   }
   const LCDS::RosterDTO& roster = *found.registered;
   RosterContext context;
-  context.bracket = PlayerBracket(state, tournamentId);
+  context.bracket = state.cache.PlayerBracket(tournamentId);
   context.currentPhaseId = CurrentPhaseId(plugin, tournamentId);
   context.summonerId = state.summonerId;
   const bool registeredNow = std::any_of(
@@ -133,14 +123,14 @@ MaybeType<Failure, Api::Roster> ReadRoster(const JoustPlugin& plugin, int64_t to
 MaybeType<Failure, Api::Bracket> ReadBracket(const JoustPlugin& plugin, int64_t tournamentId,
                                              int64_t bracketId) {
   const JoustPluginState& state = plugin.state();
-  const auto found = state.brackets.find(bracketId);
-  if (found == state.brackets.end()) {
+  const auto found = state.cache.brackets().find(bracketId);
+  if (found == state.cache.brackets().end()) {
     return Fail(Failure(404, FormatMessage("No bracket with the id %1 exists for tournament %2",
                                            bracketId, tournamentId)));
   }
   int32_t period = 0;
-  if (const auto tournament = state.tournaments.find(tournamentId);
-      tournament != state.tournaments.end()) {
+  if (const auto tournament = state.cache.tournaments().find(tournamentId);
+      tournament != state.cache.tournaments().end()) {
     for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
       if (phase.id == found->second.phaseId) period = phase.period;
     }
@@ -150,13 +140,13 @@ MaybeType<Failure, Api::Bracket> ReadBracket(const JoustPlugin& plugin, int64_t 
 
 std::vector<int64_t> ReadTournamentIds(const JoustPluginState& state) {
   std::vector<int64_t> ids;
-  for (const auto& [id, tournament] : state.tournaments) ids.push_back(id);
+  for (const auto& [id, tournament] : state.cache.tournaments()) ids.push_back(id);
   return ids;
 }
 
 std::vector<Api::TournamentSummary> ReadTournamentSummaries(const JoustPluginState& state) {
   std::vector<Api::TournamentSummary> summaries;
-  for (const auto& [id, tournament] : state.tournaments) {
+  for (const auto& [id, tournament] : state.cache.tournaments()) {
     Api::TournamentSummary summary;
     const auto info = state.stateInfos.find(id);
     summary.state =
@@ -181,8 +171,8 @@ namespace {
 // Adds the invitations of one tournament, in stored order, to `rosters`.
 void AppendInvitations(const JoustPluginState& state, int64_t tournamentId,
                        std::vector<Api::Roster>& rosters) {
-  const auto found = state.invitationsByTournament.find(tournamentId);
-  if (found == state.invitationsByTournament.end()) return;
+  const auto found = state.cache.invitations().find(tournamentId);
+  if (found == state.cache.invitations().end()) return;
   for (const LCDS::PendingRosterDTO& invitation : found->second) {
     rosters.push_back(BuildPendingRoster(invitation));
   }
@@ -198,11 +188,12 @@ std::vector<Api::Roster> ReadInvitations(const JoustPluginState& state, int64_t 
 
 std::vector<Api::Roster> ReadAllInvitations(const JoustPluginState& state) {
   size_t count = 0;
-  for (const auto& [id, invitations] : state.invitationsByTournament) count += invitations.size();
+  for (const auto& [id, invitations] : state.cache.invitations()) count += invitations.size();
   std::vector<Api::Roster> rosters;
   rosters.reserve(count);
   // In cache order, as the tournaments are listed.
-  for (const auto& [id, tournament] : state.tournaments) AppendInvitations(state, id, rosters);
+  for (const auto& [id, tournament] : state.cache.tournaments())
+    AppendInvitations(state, id, rosters);
   return rosters;
 }
 

@@ -38,11 +38,11 @@ const char* PresenceText(PresenceState state) {
 
 // Whether tournament `id` restricts the player, and with which presence.
 bool Restricts(const JoustPluginState& state, int64_t id, PresenceState& presence) {
-  const LCDS::RosterDTO* roster = PlayerRoster(state, id);
+  const LCDS::RosterDTO* roster = state.cache.PlayerRoster(id);
   if (!roster) {
-    const auto pending = state.pendingRosterByTournament.find(id);
-    if (pending == state.pendingRosterByTournament.end()) return false;
-    const auto& members = pending->second.members;
+    const LCDS::PendingRosterDTO* pending = state.cache.OwnPendingRoster(id);
+    if (!pending) return false;
+    const auto& members = pending->members;
     const bool ready = std::any_of(members.begin(), members.end(), [&](const auto& member) {
       return member.playerId == state.summonerId &&
              member.memberState == LCDS::PendingRosterMemberState::kReady;
@@ -60,7 +60,7 @@ bool Restricts(const JoustPluginState& state, int64_t id, PresenceState& presenc
       std::any_of(roster->phases.begin(), roster->phases.end(),
                   [&](const LCDS::PhaseRosterDTO& phase) { return phase.phaseId == current; });
   if (registered) {
-    const LCDS::Bracket* bracket = PlayerBracket(state, id);
+    const LCDS::Bracket* bracket = state.cache.PlayerBracket(id);
     if (bracket && bracket->phaseId != current) bracket = nullptr;
     const bool open = bracket && OpenMatch(*bracket, roster->id);
     if (roster->eliminated || (bracket && !open)) return false;
@@ -78,7 +78,7 @@ Api::PlaymodeRestrictedInfo ComputeRestriction(const JoustPlugin& plugin) {
   const JoustPluginState& state = plugin.state();
   Api::PlaymodeRestrictedInfo result;
   if (!Ready(state) || !Enabled(state) || !state.playmodeRestrictionEnabled) return result;
-  for (const auto& [id, tournament] : state.tournaments) {
+  for (const auto& [id, tournament] : state.cache.tournaments()) {
     PresenceState presence = PresenceState::kNone;
     if (!Restricts(state, id, presence)) continue;
     result.isRestricted = true;
@@ -142,8 +142,8 @@ void OnGameflowSession(JoustPlugin& plugin, const TypedResourceEvent<Api::Gamefl
 MaybeType<Failure, int64_t> CurrentPhase(const JoustPlugin& plugin, int64_t tournamentId) {
   const JoustPluginState& state = plugin.state();
   const auto info = state.stateInfos.find(tournamentId);
-  const auto tournament = state.tournaments.find(tournamentId);
-  if (info != state.stateInfos.end() && tournament != state.tournaments.end()) {
+  const auto tournament = state.cache.tournaments().find(tournamentId);
+  if (info != state.stateInfos.end() && tournament != state.cache.tournaments().end()) {
     for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
       if (phase.id == info->second.currentPhaseId) return phase.id;
     }
@@ -155,7 +155,8 @@ MaybeType<Failure, int64_t> LockInPhase(const JoustPlugin& plugin, int64_t tourn
   auto current = CurrentPhase(plugin, tournamentId);
   if (!current.ok()) return current;
   const int64_t now = plugin.ServerNow();
-  for (const LCDS::TournamentPhaseDTO& phase : plugin.state().tournaments.at(tournamentId).phases) {
+  for (const LCDS::TournamentPhaseDTO& phase :
+       plugin.state().cache.tournaments().at(tournamentId).phases) {
     if (phase.id == *current && now >= phase.registrationTime && now < phase.startTime) {
       return phase.id;
     }
@@ -182,12 +183,12 @@ void PostGameflowEvent(JoustPlugin& plugin, const char* event) {
 std::vector<Api::PlayerChatRoster> ChatRosters(const JoustPlugin& plugin) {
   const JoustPluginState& state = plugin.state();
   std::vector<Api::PlayerChatRoster> rosters;
-  rosters.reserve(state.playerTournamentData.size());
-  for (const auto& [id, standing] : state.playerTournamentData) {
+  rosters.reserve(state.cache.standings().size());
+  for (const auto& [id, standing] : state.cache.standings()) {
     if (standing.state == Api::PlayerState::kNoRoster) continue;
-    const auto tournament = state.tournaments.find(id);
+    const auto tournament = state.cache.tournaments().find(id);
     const auto info = state.stateInfos.find(id);
-    if (tournament == state.tournaments.end() || info == state.stateInfos.end()) continue;
+    if (tournament == state.cache.tournaments().end() || info == state.stateInfos.end()) continue;
     // Only the roster's name and badge are needed: read them where the
     // roster lies instead of building its whole record.
     auto found = FindCachedRoster(state, id, standing.rosterId);

@@ -6,20 +6,19 @@
 // the pass runs when each ends (handler_run.h). Nothing here locks: every handler runs on the
 // host's dispatch thread, and re-reads the state after any wait.
 //
-// Not for: logic. The cache's write and read operations live in cache.h, the
-// derived state in state_machine.h, the pass in publication.h.
+// Not for: logic. The cache's writes live in tournament_cache.h, its reads in
+// cache.h, the derived state in state_machine.h, the pass in publication.h.
 #pragma once
 
 #include <cstdint>
 #include <deque>
-#include <map>
 #include <memory>
 #include <string>
-#include <unordered_map>
-#include <utility>
 #include <vector>
 
 #include "joust/logic/change_set.h"
+#include "joust/logic/state_map.h"
+#include "joust/logic/tournament_cache.h"
 #include "joust/model/api/enums.h"
 #include "joust/model/api/gameflow.h"
 #include "joust/model/api/history.h"
@@ -27,24 +26,10 @@
 #include "joust/model/api/session.h"
 #include "joust/model/api/stats.h"
 #include "joust/model/api/tournament.h"
-#include "joust/model/lcds/bracket.h"
-#include "joust/model/lcds/pending_roster.h"
-#include "joust/model/lcds/roster.h"
-#include "joust/model/lcds/tournament.h"
 #include "joust/model/zms/notifications.h"
 #include "sdk/value/binding_property.h"
 
 namespace kiv::joust {
-
-/// A hash map as the state keeps them: 8 initial buckets, load factor at
-/// most 1.0.
-template <typename K, typename V, typename Hash = std::hash<K>>
-class StateMap : public std::unordered_map<K, V, Hash> {
- public:
-  StateMap() : std::unordered_map<K, V, Hash>(8) { this->max_load_factor(1.0f); }
-  /// Empties the map and gives it back its 8 buckets.
-  void Reset() { *this = StateMap(); }
-};
 
 class JoustPluginState {
  public:
@@ -73,16 +58,9 @@ class JoustPluginState {
   bool useIndividualEntitlement = false;
   bool individualEntitled = false;
   BindingProperty iconConfig;
-  StateMap<int64_t, std::vector<LCDS::PendingRosterDTO>> invitationsByTournament;
-  StateMap<int64_t, LCDS::PendingRosterDTO> pendingRosterByTournament;
-  StateMap<int64_t, LCDS::TournamentDTO> tournaments;
-  /// Registered rosters by (tournament id, roster id), ordered, so that one
-  /// tournament's rosters are one range (the pass reads them together).
-  std::map<std::pair<int64_t, int64_t>, LCDS::RosterDTO> rosters;
-  StateMap<int64_t, int64_t> homeRosterByTournament;
-  StateMap<int64_t, std::vector<LCDS::RosterDTO>> subInvitationsByTournament;
-  StateMap<int64_t, Api::PlayerTournamentData> playerTournamentData;
-  StateMap<int64_t, LCDS::Bracket> brackets;
+  /// The player's tournament data as the backend sent it; marks its own
+  /// changes in `changes`.
+  TournamentCache cache{*changes};
   StateMap<int64_t, Api::TournamentStateInfo> stateInfos;
   /// The server time each tournament's state-change timer is armed for.
   StateMap<int64_t, int64_t> armedStateChanges;

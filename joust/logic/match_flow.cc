@@ -91,10 +91,10 @@ void OnMatchmakingSearch(JoustPlugin& plugin,
 void ProcessGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification& notification) {
   using ZMS::RosterNotifyReason;
   const JoustPluginState& state = plugin.state();
-  const auto standing = state.playerTournamentData.find(notification.tournamentId);
+  const auto standing = state.cache.standings().find(notification.tournamentId);
   int64_t rosterId = 0;
   const RosterNotifyReason reason = notification.notifyReason;
-  if (standing == state.playerTournamentData.end() ||
+  if (standing == state.cache.standings().end() ||
       !ParseRosterId(standing->second.rosterId, rosterId) || notification.tournamentId == -1 ||
       reason == RosterNotifyReason::kByeAutoWin ||
       reason == RosterNotifyReason::kRestrictionAutoWin ||
@@ -111,8 +111,8 @@ void ProcessGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotificatio
     return;
   }
   const bool gameEnded = ApplyGameEnd(plugin, notification, *bracket);
-  const auto tournament = plugin.state().tournaments.find(notification.tournamentId);
-  if (!gameEnded || tournament == plugin.state().tournaments.end()) return;
+  const auto tournament = plugin.state().cache.tournaments().find(notification.tournamentId);
+  if (!gameEnded || tournament == plugin.state().cache.tournaments().end()) return;
   const int64_t delay = DismissStatsDelayMs(tournament->second.scoutingTimeMs);
   Log(kLogAlways, kGroupDbg, "game ended, setting timer to dismiss stats in %lli seconds",
       static_cast<long long>(delay / 1000));

@@ -31,8 +31,9 @@ constexpr char kPlayerNotificationsUri[] = "/player-notifications/v1/notificatio
 // published again (substitute invitations are read without the player's
 // standing, so they stay).
 void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
-  for (auto roster = state.rosters.lower_bound({tournamentId, std::numeric_limits<int64_t>::min()});
-       roster != state.rosters.end() && roster->first.first == tournamentId; ++roster) {
+  for (auto roster =
+           state.cache.rosters().lower_bound({tournamentId, std::numeric_limits<int64_t>::min()});
+       roster != state.cache.rosters().end() && roster->first.first == tournamentId; ++roster) {
     state.changes->rostersChanged.Insert({tournamentId, std::to_string(roster->first.second)});
   }
 }
@@ -49,7 +50,7 @@ constexpr std::string_view kRecordDeadlineTimerPrefix = "joust_tournament_record
 void CheckTimersOfCachedTournaments(JoustPlugin& plugin, const JoustChangeSet& changes) {
   const JoustPluginState& state = plugin.state();
   for (const int64_t id : changes.stateInfoDirty) {
-    if (state.tournaments.contains(id)) continue;
+    if (state.cache.tournaments().contains(id)) continue;
     for (const std::string& name : {StateChangeTimerName(id), RosterCreationDeadlineTimerName(id),
                                     RecordDeadlineTimerName(id)}) {
       if (plugin.timers().IsSet(name)) {
@@ -71,12 +72,11 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   changes.tournamentsChanged.Insert(tournamentId);
   // This firing used the arm: the pass sets the timer for the next change.
   state.armedStateChanges.erase(tournamentId);
-  if (const LCDS::RosterDTO* roster = PlayerRoster(state, tournamentId)) {
+  if (const LCDS::RosterDTO* roster = state.cache.PlayerRoster(tournamentId)) {
     changes.rostersChanged.Insert({tournamentId, std::to_string(roster->id)});
   }
-  if (const auto pending = state.pendingRosterByTournament.find(tournamentId);
-      pending != state.pendingRosterByTournament.end()) {
-    changes.rostersChanged.Insert({tournamentId, pending->second.invitationId});
+  if (const LCDS::PendingRosterDTO* pending = state.cache.OwnPendingRoster(tournamentId)) {
+    changes.rostersChanged.Insert({tournamentId, pending->invitationId});
   }
   changes.restrictionChanged = true;
   changes.playerChanged = true;
@@ -88,8 +88,8 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
 // active in the current phase, and the remaining periods count the current
 // phase until it starts.
 int64_t NextPhaseMoment(const JoustPluginState& state, int64_t tournamentId, int64_t now) {
-  const auto tournament = state.tournaments.find(tournamentId);
-  if (tournament == state.tournaments.end()) return -1;
+  const auto tournament = state.cache.tournaments().find(tournamentId);
+  if (tournament == state.cache.tournaments().end()) return -1;
   int64_t next = -1;
   for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
     for (const int64_t moment : {phase.registrationTime, phase.startTime}) {
@@ -128,9 +128,9 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
                                int64_t now) {
   JoustPluginState& state = plugin.state();
   const int64_t id = info.tournamentId;
-  const auto tournament = state.tournaments.find(id);
+  const auto tournament = state.cache.tournaments().find(id);
   const int64_t deadline =
-      tournament == state.tournaments.end() ? 0 : tournament->second.rosterCreateDeadline;
+      tournament == state.cache.tournaments().end() ? 0 : tournament->second.rosterCreateDeadline;
   const bool expired = info.state == Api::TournamentState::kResults || deadline <= now;
   // Past the deadline the timer has nothing left to wait for: armed again
   // (at an interval of zero or less) it would fire without end. Its firing
@@ -140,8 +140,8 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
       !expired && info.nextStateChangeTime != -1 && deadline < info.nextStateChangeTime;
   ArmAt(plugin, state.armedCreationDeadlines, id, RosterCreationDeadlineTimerName(id),
         waits ? deadline : -1, now,
-        [&plugin, id] { RunHandler(plugin, [&] { DropInvitations(plugin.state(), id); }); });
-  if (expired && state.invitationsByTournament.count(id) != 0) DropInvitations(state, id);
+        [&plugin, id] { RunHandler(plugin, [&] { plugin.state().cache.DropInvitations(id); }); });
+  if (expired && state.cache.invitations().count(id) != 0) state.cache.DropInvitations(id);
 }
 
 // The record's next deadline after `now`, or -1 when both have passed.
@@ -156,9 +156,10 @@ int64_t NextRecordDeadline(const LCDS::TournamentDTO& tournament, int64_t now) {
 
 void ArmRecordDeadline(JoustPlugin& plugin, int64_t id, int64_t now) {
   JoustPluginState& state = plugin.state();
-  const auto tournament = state.tournaments.find(id);
-  const int64_t at =
-      tournament == state.tournaments.end() ? -1 : NextRecordDeadline(tournament->second, now);
+  const auto tournament = state.cache.tournaments().find(id);
+  const int64_t at = tournament == state.cache.tournaments().end()
+                         ? -1
+                         : NextRecordDeadline(tournament->second, now);
   ArmAt(plugin, state.armedRecordDeadlines, id, RecordDeadlineTimerName(id), at, now,
         [&plugin, id] {
           RunHandler(plugin, [&] {
@@ -190,7 +191,8 @@ void RearmStateChangeTimers(JoustPluginState& state) {
   state.armedStateChanges.Reset();
   state.armedCreationDeadlines.Reset();
   state.armedRecordDeadlines.Reset();
-  for (const auto& [id, tournament] : state.tournaments) state.changes->stateInfoDirty.Insert(id);
+  for (const auto& [id, tournament] : state.cache.tournaments())
+    state.changes->stateInfoDirty.Insert(id);
 }
 
 void PublishPendingChanges(JoustPlugin& plugin) {
@@ -203,14 +205,14 @@ void RecomputeStateInfos(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   const int64_t now = plugin.ServerNow();
   for (int64_t id : state.changes->stateInfoDirty) {
-    const auto tournament = state.tournaments.find(id);
-    if (tournament == state.tournaments.end()) {
+    const auto tournament = state.cache.tournaments().find(id);
+    if (tournament == state.cache.tournaments().end()) {
       state.stateInfos.erase(id);
       continue;
     }
     Api::TournamentStateInfo info =
-        ComputeStateInfo(tournament->second, PlayerRoster(state, id), PlayerBracket(state, id), now,
-                         state.summonerId);
+        ComputeStateInfo(tournament->second, state.cache.PlayerRoster(id),
+                         state.cache.PlayerBracket(id), now, state.summonerId);
     // A roster reads as active or not in the current phase: a new phase
     // changes how every cached roster of the tournament reads.
     const auto previous = state.stateInfos.find(id);

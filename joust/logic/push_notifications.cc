@@ -88,52 +88,39 @@ bool Decode(const ZMS::ZMSMessage& message, Record& record) {
 }
 
 std::string TournamentName(const JoustPluginState& state, int64_t tournamentId) {
-  const auto tournament = state.tournaments.find(tournamentId);
-  return tournament == state.tournaments.end() ? std::string() : tournament->second.nameLocKey;
+  const auto tournament = state.cache.tournaments().find(tournamentId);
+  return tournament == state.cache.tournaments().end() ? std::string()
+                                                       : tournament->second.nameLocKey;
 }
 
 // Roster notifications reload the player's information when their tournament
 // is not cached; one still unknown after that is dropped.
 bool ReloadUnlessCached(JoustPlugin& plugin, int64_t tournamentId) {
-  if (plugin.state().tournaments.count(tournamentId) == 0) (void)RefreshPlayerInfo(plugin);
+  if (plugin.state().cache.tournaments().count(tournamentId) == 0) (void)RefreshPlayerInfo(plugin);
   return IsTournamentCached(plugin, tournamentId);
-}
-
-// The player's own pending roster in the tournament, when it is `invitationId`.
-bool IsMine(const JoustPluginState& state, int64_t tournamentId, const std::string& invitationId) {
-  const auto own = state.pendingRosterByTournament.find(tournamentId);
-  return own != state.pendingRosterByTournament.end() && own->second.invitationId == invitationId;
 }
 
 void UpdatePending(JoustPluginState& state, bool mine, const LCDS::PendingRosterDTO& roster) {
   const int64_t id = roster.tournamentId;
   if (mine) {
-    SetPendingRoster(state, id, roster);
+    state.cache.SetPendingRoster(id, roster);
     return;
   }
-  (void)SetInvitation(state, roster);
+  (void)state.cache.SetInvitation(roster);
 }
 
 void RemovePending(JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
-  RemovePendingRoster(state, roster.tournamentId, roster.invitationId);
+  state.cache.RemovePendingRoster(roster.tournamentId, roster.invitationId);
 }
 
 // A pending roster older than the cached copy (the player's own, or an
 // invitation): the message is out of date, and neither its change nor its
 // notification apply any more.
 bool IsStale(const JoustPluginState& state, const LCDS::PendingRosterDTO& roster) {
-  const int64_t id = roster.tournamentId;
-  if (IsMine(state, id, roster.invitationId)) {
-    return IsOlder(roster.version, state.pendingRosterByTournament.at(id).version);
-  }
-  const auto invitations = state.invitationsByTournament.find(id);
-  if (invitations == state.invitationsByTournament.end()) return false;
-  for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
-    if (invitation.invitationId == roster.invitationId) {
-      return IsOlder(roster.version, invitation.version);
-    }
-  }
-  return false;
+  const LCDS::PendingRosterDTO* cached =
+      state.cache.OwnPendingRoster(roster.tournamentId, roster.invitationId);
+  if (!cached) cached = state.cache.FindInvitation(roster.tournamentId, roster.invitationId);
+  return cached && IsOlder(roster.version, cached->version);
 }
 
 // Still in the roster: a member not gone, or an invitee not declined.
@@ -193,9 +180,10 @@ void ProcessPending(JoustPlugin& plugin, const ZMS::PendingRosterNotification& n
   const LCDS::PendingRosterDTO& roster = notification.pendingRoster;
   if (!ReloadUnlessCached(plugin, roster.tournamentId)) return;
   JoustPluginState& state = plugin.state();
-  if (PlayerRoster(state, roster.tournamentId)) return;
+  if (state.cache.PlayerRoster(roster.tournamentId)) return;
   if (IsStale(state, roster)) return;
-  const bool mine = IsMine(state, roster.tournamentId, roster.invitationId);
+  const bool mine =
+      state.cache.OwnPendingRoster(roster.tournamentId, roster.invitationId) != nullptr;
   const NotifyReason reason = notification.notifyReason;
   if (In(reason, kUpdateReasons)) {
     UpdatePending(state, mine, roster);
@@ -301,8 +289,8 @@ void NotifyRoster(JoustPluginState& state, RosterNotifyReason reason, const LCDS
 // neither its side effects (a bracket dropped at check-in, a pending roster
 // dropped at registration) nor its notification apply any more.
 bool IsStale(const JoustPluginState& state, const LCDS::RosterDTO& roster) {
-  const auto cached = state.rosters.find({roster.tournamentId, roster.id});
-  return cached != state.rosters.end() && IsOlder(roster.version, cached->second.version);
+  const auto cached = state.cache.rosters().find({roster.tournamentId, roster.id});
+  return cached != state.cache.rosters().end() && IsOlder(roster.version, cached->second.version);
 }
 
 void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
@@ -319,46 +307,45 @@ void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
         return candidate.playerId == state.summonerId && SubstitutionStands(candidate);
       });
   if (reason == RosterNotifyReason::kSubInvite && sub) {
-    SetSubstituteInvitation(state, roster);
+    state.cache.SetSubstituteInvitation(roster);
     return;
   }
-  if (const auto home = state.homeRosterByTournament.find(id);
-      home != state.homeRosterByTournament.end() && home->second == roster.id) {
-    SetHomeRoster(state, roster);
+  if (state.cache.IsHomeRoster(id, roster.id)) {
+    state.cache.SetHomeRoster(roster);
     return;
   }
   if (reason == RosterNotifyReason::kRegistered) {
-    DropOwnPendingRoster(state, id);
-    (void)DropInvitations(state, id);
+    state.cache.DropOwnPendingRoster(id);
+    (void)state.cache.DropInvitations(id);
   } else if (reason == RosterNotifyReason::kPhaseCheckin) {
-    DropBracket(state, id, ReadPlayerTournamentData(state, id).bracketId);
+    state.cache.DropBracket(id, ReadPlayerTournamentData(state, id).bracketId);
   }
-  SetRoster(state, id, roster.id, roster);
+  state.cache.SetRoster(id, roster.id, roster);
   NotifyRoster(state, reason, roster, nullptr, sub);
 }
 
 void ProcessDynamicState(JoustPlugin& plugin, const LCDS::RosterDynamicStateDTO& dynamic) {
   if (!IsTournamentCached(plugin, dynamic.tournamentId)) return;
-  (void)SetRosterDynamicState(plugin.state(), dynamic);
+  (void)plugin.state().cache.SetRosterDynamicState(dynamic);
 }
 
 void ProcessWithdraw(JoustPlugin& plugin, const ZMS::RosterWithdrawNotification& notification) {
   if (!IsTournamentCached(plugin, notification.tournamentId)) return;
-  (void)SetRosterWithdraw(plugin.state(), notification.tournamentId, notification.rosterId,
-                          notification.version, notification.withdraw);
+  (void)plugin.state().cache.SetRosterWithdraw(notification.tournamentId, notification.rosterId,
+                                               notification.version, notification.withdraw);
 }
 
 void FetchBracket(JoustPlugin& plugin, const ZMS::BracketReadyNotification& notification) {
   if (!IsTournamentCached(plugin, notification.tournamentId)) return;
   auto bracket = plugin.backend().Call<kGetRosterBracket>(notification.bracketId);
   if (bracket.ok())
-    SetBracket(plugin.state(), notification.tournamentId, std::move(bracket).take());
+    plugin.state().cache.SetBracket(notification.tournamentId, std::move(bracket).take());
 }
 
 }  // namespace
 
 bool IsTournamentCached(const JoustPlugin& plugin, int64_t tournamentId) {
-  if (plugin.state().tournaments.count(tournamentId) != 0) return true;
+  if (plugin.state().cache.tournaments().count(tournamentId) != 0) return true;
   Log(kLogWarn, kGroupDbg, "Notification for unknown tournament %lli ignored",
       static_cast<long long>(tournamentId));
   return false;
@@ -368,12 +355,12 @@ bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification&
                   const LCDS::Bracket& bracket) {
   JoustPluginState& state = plugin.state();
   const int64_t id = notification.tournamentId;
-  SetBracket(state, id, bracket);
-  const auto standing = state.playerTournamentData.find(id);
-  if (standing == state.playerTournamentData.end() || standing->second.rosterId.empty()) {
+  state.cache.SetBracket(id, bracket);
+  const auto standing = state.cache.standings().find(id);
+  if (standing == state.cache.standings().end() || standing->second.rosterId.empty()) {
     return false;
   }
-  const LCDS::RosterDTO* roster = PlayerRoster(state, id);
+  const LCDS::RosterDTO* roster = state.cache.PlayerRoster(id);
   if (!roster) return false;
   auto plays = [&](const LCDS::BracketMatch& match) {
     return match.rosterId1 == roster->id || match.rosterId2 == roster->id;

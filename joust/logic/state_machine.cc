@@ -7,8 +7,6 @@
 #include <string>
 #include <vector>
 
-#include "joust/logic/joust_plugin_state.h"
-
 namespace kiv::joust {
 namespace {
 
@@ -89,22 +87,6 @@ bool ParseRosterId(std::string_view text, int64_t& id) {
   if (end == copy.c_str() || *end != '\0' || errno == ERANGE) return false;
   id = value;
   return true;
-}
-
-const LCDS::RosterDTO* PlayerRoster(const JoustPluginState& state, int64_t tournamentId) {
-  const auto standing = state.playerTournamentData.find(tournamentId);
-  if (standing == state.playerTournamentData.end()) return nullptr;
-  int64_t rosterId = 0;
-  if (!ParseRosterId(standing->second.rosterId, rosterId)) return nullptr;
-  const auto roster = state.rosters.find({tournamentId, rosterId});
-  return roster == state.rosters.end() ? nullptr : &roster->second;
-}
-
-const LCDS::Bracket* PlayerBracket(const JoustPluginState& state, int64_t tournamentId) {
-  const auto standing = state.playerTournamentData.find(tournamentId);
-  if (standing == state.playerTournamentData.end()) return nullptr;
-  const auto bracket = state.brackets.find(standing->second.bracketId);
-  return bracket == state.brackets.end() ? nullptr : &bracket->second;
 }
 
 bool SubstitutionStands(const LCDS::PhaseRosterSubDTO& sub) {

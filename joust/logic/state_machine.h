@@ -11,7 +11,7 @@
 // (publication.h).
 //
 //   const Api::TournamentStateInfo info = ComputeStateInfo(
-//       tournament, PlayerRoster(state, id), PlayerBracket(state, id), now, state.summonerId);
+//       tournament, cache.PlayerRoster(id), cache.PlayerBracket(id), now, state.summonerId);
 #pragma once
 
 #include <cstdint>
@@ -23,14 +23,6 @@
 #include "joust/model/lcds/tournament.h"
 
 namespace kiv::joust {
-
-class JoustPluginState;
-
-/// The player's registered roster in tournament `tournamentId`: the one its
-/// standing's roster id (a whole decimal number) names, or null.
-const LCDS::RosterDTO* PlayerRoster(const JoustPluginState& state, int64_t tournamentId);
-/// The bracket of the player's standing in the tournament, or null.
-const LCDS::Bracket* PlayerBracket(const JoustPluginState& state, int64_t tournamentId);
 
 /// `text` as a whole signed decimal number (leading white space and a sign
 /// allowed, as the C library reads decimals), or false.

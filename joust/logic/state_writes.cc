@@ -117,8 +117,8 @@ void SetGameEnd(JoustPluginState& state, const Api::TournamentGameEnd& gameEnd) 
   state.changes->gameEndChanged = true;
   // A game of the player's roster ended: the roster and its tournament's
   // state read differently now.
-  const auto standing = state.playerTournamentData.find(gameEnd.tournamentId);
-  if (standing == state.playerTournamentData.end() || standing->second.rosterId.empty()) return;
+  const auto standing = state.cache.standings().find(gameEnd.tournamentId);
+  if (standing == state.cache.standings().end() || standing->second.rosterId.empty()) return;
   state.changes->rostersChanged.Insert({gameEnd.tournamentId, standing->second.rosterId});
   state.changes->stateInfoDirty.Insert(gameEnd.tournamentId);
 }
@@ -136,6 +136,15 @@ void SetNotificationPrompt(JoustPluginState& state, Api::PlayerNotificationData 
 void SetTickets(JoustPluginState& state, int32_t tickets) {
   state.tickets.tickets = tickets;
   state.changes->playerChanged = true;
+}
+
+void SetPlayerRecords(JoustPluginState& state, int32_t tickets, Api::PlayerRewards rewards,
+                      std::vector<Api::RosterStats> history) {
+  SetTickets(state, tickets);
+  state.rewards = std::move(rewards);
+  state.changes->rewardsChanged = true;
+  state.history = std::move(history);
+  state.changes->historyChanged = true;
 }
 
 }  // namespace kiv::joust

@@ -16,8 +16,10 @@
 #include <vector>
 
 #include "joust/model/api/gameflow.h"
+#include "joust/model/api/history.h"
 #include "joust/model/api/player_notification_data.h"
 #include "joust/model/api/session.h"
+#include "joust/model/api/stats.h"
 #include "joust/model/api/tournament.h"
 #include "joust/model/zms/notifications.h"
 
@@ -57,5 +59,9 @@ void SetEogPlayerUpdate(JoustPluginState& state, const ZMS::EogPlayerUpdateDTO& 
 void SetNotificationPrompt(JoustPluginState& state, Api::PlayerNotificationData prompt);
 /// The player's tickets (the wallet).
 void SetTickets(JoustPluginState& state, int32_t tickets);
+/// Replaces the player's tickets, rewards and match history with those of
+/// the player's full information.
+void SetPlayerRecords(JoustPluginState& state, int32_t tickets, Api::PlayerRewards rewards,
+                      std::vector<Api::RosterStats> history);
 
 }  // namespace kiv::joust

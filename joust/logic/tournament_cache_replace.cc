@@ -1,0 +1,169 @@
+// The cache replaced by the backend's answer of the player's information.
+#include <utility>
+
+#include "joust/logic/state_machine.h"
+#include "joust/logic/tournament_cache.h"
+#include "sdk/runtime/mutation_point.h"
+#include "sdk/value/conversion_status.h"
+#include "sdk/value/native/convert.h"
+
+namespace kiv::joust {
+namespace {
+
+// Records have no equality of their own; their values do.
+bool SameTournament(const LCDS::TournamentDTO& left, const LCDS::TournamentDTO& right) {
+  ConversionStatus status;
+  BindingProperty a;
+  BindingProperty b;
+  ToValue(left, a, status);
+  ToValue(right, b, status);
+  return status.IsValid() && a == b;
+}
+
+// Cached copies newer than the ones an answer carries: an answer that was
+// slow to come may hold records older than what pushes brought meanwhile.
+struct NewerCachedCopies {
+  std::vector<LCDS::RosterDTO> rosters;
+  std::vector<LCDS::PendingRosterDTO> pendingRosters;  // the player's own
+  std::vector<LCDS::PendingRosterDTO> invitations;
+};
+
+NewerCachedCopies CollectNewerCopies(const TournamentCache& cache,
+                                     const std::vector<LCDS::TournamentInfoDTO>& infos) {
+  NewerCachedCopies newer;
+  for (const LCDS::TournamentInfoDTO& info : infos) {
+    const int64_t id = info.tournament.id;
+    if (info.roster) {
+      const auto cached = cache.rosters().find({id, info.roster->id});
+      if (cached != cache.rosters().end() &&
+          IsNewer(cached->second.version, info.roster->version)) {
+        newer.rosters.push_back(cached->second);
+      }
+    } else if (info.pendingRoster) {
+      const LCDS::PendingRosterDTO* own =
+          cache.OwnPendingRoster(id, info.pendingRoster->invitationId);
+      if (own && IsNewer(own->version, info.pendingRoster->version)) {
+        newer.pendingRosters.push_back(*own);
+      }
+    }
+    for (const LCDS::PendingRosterDTO& answered : info.inviteePendingRosters) {
+      const LCDS::PendingRosterDTO* invitation = cache.FindInvitation(id, answered.invitationId);
+      if (invitation && IsNewer(invitation->version, answered.version)) {
+        newer.invitations.push_back(*invitation);
+      }
+    }
+  }
+  return newer;
+}
+
+}  // namespace
+
+// Everything cached now is marked, so that what the answer no longer holds is
+// published as removed.
+void TournamentCache::MarkEverythingCached() {
+  for (const auto& [id, tournament] : tournaments_) {
+    changes_.tournamentsChanged.Insert(id);
+    changes_.stateInfoDirty.Insert(id);
+    changes_.playerDataChanged.Insert(id);
+    changes_.invitationsChanged.Insert(id);
+  }
+  for (const auto& [key, roster] : rosters_) {
+    changes_.rostersChanged.Insert({key.first, std::to_string(key.second)});
+  }
+  for (const auto& [id, pending] : pendingRosters_) {
+    changes_.rostersChanged.Insert({id, pending.invitationId});
+  }
+  for (const auto& [id, bracket] : brackets_) {
+    if (MutationActive("refresh-drops-brackets-unpublished")) break;
+    changes_.bracketsChanged.Insert({bracket.tournamentId, id});
+  }
+  for (const auto& [id, invitations] : invitations_) {
+    for (const auto& invitation : invitations)
+      changes_.rostersChanged.Insert({id, invitation.invitationId});
+  }
+  for (const auto& [id, subs] : substituteInvitations_) {
+    for (const LCDS::RosterDTO& sub : subs) {
+      changes_.rostersChanged.Insert({id, std::to_string(sub.id)});
+    }
+  }
+}
+
+// The rosters the player substitutes in (or is invited to), kept by the
+// player's own entry in the current phase.
+void TournamentCache::AddSubstituteRosters(const LCDS::TournamentInfoDTO& info, int64_t serverNow,
+                                           uint64_t playerId) {
+  const int64_t id = info.tournament.id;
+  const int64_t phase =
+      ComputeStateInfo(info.tournament, PlayerRoster(id), PlayerBracket(id), serverNow, playerId)
+          .currentPhaseId;
+  for (const LCDS::RosterDTO& sub : info.subRosters) {
+    // The player's own entry, whatever its state: the state decides below.
+    const LCDS::PhaseRosterSubDTO* entry =
+        FindSubstitution(sub, phase, [playerId](const LCDS::PhaseRosterSubDTO& candidate) {
+          return candidate.playerId == playerId;
+        });
+    if (!entry || entry->subState == LCDS::SubState::kDeclined ||
+        entry->subState == LCDS::SubState::kRevoked) {
+      continue;
+    }
+    if (entry->subState == LCDS::SubState::kPending) {
+      substituteInvitations_[id].push_back(sub);
+      changes_.rostersChanged.Insert({id, std::to_string(sub.id)});
+      continue;
+    }
+    int64_t home = 0;
+    if (ParseRosterId(Standing(id).rosterId, home)) homeRosters_[id] = home;
+    SetRoster(id, sub.id, sub);
+  }
+}
+
+void TournamentCache::Replace(const std::vector<LCDS::TournamentInfoDTO>& infos, int64_t serverNow,
+                              uint64_t playerId) {
+  MarkEverythingCached();
+  const NewerCachedCopies newer = CollectNewerCopies(*this, infos);
+  rosters_.clear();
+  pendingRosters_.Reset();
+  invitations_.Reset();
+  substituteInvitations_.Reset();
+  standings_.Reset();
+  brackets_.Reset();
+
+  for (const LCDS::TournamentInfoDTO& info : infos) {
+    const int64_t id = info.tournament.id;
+    const auto cached = tournaments_.find(id);
+    // A tournament seen for the first time is marked too: a first login has
+    // nothing cached before, and must publish everything it learns.
+    if (cached != tournaments_.end() && SameTournament(cached->second, info.tournament)) {
+      changes_.tournamentsChanged.Erase(id);
+    } else {
+      changes_.tournamentsChanged.Insert(id);
+    }
+    changes_.stateInfoDirty.Insert(id);
+    tournaments_[id] = info.tournament;
+    standings_[id] = Api::PlayerTournamentData{};
+    changes_.playerDataChanged.Insert(id);
+    if (info.roster) {
+      SetRoster(id, info.roster->id, *info.roster);
+    } else if (info.pendingRoster) {
+      SetPendingRoster(id, *info.pendingRoster);
+    }
+    std::vector<LCDS::PendingRosterDTO>& invitations = invitations_[id];
+    for (const LCDS::PendingRosterDTO& invitation : info.inviteePendingRosters) {
+      invitations.push_back(invitation);
+      changes_.rostersChanged.Insert({id, invitation.invitationId});
+    }
+    AddSubstituteRosters(info, serverNow, playerId);
+    changes_.invitationsChanged.Insert(id);
+  }
+  // Write the newer copies back over what was taken from the answer.
+  for (const LCDS::RosterDTO& roster : newer.rosters) {
+    SetRoster(roster.tournamentId, roster.id, roster);
+  }
+  for (const LCDS::PendingRosterDTO& roster : newer.pendingRosters) {
+    SetPendingRoster(roster.tournamentId, roster);
+  }
+  for (const LCDS::PendingRosterDTO& roster : newer.invitations) (void)SetInvitation(roster);
+  changes_.restrictionChanged = true;
+}
+
+}  // namespace kiv::joust
