@@ -73,6 +73,19 @@ LCDS::Bracket SixteenRosterBracket(int64_t tournamentId) {
   return bracket;
 }
 
+// The player's information: each tournament with the player's roster in it
+// and its bracket.
+std::vector<LCDS::TournamentInfoDTO> PlayerInformation() {
+  std::vector<LCDS::TournamentInfoDTO> infos(kTournaments);
+  for (int64_t id = 1; id <= kTournaments; ++id) {
+    LCDS::TournamentInfoDTO& info = infos[id - 1];
+    info.tournament = Cup(id);
+    info.roster = Roster(id, RosterId(id, 0));
+    info.roster->phases[0].bracketDTO = SixteenRosterBracket(id);
+  }
+  return infos;
+}
+
 struct Fixture {
   CountingHost host;
   std::unique_ptr<JoustPlugin> plugin;
@@ -87,14 +100,7 @@ struct Fixture {
     JoustPluginState& state = plugin->state();
     state.summonerId = kPlayer;
     plugin->SyncServerClock(kNow);
-    std::vector<LCDS::TournamentInfoDTO> infos(kTournaments);
-    for (int64_t id = 1; id <= kTournaments; ++id) {
-      LCDS::TournamentInfoDTO& info = infos[id - 1];
-      info.tournament = Cup(id);
-      info.roster = Roster(id, RosterId(id, 0));
-      info.roster->phases[0].bracketDTO = SixteenRosterBracket(id);
-    }
-    state.cache.Replace(infos, plugin->ServerNow(), kPlayer);
+    state.cache.Replace(PlayerInformation(), plugin->ServerNow(), kPlayer);
     for (int64_t id = 1; id <= kTournaments; ++id) {
       // The rosters the player substitutes in, cached as registered rosters.
       for (int64_t index = 1; index < kRostersEach; ++index) {
@@ -114,14 +120,7 @@ struct Fixture {
   // Marks every resource of tournament `id` for the next pass.
   void MarkAll(int64_t id) {
     JoustChangeSet& changes = *plugin->state().changes;
-    changes.tournamentsChanged.Insert(id);
-    changes.stateInfoDirty.Insert(id);
-    changes.playerDataChanged.Insert(id);
-    changes.invitationsChanged.Insert(id);
-    changes.bracketsChanged.Insert({id, 10'000 + id});
-    for (int64_t index = 0; index < kRostersEach; ++index) {
-      changes.rostersChanged.Insert({id, std::to_string(RosterId(id, index))});
-    }
+    changes.tournaments.Insert(id);
   }
 };
 

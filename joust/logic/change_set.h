@@ -1,38 +1,25 @@
-// change_set.h: JoustChangeSet, what the next publication pass must publish.
-// The state's writes mark here what they changed (the cache's in cache.h, the
-// session's and the player's records' in state_writes.h); handlers never
-// mark anything themselves. The pass, run when each handler ends
-// (handler_run.h), publishes every marked resource and clears the set.
+// change_set.h: JoustChangeSet, what changed since the last publication pass.
+// The state's writes mark here what they changed (the cache's in
+// tournament_cache.h, the session's and the player's records' in
+// state_writes.h); handlers never mark anything themselves. The pass, run
+// when each handler ends (handler_run.h), reads every resource in the scope
+// of what is marked again, publishes those that differ from what it last
+// published, and clears the set.
+//
+// A tournament is marked as a whole: the pass reads its record, its state,
+// the player's standing and invitations in it, and every roster and bracket
+// of it again, so a write need not know which of them it affects.
 //
 // Not for: derived state (the pass computes it from the cache and the clock).
 //
-//   state.changes->tournamentsChanged.Insert(tournamentId);   // inside a write
+//   state.changes->tournaments.Insert(tournamentId);   // inside a write
 #pragma once
 
 #include <cstdint>
-#include <functional>
-#include <string>
-#include <utility>
 
 #include "joust/logic/insertion_ordered_set.h"
 
 namespace kiv::joust {
-
-/// Hashes a pair by combining the hashes of both parts.
-struct PairHash {
-  template <typename A, typename B>
-  size_t operator()(const std::pair<A, B>& pair) const {
-    const size_t first = std::hash<A>{}(pair.first);
-    return first ^
-           (std::hash<B>{}(pair.second) + 0x9E3779B97F4A7C15ull + (first << 6) + (first >> 2));
-  }
-};
-
-/// A roster of a tournament: (tournament id, roster id as text, a number for a
-/// registered roster, an invitation id for a pending one).
-using RosterKey = std::pair<int64_t, std::string>;
-/// A bracket of a tournament: (tournament id, bracket id).
-using BracketKey = std::pair<int64_t, int64_t>;
 
 struct JoustChangeSet {
   bool visibleChanged = false;
@@ -41,12 +28,8 @@ struct JoustChangeSet {
   bool iconConfigChanged = false;
   bool checkinAllowedChanged = false;
   bool restrictionChanged = false;
-  InsertionOrderedSet<int64_t> tournamentsChanged;
-  InsertionOrderedSet<int64_t> stateInfoDirty;
-  InsertionOrderedSet<int64_t> playerDataChanged;
-  InsertionOrderedSet<RosterKey, PairHash> rostersChanged;
-  InsertionOrderedSet<int64_t> invitationsChanged;
-  InsertionOrderedSet<BracketKey, PairHash> bracketsChanged;
+  /// Tournaments whose data changed, or whose state the clock moved.
+  InsertionOrderedSet<int64_t> tournaments;
   bool gameEndChanged = false;
   bool eogPlayerUpdateChanged = false;
   bool playerChanged = false;
@@ -60,8 +43,7 @@ struct JoustChangeSet {
              checkinAllowedChanged || restrictionChanged || gameEndChanged ||
              eogPlayerUpdateChanged || playerChanged || historyChanged || rewardsChanged ||
              notificationsChanged) &&
-           tournamentsChanged.Empty() && stateInfoDirty.Empty() && playerDataChanged.Empty() &&
-           rostersChanged.Empty() && invitationsChanged.Empty() && bracketsChanged.Empty();
+           tournaments.Empty();
   }
   /// Everything back to unmarked.
   void Clear() { *this = JoustChangeSet(); }

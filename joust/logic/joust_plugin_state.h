@@ -69,9 +69,10 @@ class JoustPluginState {
   StateMap<int64_t, int64_t> armedCreationDeadlines;
   /// The server time each tournament's record-deadline timer is armed for.
   StateMap<int64_t, int64_t> armedRecordDeadlines;
-  /// The player's standing last published per tournament, so rosters are
-  /// read again only when the roster or bracket they are read against moved.
-  StateMap<int64_t, Api::PlayerTournamentData> publishedStandings;
+  /// The roster and bracket ids last published per tournament, so that the
+  /// pass announces the removal of one the cache no longer holds.
+  StateMap<int64_t, std::vector<std::string>> publishedRosterIds;
+  StateMap<int64_t, std::vector<int64_t>> publishedBracketIds;
   Api::TournamentGameEnd gameEnd;
   /// The last notification prompt ("no reason" in both reason fields until
   /// the first one).

@@ -2,7 +2,6 @@
 #include "joust/logic/publication.h"
 
 #include <functional>
-#include <limits>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -27,17 +26,6 @@ namespace {
 
 constexpr char kPlayerNotificationsUri[] = "/player-notifications/v1/notifications";
 
-// Marks every registered roster cached for a tournament to be read and
-// published again (substitute invitations are read without the player's
-// standing, so they stay).
-void MarkTournamentRosters(JoustPluginState& state, int64_t tournamentId) {
-  for (auto roster =
-           state.cache.rosters().lower_bound({tournamentId, std::numeric_limits<int64_t>::min()});
-       roster != state.cache.rosters().end() && roster->first.first == tournamentId; ++roster) {
-    state.changes->rostersChanged.Insert({tournamentId, std::to_string(roster->first.second)});
-  }
-}
-
 constexpr std::string_view kStateChangeTimerPrefix = "joust_tournament_state_change_";
 constexpr std::string_view kRosterCreationDeadlineTimerPrefix =
     "joust_tournament_roster_creation_deadline_timer_";
@@ -49,8 +37,8 @@ constexpr std::string_view kRecordDeadlineTimerPrefix = "joust_tournament_record
 // nothing and hold their callbacks for good. Logged, never fatal.
 void CheckTimersOfCachedTournaments(JoustPlugin& plugin, const JoustChangeSet& changes) {
   const JoustPluginState& state = plugin.state();
-  for (const int64_t id : changes.stateInfoDirty) {
-    if (state.cache.tournaments().contains(id)) continue;
+  for (const int64_t id : changes.tournaments) {
+    if (state.cache.HasTournament(id)) continue;
     for (const std::string& name : {StateChangeTimerName(id), RosterCreationDeadlineTimerName(id),
                                     RecordDeadlineTimerName(id)}) {
       if (plugin.timers().IsSet(name)) {
@@ -62,22 +50,15 @@ void CheckTimersOfCachedTournaments(JoustPlugin& plugin, const JoustChangeSet& c
   }
 }
 
-// The tournament's state changes now: its state info, its record (whose
-// deadlines are read against the clock), the player's rosters in it, the
-// restriction and the wallet are read again.
+// The tournament's state changes now: the tournament (whose state, record
+// deadlines and rosters are read against the clock), the restriction and the
+// wallet are read again.
 void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   JoustPluginState& state = plugin.state();
   JoustChangeSet& changes = *state.changes;
-  changes.stateInfoDirty.Insert(tournamentId);
-  changes.tournamentsChanged.Insert(tournamentId);
+  changes.tournaments.Insert(tournamentId);
   // This firing used the arm: the pass sets the timer for the next change.
   state.armedStateChanges.erase(tournamentId);
-  if (const LCDS::RosterDTO* roster = state.cache.PlayerRoster(tournamentId)) {
-    changes.rostersChanged.Insert({tournamentId, std::to_string(roster->id)});
-  }
-  if (const LCDS::PendingRosterDTO* pending = state.cache.OwnPendingRoster(tournamentId)) {
-    changes.rostersChanged.Insert({tournamentId, pending->invitationId});
-  }
   changes.restrictionChanged = true;
   changes.playerChanged = true;
 }
@@ -165,10 +146,9 @@ void ArmRecordDeadline(JoustPlugin& plugin, int64_t id, int64_t now) {
           RunHandler(plugin, [&] {
             JoustPluginState& fired = plugin.state();
             fired.armedRecordDeadlines.erase(id);
-            // Read again, and the state with it, so that the pass arms the
-            // timer for the next deadline or kills it.
-            fired.changes->tournamentsChanged.Insert(id);
-            fired.changes->stateInfoDirty.Insert(id);
+            // Read again, so that the pass arms the timer for the next
+            // deadline or kills it.
+            fired.changes->tournaments.Insert(id);
           });
         });
 }
@@ -191,8 +171,9 @@ void RearmStateChangeTimers(JoustPluginState& state) {
   state.armedStateChanges.Reset();
   state.armedCreationDeadlines.Reset();
   state.armedRecordDeadlines.Reset();
-  for (const auto& [id, tournament] : state.cache.tournaments())
-    state.changes->stateInfoDirty.Insert(id);
+  for (const auto& [id, tournament] : state.cache.tournaments()) {
+    state.changes->tournaments.Insert(id);
+  }
 }
 
 void PublishPendingChanges(JoustPlugin& plugin) {
@@ -204,23 +185,14 @@ void PublishPendingChanges(JoustPlugin& plugin) {
 void RecomputeStateInfos(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   const int64_t now = plugin.ServerNow();
-  for (int64_t id : state.changes->stateInfoDirty) {
+  for (int64_t id : state.changes->tournaments) {
     const auto tournament = state.cache.tournaments().find(id);
     if (tournament == state.cache.tournaments().end()) {
       state.stateInfos.erase(id);
       continue;
     }
-    Api::TournamentStateInfo info =
-        ComputeStateInfo(tournament->second, state.cache.PlayerRoster(id),
-                         state.cache.PlayerBracket(id), now, state.summonerId);
-    // A roster reads as active or not in the current phase: a new phase
-    // changes how every cached roster of the tournament reads.
-    const auto previous = state.stateInfos.find(id);
-    if (previous == state.stateInfos.end() ||
-        previous->second.currentPhaseId != info.currentPhaseId) {
-      MarkTournamentRosters(state, id);
-    }
-    state.stateInfos[id] = std::move(info);
+    state.stateInfos[id] = ComputeStateInfo(tournament->second, state.cache.PlayerRoster(id),
+                                            state.cache.PlayerBracket(id), now, state.summonerId);
   }
 }
 
@@ -229,8 +201,7 @@ void RestrictionStepIfDue(JoustPlugin& plugin) {
   // The restriction follows the player's rosters and standing too: a change
   // of those that was not marked as one of the restriction still runs the
   // step when the restriction it gives differs from the one last published.
-  const bool rostersMoved = !changes.rostersChanged.Empty() || !changes.playerDataChanged.Empty() ||
-                            !changes.stateInfoDirty.Empty();
+  const bool rostersMoved = !changes.tournaments.Empty();
   if (changes.restrictionChanged ||
       (rostersMoved && plugin.lastPresence && ComputeRestriction(plugin) != *plugin.lastPresence)) {
     RestrictionStep(plugin);
@@ -248,35 +219,12 @@ void ArmTournamentTimers(JoustPlugin& plugin, int64_t tournamentId,
     state.armedStateChanges.erase(tournamentId);
     state.armedCreationDeadlines.erase(tournamentId);
     state.armedRecordDeadlines.erase(tournamentId);
-    state.publishedStandings.erase(tournamentId);
     return;
   }
   const int64_t now = plugin.ServerNow();
   ArmRosterCreationDeadline(plugin, *info, now);
   ArmStateChangeTimer(plugin, *info, now);
   ArmRecordDeadline(plugin, tournamentId, now);
-}
-
-void MarkRostersOfMovedStanding(JoustPlugin& plugin, int64_t tournamentId,
-                                const Api::PlayerTournamentData& standing) {
-  // A registered roster is read against the player's roster and bracket in
-  // its tournament: when either moved, the tournament's rosters may read
-  // differently.
-  JoustPluginState& state = plugin.state();
-  Api::PlayerTournamentData& published = state.publishedStandings[tournamentId];
-  if (published.rosterId != standing.rosterId || published.bracketId != standing.bracketId) {
-    MarkTournamentRosters(state, tournamentId);
-  }
-  published = standing;
-}
-
-void MarkRostersOfMovedBrackets(JoustPlugin& plugin) {
-  JoustPluginState& state = plugin.state();
-  for (const auto& [id, bracketId] : state.changes->bracketsChanged) {
-    if (ReadPlayerTournamentData(state, id).bracketId == bracketId) {
-      MarkTournamentRosters(state, id);
-    }
-  }
 }
 
 void PublishPlayerRoster(JoustPlugin& plugin, int64_t tournamentId, const std::string& rosterId,

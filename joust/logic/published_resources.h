@@ -4,11 +4,11 @@
 // these paths are served from the same rows (joust/api/register_endpoints.cc).
 //
 // A new resource is one row: its path (resource_paths.h), its help text,
-// the marks that make it due, and its reader. The row types are in
+// when it is due (a mark, or the scope it is read in), and its reader. The row types are in
 // resource_table.h.
 //
-// Not for: the marks themselves (the state's writes set them: cache.h,
-// state_writes.h) or what the pass does besides (publication.cc).
+// Not for: the marks themselves (the state's writes set them:
+// tournament_cache.h, state_writes.h) or what the pass does besides (publication.cc).
 #pragma once
 
 #include <tuple>
@@ -48,34 +48,27 @@ inline constexpr std::tuple kPublishedResources{
              &ComputeRestriction),
     PassStep{&RestrictionStepIfDue},
     Resource(kTournamentPath, "One tournament",
-             ForEachTournament{&JoustChangeSet::tournamentsChanged}, &ReadTournament),
+             ForEachTournament{}, &ReadTournament),
     Resource(kTournamentIdsPath, "The identifiers of the known tournaments",
-             kWhenAnyMarked<&JoustChangeSet::stateInfoDirty>, &ReadTournamentIds),
-    // A summary line carries the player's roster and bracket in its
-    // tournament, which change with the player's data alone.
-    Resource(kTournamentSummaryPath, "One summary line per known tournament",
-             WhenDue{[](const JoustChangeSet& changes) {
-               return !changes.stateInfoDirty.Empty() || !changes.playerDataChanged.Empty();
-             }},
+             kWhenAnyTournament, &ReadTournamentIds),
+    Resource(kTournamentSummaryPath, "One summary line per known tournament", kWhenAnyTournament,
              &ReadTournamentSummaries),
     Resource(kTournamentStateInfosPath, "The state of every tournament for the player",
-             kWhenAnyMarked<&JoustChangeSet::stateInfoDirty>, &ReadAllStateInfos),
+             kWhenAnyTournament, &ReadAllStateInfos),
     Resource(kTournamentStateInfoPath, "The state of one tournament for the player",
-             ForEachTournament{&JoustChangeSet::stateInfoDirty}, &ReadStateInfo)
+             ForEachTournament{}, &ReadStateInfo)
         .AfterEach(&ArmTournamentTimers),
     Resource(kTournamentPlayerPath, "The player's standing in one tournament",
-             ForEachTournament{&JoustChangeSet::playerDataChanged}, &ReadPlayerTournamentData)
-        .AfterEach(&MarkRostersOfMovedStanding)
+             ForEachTournament{}, &ReadPlayerTournamentData)
         .Answering(&AnswerPlayerTournamentData),
-    PassStep{&MarkRostersOfMovedBrackets},
     Resource(kTournamentRosterPath, "A roster of a tournament, from the cache or the service's public rosters",
              ForEachRoster{}, &ReadRoster)
         .AfterEach(&PublishPlayerRoster)
         .ServedByTheApi(),
     Resource(kTournamentInvitationsPath, "The player's roster invitations in one tournament",
-             ForEachTournament{&JoustChangeSet::invitationsChanged}, &ReadInvitations),
+             ForEachTournament{}, &ReadInvitations),
     Resource(kInvitationsPath, "The player's roster invitations in every tournament",
-             kWhenAnyMarked<&JoustChangeSet::invitationsChanged>, &ReadAllInvitations),
+             kWhenAnyTournament, &ReadAllInvitations),
     Resource(kTournamentBracketPath, "A bracket of a tournament", ForEachBracket{}, &ReadBracket)
         .PublishingFailures(),
     Resource(kGameEndPath, "The bracket whose game just ended",

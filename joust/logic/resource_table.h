@@ -3,32 +3,37 @@
 // publishes one row.
 //
 // A row names a resource's path, a one-line help text, when the pass looks at
-// it (which marks of the change set, and so its scope: the whole feature, a
-// tournament, a roster or a bracket), and its reader: a function of the
-// plugin or of its state, taking the path's keys and returning the value or
-// an outcome. The GET endpoint of the path answers the same reader, unless
-// the row names another answer. The pass publishes by difference: it reads
-// each due key, and announces the value only when it differs from the one
-// last announced there; a key whose read fails is announced as deleted (when
-// it was published) or, for rows that say so, as the failure's JSON form.
+// it (a mark of the change set, or its scope: the whole feature, or each
+// marked tournament, or every roster or bracket of each), and its reader: a
+// function of the plugin or of its state, taking the path's keys and
+// returning the value or an outcome. The GET endpoint of the path answers the
+// same reader, unless the row names another answer. The pass publishes by
+// difference: it reads each due key, and announces the value only when it
+// differs from the one last announced there; a key whose read fails is
+// announced as deleted (when it was published) or, for rows that say so, as
+// the failure's JSON form. The rosters and brackets of a marked tournament
+// are those the cache holds and those last published there, so one the
+// cache dropped is announced as gone.
 //
 // Not for: the rows themselves (published_resources.h), or what the pass
 // does besides publishing rows (publication.cc).
 //
-//   Resource(kTournamentPath, "One tournament",
-//   ForEachTournament{&JoustChangeSet::tournamentsChanged},
-//            &ReadTournament)
+//   Resource(kTournamentPath, "One tournament", ForEachTournament{}, &ReadTournament)
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
 #include <string>
 #include <string_view>
 #include <type_traits>
 #include <utility>
+#include <vector>
 
 #include "joust/logic/change_set.h"
 #include "joust/logic/handler_call.h"
 #include "joust/logic/joust_plugin.h"
+#include "joust/logic/joust_plugin_state.h"
+#include "sdk/runtime/mutation_point.h"
 #include "sdk/value/format_message.h"
 #include "sdk/value/maybe_type.h"
 
@@ -53,16 +58,15 @@ struct WhenDue {
 struct ByPassStep {
   static constexpr ResourceScope kScope = ResourceScope::kFeature;
 };
-/// For each tournament in one of the change set's tournament sets.
+/// For each marked tournament.
 struct ForEachTournament {
   static constexpr ResourceScope kScope = ResourceScope::kTournament;
-  InsertionOrderedSet<int64_t> JoustChangeSet::*keys;
 };
-/// For each marked roster.
+/// For each roster of each marked tournament.
 struct ForEachRoster {
   static constexpr ResourceScope kScope = ResourceScope::kRoster;
 };
-/// For each marked bracket.
+/// For each bracket of each marked tournament.
 struct ForEachBracket {
   static constexpr ResourceScope kScope = ResourceScope::kBracket;
 };
@@ -70,11 +74,9 @@ struct ForEachBracket {
 /// Due when the flag is set.
 template <bool JoustChangeSet::*kFlag>
 inline constexpr WhenDue kWhenMarked{[](const JoustChangeSet& changes) { return changes.*kFlag; }};
-/// Due when any tournament of the set is marked (the lists over every
-/// tournament).
-template <InsertionOrderedSet<int64_t> JoustChangeSet::*kSet>
-inline constexpr WhenDue kWhenAnyMarked{
-    [](const JoustChangeSet& changes) { return !(changes.*kSet).Empty(); }};
+/// Due when any tournament is marked (the lists over every tournament).
+inline constexpr WhenDue kWhenAnyTournament{
+    [](const JoustChangeSet& changes) { return !changes.tournaments.Empty(); }};
 
 /// What the pass announces for a key whose read fails.
 enum class WhenReadFails { kDelete, kPublishFailure };
@@ -141,11 +143,15 @@ namespace resource_table_internal {
 /// The JSON form of a failure: its code and its message.
 BindingProperty FailureValue(const Failure& failure);
 
+// Publishes one key of a row; true when its read succeeded (the resource
+// exists).
 template <typename Row, typename... Keys>
-void PublishKey(JoustPlugin& plugin, const Row& row, const std::string& uri, const Keys&... keys) {
+bool PublishKey(JoustPlugin& plugin, const Row& row, const std::string& uri, const Keys&... keys) {
   ResourceEvents& events = plugin.events();
   const auto& value = CallWithPluginOrState(plugin, row.read, keys...);
+  bool exists = true;
   if constexpr (IsOutcome<std::decay_t<decltype(value)>>::value) {
+    exists = value.ok();
     if (value.ok()) {
       events.PublishIfChanged(uri, *value);
     } else if (row.whenReadFails == WhenReadFails::kPublishFailure) {
@@ -157,6 +163,36 @@ void PublishKey(JoustPlugin& plugin, const Row& row, const std::string& uri, con
     events.PublishIfChanged(uri, value);
   }
   if constexpr (!std::is_same_v<typename Row::AfterType, None>) row.after(plugin, keys..., value);
+  return exists;
+}
+
+// Publishes every roster or bracket `Key` of a tournament: each the cache
+// holds (`forEachCached` visits them), then each published last time and
+// not visited yet, whose read now fails and announces its removal. Records
+// in `published` the keys that exist now.
+template <typename Row, typename Key, typename ForEachCached>
+void PublishKeysOfTournament(JoustPlugin& plugin, const Row& row, int64_t tournamentId,
+                             StateMap<int64_t, std::vector<Key>>& published,
+                             ForEachCached forEachCached, bool revisitPublished) {
+  std::vector<Key> visited;
+  std::vector<Key> present;
+  auto publish = [&](const Key& key) {
+    if (std::find(visited.begin(), visited.end(), key) != visited.end()) return;
+    visited.push_back(key);
+    if (PublishKey(plugin, row, FormatMessage(row.path, tournamentId, key), tournamentId, key)) {
+      present.push_back(key);
+    }
+  };
+  forEachCached(publish);
+  if (const auto before = published.find(tournamentId);
+      revisitPublished && before != published.end()) {
+    for (const Key& key : before->second) publish(key);
+  }
+  if (present.empty()) {
+    published.erase(tournamentId);
+  } else {
+    published[tournamentId] = std::move(present);
+  }
 }
 
 }  // namespace resource_table_internal
@@ -165,23 +201,29 @@ void PublishKey(JoustPlugin& plugin, const Row& row, const std::string& uri, con
 template <typename Row>
 void PublishRow(JoustPlugin& plugin, const Row& row) {
   using namespace resource_table_internal;
-  const JoustChangeSet& changes = *plugin.state().changes;
+  JoustPluginState& state = plugin.state();
+  const JoustChangeSet& changes = *state.changes;
   using When = typename Row::WhenType;
   if constexpr (std::is_same_v<When, EveryPass>) {
     PublishKey(plugin, row, row.path);
   } else if constexpr (std::is_same_v<When, WhenDue>) {
     if (row.when.due(changes)) PublishKey(plugin, row, row.path);
   } else if constexpr (std::is_same_v<When, ForEachTournament>) {
-    for (const int64_t id : changes.*row.when.keys) {
+    for (const int64_t id : changes.tournaments) {
       PublishKey(plugin, row, FormatMessage(row.path, id), id);
     }
   } else if constexpr (std::is_same_v<When, ForEachRoster>) {
-    for (const auto& [id, rosterId] : changes.rostersChanged) {
-      PublishKey(plugin, row, FormatMessage(row.path, id, rosterId), id, rosterId);
+    for (const int64_t id : changes.tournaments) {
+      PublishKeysOfTournament(
+          plugin, row, id, state.publishedRosterIds,
+          [&](auto visit) { state.cache.ForEachRosterId(id, visit); }, true);
     }
   } else if constexpr (std::is_same_v<When, ForEachBracket>) {
-    for (const auto& [id, bracketId] : changes.bracketsChanged) {
-      PublishKey(plugin, row, FormatMessage(row.path, id, bracketId), id, bracketId);
+    for (const int64_t id : changes.tournaments) {
+      PublishKeysOfTournament(
+          plugin, row, id, state.publishedBracketIds,
+          [&](auto visit) { state.cache.ForEachBracketId(id, visit); },
+          !MutationActive("dropped-bracket-unpublished"));
     }
   }
 }

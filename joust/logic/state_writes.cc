@@ -119,8 +119,7 @@ void SetGameEnd(JoustPluginState& state, const Api::TournamentGameEnd& gameEnd) 
   // state read differently now.
   const auto standing = state.cache.standings().find(gameEnd.tournamentId);
   if (standing == state.cache.standings().end() || standing->second.rosterId.empty()) return;
-  state.changes->rostersChanged.Insert({gameEnd.tournamentId, standing->second.rosterId});
-  state.changes->stateInfoDirty.Insert(gameEnd.tournamentId);
+  state.changes->tournaments.Insert(gameEnd.tournamentId);
 }
 
 void SetEogPlayerUpdate(JoustPluginState& state, const ZMS::EogPlayerUpdateDTO& update) {

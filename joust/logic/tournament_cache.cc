@@ -64,10 +64,8 @@ Api::PlayerTournamentData& TournamentCache::Standing(int64_t tournamentId) {
   return standings_[tournamentId];  // a new entry starts as "NO_ROSTER"
 }
 
-void TournamentCache::MarkRosterWrite(int64_t tournamentId, int64_t rosterId) {
-  changes_.stateInfoDirty.Insert(tournamentId);
-  changes_.playerDataChanged.Insert(tournamentId);
-  changes_.rostersChanged.Insert({tournamentId, std::to_string(rosterId)});
+void TournamentCache::MarkPlayerRosterWrite(int64_t tournamentId) {
+  changes_.tournaments.Insert(tournamentId);
   changes_.restrictionChanged = true;
   changes_.playerChanged = true;
 }
@@ -79,7 +77,7 @@ void TournamentCache::SetRoster(int64_t tournamentId, int64_t rosterId,
     rosters_.erase({tournamentId, rosterId});
     standing.rosterId.clear();
     standing.state = PlayerState::kNoRoster;
-    MarkRosterWrite(tournamentId, rosterId);
+    MarkPlayerRosterWrite(tournamentId);
     return;
   }
   const auto cached = rosters_.find({tournamentId, rosterId});
@@ -104,7 +102,7 @@ void TournamentCache::SetRoster(int64_t tournamentId, int64_t rosterId,
   } else if (!bracket) {
     after.state = PlayerState::kHasRoster;
   }
-  MarkRosterWrite(tournamentId, rosterId);
+  MarkPlayerRosterWrite(tournamentId);
 }
 
 void TournamentCache::SetBracket(int64_t tournamentId, LCDS::Bracket bracket) {
@@ -120,9 +118,7 @@ void TournamentCache::SetBracket(int64_t tournamentId, LCDS::Bracket bracket) {
   Api::PlayerTournamentData& standing = Standing(tournamentId);
   if (standing.state != PlayerState::kEliminated) standing.state = PlayerState::kBracketRoster;
   standing.bracketId = bracketId;
-  changes_.stateInfoDirty.Insert(tournamentId);
-  changes_.playerDataChanged.Insert(tournamentId);
-  changes_.bracketsChanged.Insert({tournamentId, bracketId});
+  changes_.tournaments.Insert(tournamentId);
   changes_.restrictionChanged = true;
 }
 
@@ -132,10 +128,9 @@ void TournamentCache::SetPendingRoster(int64_t tournamentId, const LCDS::Pending
     // Versions compare copies of one roster only: another roster (one the
     // player joined while still in this one) replaces it whatever its
     // version, and the one replaced is published as gone.
-    if (cached->second.invitationId == roster.invitationId) {
-      if (!IsNewer(roster.version, cached->second.version)) return;
-    } else {
-      changes_.rostersChanged.Insert({tournamentId, cached->second.invitationId});
+    if (cached->second.invitationId == roster.invitationId &&
+        !IsNewer(roster.version, cached->second.version)) {
+      return;
     }
   }
   // The invitation the player accepted is an invitation no more.
@@ -144,18 +139,15 @@ void TournamentCache::SetPendingRoster(int64_t tournamentId, const LCDS::Pending
   Api::PlayerTournamentData& standing = Standing(tournamentId);
   standing.state = PlayerState::kHasRoster;
   standing.rosterId = roster.invitationId;
-  changes_.playerDataChanged.Insert(tournamentId);
-  changes_.rostersChanged.Insert({tournamentId, roster.invitationId});
+  changes_.tournaments.Insert(tournamentId);
   changes_.playerChanged = true;
 }
 
 void TournamentCache::RemovePendingRoster(int64_t tournamentId, const std::string& invitationId) {
   if (OwnPendingRoster(tournamentId, invitationId)) {
     pendingRosters_.erase(tournamentId);
-    changes_.rostersChanged.Insert({tournamentId, invitationId});
     standings_[tournamentId] = Api::PlayerTournamentData{};
-    changes_.playerDataChanged.Insert(tournamentId);
-    changes_.stateInfoDirty.Insert(tournamentId);
+    changes_.tournaments.Insert(tournamentId);
   }
   DropInvitation(tournamentId, invitationId);
 }
@@ -166,20 +158,14 @@ void TournamentCache::DropInvitation(int64_t tournamentId, const std::string& in
   if (std::erase_if(invitations->second, [&](const LCDS::PendingRosterDTO& invitation) {
         return invitation.invitationId == invitationId;
       }) != 0) {
-    changes_.invitationsChanged.Insert(tournamentId);
-    // The invitation's roster was published at its own path: it goes too.
-    changes_.rostersChanged.Insert({tournamentId, invitationId});
+    changes_.tournaments.Insert(tournamentId);
   }
 }
 
 bool TournamentCache::DropInvitations(int64_t tournamentId) {
   const auto invitations = invitations_.find(tournamentId);
   if (invitations == invitations_.end()) return false;
-  // Each invitation's roster was published at its own path: it goes too.
-  for (const LCDS::PendingRosterDTO& invitation : invitations->second) {
-    changes_.rostersChanged.Insert({tournamentId, invitation.invitationId});
-  }
-  if (!invitations->second.empty()) changes_.invitationsChanged.Insert(tournamentId);
+  if (!invitations->second.empty()) changes_.tournaments.Insert(tournamentId);
   invitations->second.clear();
   return true;
 }
@@ -197,8 +183,7 @@ bool TournamentCache::SetInvitation(const LCDS::PendingRosterDTO& roster) {
   } else {
     return false;
   }
-  changes_.invitationsChanged.Insert(id);
-  changes_.rostersChanged.Insert({id, roster.invitationId});
+  changes_.tournaments.Insert(id);
   return true;
 }
 
@@ -213,7 +198,7 @@ void TournamentCache::SetSubstituteInvitation(const LCDS::RosterDTO& roster) {
   } else if (IsNewer(roster.version, same->version)) {
     *same = roster;
   }
-  changes_.rostersChanged.Insert({id, std::to_string(roster.id)});
+  changes_.tournaments.Insert(id);
 }
 
 void TournamentCache::SetHomeRoster(const LCDS::RosterDTO& roster) {
@@ -221,19 +206,19 @@ void TournamentCache::SetHomeRoster(const LCDS::RosterDTO& roster) {
   const auto cached = rosters_.find({id, roster.id});
   if (cached != rosters_.end() && !IsNewer(roster.version, cached->second.version)) return;
   rosters_[{id, roster.id}] = roster;
-  changes_.rostersChanged.Insert({id, std::to_string(roster.id)});
+  changes_.tournaments.Insert(id);
 }
 
 void TournamentCache::DropOwnPendingRoster(int64_t tournamentId) {
   const auto pending = pendingRosters_.find(tournamentId);
   if (pending == pendingRosters_.end()) return;
-  changes_.rostersChanged.Insert({tournamentId, pending->second.invitationId});
   pendingRosters_.erase(pending);
+  changes_.tournaments.Insert(tournamentId);
 }
 
 void TournamentCache::DropBracket(int64_t tournamentId, int64_t bracketId) {
   if (bracketId != -1 && brackets_.erase(bracketId) != 0) {
-    changes_.bracketsChanged.Insert({tournamentId, bracketId});
+    changes_.tournaments.Insert(tournamentId);
   }
 }
 
@@ -243,7 +228,7 @@ bool TournamentCache::SetRosterDynamicState(const LCDS::RosterDynamicStateDTO& d
     if (!IsNewer(dynamic.version, cached->second.dynamicState.version)) return false;
     // The roster's own version stays: the dynamic state carries its own.
     cached->second.dynamicState = dynamic;
-    MarkRosterWrite(dynamic.tournamentId, dynamic.rosterId);
+    MarkPlayerRosterWrite(dynamic.tournamentId);
     return true;
   }
   const auto subs = substituteInvitations_.find(dynamic.tournamentId);
@@ -254,9 +239,9 @@ bool TournamentCache::SetRosterDynamicState(const LCDS::RosterDynamicStateDTO& d
       continue;
     }
     sub.dynamicState = dynamic;
-    changes_.rostersChanged.Insert({dynamic.tournamentId, std::to_string(sub.id)});
     replaced = true;
   }
+  if (replaced) changes_.tournaments.Insert(dynamic.tournamentId);
   return replaced;
 }
 
@@ -267,8 +252,7 @@ bool TournamentCache::SetRosterWithdraw(int64_t tournamentId, int64_t rosterId, 
     return false;
   }
   cached->second.dynamicState.withdraw = withdraw;
-  changes_.rostersChanged.Insert({tournamentId, std::to_string(rosterId)});
-  changes_.stateInfoDirty.Insert(tournamentId);
+  changes_.tournaments.Insert(tournamentId);
   return true;
 }
 

@@ -98,6 +98,39 @@ class TournamentCache {
   /// elsewhere in the tournament.
   bool IsHomeRoster(int64_t tournamentId, int64_t rosterId) const;
 
+  /// Calls `visit(std::string rosterId)` for every roster of the tournament
+  /// the cache holds, its id as its path spells it: registered rosters, then
+  /// the player's pending roster and invitations (invitation ids), then
+  /// substitute invitations. An id may come twice.
+  template <typename Visit>
+  void ForEachRosterId(int64_t tournamentId, Visit visit) const {
+    for (auto roster = rosters_.lower_bound({tournamentId, INT64_MIN});
+         roster != rosters_.end() && roster->first.first == tournamentId; ++roster) {
+      visit(std::to_string(roster->first.second));
+    }
+    if (const LCDS::PendingRosterDTO* own = OwnPendingRoster(tournamentId)) {
+      visit(own->invitationId);
+    }
+    if (const auto invited = invitations_.find(tournamentId); invited != invitations_.end()) {
+      for (const LCDS::PendingRosterDTO& invitation : invited->second) {
+        visit(invitation.invitationId);
+      }
+    }
+    const auto subs = substituteInvitations_.find(tournamentId);
+    if (subs == substituteInvitations_.end()) return;
+    for (const LCDS::RosterDTO& sub : subs->second) visit(std::to_string(sub.id));
+  }
+  /// Calls `visit(int64_t bracketId)` for every cached bracket of the
+  /// tournament: the player's, then those that name the tournament. An id may
+  /// come twice.
+  template <typename Visit>
+  void ForEachBracketId(int64_t tournamentId, Visit visit) const {
+    if (const LCDS::Bracket* own = PlayerBracket(tournamentId)) visit(own->id);
+    for (const auto& [id, bracket] : brackets_) {
+      if (bracket.tournamentId == tournamentId) visit(id);
+    }
+  }
+
   // ---- Writes --------------------------------------------------------------
 
   /// Stores (or, with nothing, removes) the player's registered roster
@@ -156,7 +189,9 @@ class TournamentCache {
 
  private:
   Api::PlayerTournamentData& Standing(int64_t tournamentId);
-  void MarkRosterWrite(int64_t tournamentId, int64_t rosterId);
+  /// A registered roster changed: its tournament, the restriction and the
+  /// wallet read again.
+  void MarkPlayerRosterWrite(int64_t tournamentId);
   void MarkEverythingCached();
   void AddSubstituteRosters(const LCDS::TournamentInfoDTO& info, int64_t serverNow,
                             uint64_t playerId);

@@ -3,22 +3,9 @@
 
 #include "joust/logic/state_machine.h"
 #include "joust/logic/tournament_cache.h"
-#include "sdk/runtime/mutation_point.h"
-#include "sdk/value/conversion_status.h"
-#include "sdk/value/native/convert.h"
 
 namespace kiv::joust {
 namespace {
-
-// Records have no equality of their own; their values do.
-bool SameTournament(const LCDS::TournamentDTO& left, const LCDS::TournamentDTO& right) {
-  ConversionStatus status;
-  BindingProperty a;
-  BindingProperty b;
-  ToValue(left, a, status);
-  ToValue(right, b, status);
-  return status.IsValid() && a == b;
-}
 
 // Cached copies newer than the ones an answer carries: an answer that was
 // slow to come may hold records older than what pushes brought meanwhile.
@@ -58,34 +45,15 @@ NewerCachedCopies CollectNewerCopies(const TournamentCache& cache,
 
 }  // namespace
 
-// Everything cached now is marked, so that what the answer no longer holds is
-// published as removed.
+// Every tournament something is cached for now is marked, so that what the
+// answer no longer holds is published as removed.
 void TournamentCache::MarkEverythingCached() {
-  for (const auto& [id, tournament] : tournaments_) {
-    changes_.tournamentsChanged.Insert(id);
-    changes_.stateInfoDirty.Insert(id);
-    changes_.playerDataChanged.Insert(id);
-    changes_.invitationsChanged.Insert(id);
-  }
-  for (const auto& [key, roster] : rosters_) {
-    changes_.rostersChanged.Insert({key.first, std::to_string(key.second)});
-  }
-  for (const auto& [id, pending] : pendingRosters_) {
-    changes_.rostersChanged.Insert({id, pending.invitationId});
-  }
-  for (const auto& [id, bracket] : brackets_) {
-    if (MutationActive("refresh-drops-brackets-unpublished")) break;
-    changes_.bracketsChanged.Insert({bracket.tournamentId, id});
-  }
-  for (const auto& [id, invitations] : invitations_) {
-    for (const auto& invitation : invitations)
-      changes_.rostersChanged.Insert({id, invitation.invitationId});
-  }
-  for (const auto& [id, subs] : substituteInvitations_) {
-    for (const LCDS::RosterDTO& sub : subs) {
-      changes_.rostersChanged.Insert({id, std::to_string(sub.id)});
-    }
-  }
+  for (const auto& [id, tournament] : tournaments_) changes_.tournaments.Insert(id);
+  for (const auto& [key, roster] : rosters_) changes_.tournaments.Insert(key.first);
+  for (const auto& [id, pending] : pendingRosters_) changes_.tournaments.Insert(id);
+  for (const auto& [id, bracket] : brackets_) changes_.tournaments.Insert(bracket.tournamentId);
+  for (const auto& [id, invitations] : invitations_) changes_.tournaments.Insert(id);
+  for (const auto& [id, subs] : substituteInvitations_) changes_.tournaments.Insert(id);
 }
 
 // The rosters the player substitutes in (or is invited to), kept by the
@@ -108,7 +76,6 @@ void TournamentCache::AddSubstituteRosters(const LCDS::TournamentInfoDTO& info, 
     }
     if (entry->subState == LCDS::SubState::kPending) {
       substituteInvitations_[id].push_back(sub);
-      changes_.rostersChanged.Insert({id, std::to_string(sub.id)});
       continue;
     }
     int64_t home = 0;
@@ -130,30 +97,20 @@ void TournamentCache::Replace(const std::vector<LCDS::TournamentInfoDTO>& infos,
 
   for (const LCDS::TournamentInfoDTO& info : infos) {
     const int64_t id = info.tournament.id;
-    const auto cached = tournaments_.find(id);
     // A tournament seen for the first time is marked too: a first login has
     // nothing cached before, and must publish everything it learns.
-    if (cached != tournaments_.end() && SameTournament(cached->second, info.tournament)) {
-      changes_.tournamentsChanged.Erase(id);
-    } else {
-      changes_.tournamentsChanged.Insert(id);
-    }
-    changes_.stateInfoDirty.Insert(id);
+    changes_.tournaments.Insert(id);
     tournaments_[id] = info.tournament;
     standings_[id] = Api::PlayerTournamentData{};
-    changes_.playerDataChanged.Insert(id);
     if (info.roster) {
       SetRoster(id, info.roster->id, *info.roster);
     } else if (info.pendingRoster) {
       SetPendingRoster(id, *info.pendingRoster);
     }
     std::vector<LCDS::PendingRosterDTO>& invitations = invitations_[id];
-    for (const LCDS::PendingRosterDTO& invitation : info.inviteePendingRosters) {
-      invitations.push_back(invitation);
-      changes_.rostersChanged.Insert({id, invitation.invitationId});
-    }
+    invitations.insert(invitations.end(), info.inviteePendingRosters.begin(),
+                       info.inviteePendingRosters.end());
     AddSubstituteRosters(info, serverNow, playerId);
-    changes_.invitationsChanged.Insert(id);
   }
   // Write the newer copies back over what was taken from the answer.
   for (const LCDS::RosterDTO& roster : newer.rosters) {

@@ -34,7 +34,7 @@ constexpr Mutant kMutants[] = {
      KIV_REGRESSIONS_DIR "/simulation-seed-5.yaml", "invariant violated"},
     {"service answers late (the server clock moves)", "clock-move-keeps-timers",
      KIV_REGRESSIONS_DIR "/simulation-seed-72.yaml", "invariant violated"},
-    {"a refresh mid-tournament, as every login makes", "refresh-drops-brackets-unpublished",
+    {"a refresh mid-tournament drops a bracket, as a login may", "dropped-bracket-unpublished",
      KIV_REGRESSIONS_DIR "/simulation-seed-11.yaml", "invariant violated"},
 };
 // clang-format on
