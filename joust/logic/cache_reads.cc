@@ -25,9 +25,9 @@ Failure NoRoster(int64_t tournamentId, std::string_view rosterId) {
 
 int64_t CurrentPhaseId(const JoustPlugin& plugin, int64_t tournamentId) {
   const JoustPluginState& state = plugin.state();
-  const auto tournament = state.cache.tournaments().find(tournamentId);
-  if (tournament == state.cache.tournaments().end()) return -1;
-  return ComputeStateInfo(tournament->second, state.cache.PlayerRoster(tournamentId),
+  const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId);
+  if (!tournament) return -1;
+  return ComputeStateInfo(*tournament, state.cache.PlayerRoster(tournamentId),
                           state.cache.PlayerBracket(tournamentId), plugin.ServerNow(),
                           state.summonerId)
       .currentPhaseId;
@@ -35,9 +35,9 @@ int64_t CurrentPhaseId(const JoustPlugin& plugin, int64_t tournamentId) {
 
 MaybeType<Failure, Api::Tournament> ReadTournament(const JoustPlugin& plugin,
                                                    int64_t tournamentId) {
-  const auto found = plugin.state().cache.tournaments().find(tournamentId);
-  if (found == plugin.state().cache.tournaments().end()) return Fail(NoTournament(tournamentId));
-  return BuildTournament(found->second, plugin.ServerNow());
+  const LCDS::TournamentDTO* found = plugin.state().cache.FindTournament(tournamentId);
+  if (!found) return Fail(NoTournament(tournamentId));
+  return BuildTournament(*found, plugin.ServerNow());
 }
 
 MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& plugin,
@@ -129,9 +129,8 @@ MaybeType<Failure, Api::Bracket> ReadBracket(const JoustPlugin& plugin, int64_t 
                                            bracketId, tournamentId)));
   }
   int32_t period = 0;
-  if (const auto tournament = state.cache.tournaments().find(tournamentId);
-      tournament != state.cache.tournaments().end()) {
-    for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
+  if (const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId)) {
+    for (const LCDS::TournamentPhaseDTO& phase : tournament->phases) {
       if (phase.id == found->second.phaseId) period = phase.period;
     }
   }

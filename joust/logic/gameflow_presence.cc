@@ -142,9 +142,9 @@ void OnGameflowSession(JoustPlugin& plugin, const TypedResourceEvent<Api::Gamefl
 MaybeType<Failure, int64_t> CurrentPhase(const JoustPlugin& plugin, int64_t tournamentId) {
   const JoustPluginState& state = plugin.state();
   const auto info = state.stateInfos.find(tournamentId);
-  const auto tournament = state.cache.tournaments().find(tournamentId);
-  if (info != state.stateInfos.end() && tournament != state.cache.tournaments().end()) {
-    for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
+  const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId);
+  if (info != state.stateInfos.end() && tournament) {
+    for (const LCDS::TournamentPhaseDTO& phase : tournament->phases) {
       if (phase.id == info->second.currentPhaseId) return phase.id;
     }
   }
@@ -186,17 +186,17 @@ std::vector<Api::PlayerChatRoster> ChatRosters(const JoustPlugin& plugin) {
   rosters.reserve(state.cache.standings().size());
   for (const auto& [id, standing] : state.cache.standings()) {
     if (standing.state == Api::PlayerState::kNoRoster) continue;
-    const auto tournament = state.cache.tournaments().find(id);
+    const LCDS::TournamentDTO* tournament = state.cache.FindTournament(id);
     const auto info = state.stateInfos.find(id);
-    if (tournament == state.cache.tournaments().end() || info == state.stateInfos.end()) continue;
+    if (!tournament || info == state.stateInfos.end()) continue;
     // Only the roster's name and badge are needed: read them where the
     // roster lies instead of building its whole record.
     auto found = FindCachedRoster(state, id, standing.rosterId);
     if (!found.ok()) continue;
     Api::PlayerChatRoster chat;
     chat.tournamentId = id;
-    chat.startTimeMs = tournament->second.scheduleTime;
-    chat.endTimeMs = tournament->second.scheduleEndTime;
+    chat.startTimeMs = tournament->scheduleTime;
+    chat.endTimeMs = tournament->scheduleEndTime;
     chat.tournamentState = info->second.state;
     chat.playerState = standing.state;
     if (const LCDS::PendingRosterDTO* pending = found->pending) {

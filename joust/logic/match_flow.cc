@@ -111,9 +111,10 @@ void ProcessGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotificatio
     return;
   }
   const bool gameEnded = ApplyGameEnd(plugin, notification, *bracket);
-  const auto tournament = plugin.state().cache.tournaments().find(notification.tournamentId);
-  if (!gameEnded || tournament == plugin.state().cache.tournaments().end()) return;
-  const int64_t delay = DismissStatsDelayMs(tournament->second.scoutingTimeMs);
+  const LCDS::TournamentDTO* tournament =
+      plugin.state().cache.FindTournament(notification.tournamentId);
+  if (!gameEnded || !tournament) return;
+  const int64_t delay = DismissStatsDelayMs(tournament->scoutingTimeMs);
   Log(kLogAlways, kGroupDbg, "game ended, setting timer to dismiss stats in %lli seconds",
       static_cast<long long>(delay / 1000));
   plugin.timers().ScheduleAt(

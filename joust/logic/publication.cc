@@ -63,21 +63,35 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   changes.playerChanged = true;
 }
 
+// The earliest of the server times offered that is after `now`; -1 while
+// none is.
+class EarliestAfter {
+ public:
+  explicit EarliestAfter(int64_t now) : now_(now) {}
+  void Offer(int64_t moment) {
+    if (moment > now_ && (next_ == -1 || moment < next_)) next_ = moment;
+  }
+  int64_t moment() const { return next_; }
+
+ private:
+  int64_t now_;
+  int64_t next_ = -1;
+};
+
 // The first phase registration or phase start after `now`, or -1. The
 // current phase follows the clock through registrations even while the state
 // waits for a match to end (its next change then unknown), rosters read as
 // active in the current phase, and the remaining periods count the current
 // phase until it starts.
 int64_t NextPhaseMoment(const JoustPluginState& state, int64_t tournamentId, int64_t now) {
-  const auto tournament = state.cache.tournaments().find(tournamentId);
-  if (tournament == state.cache.tournaments().end()) return -1;
-  int64_t next = -1;
-  for (const LCDS::TournamentPhaseDTO& phase : tournament->second.phases) {
-    for (const int64_t moment : {phase.registrationTime, phase.startTime}) {
-      if (moment > now && (next == -1 || moment < next)) next = moment;
+  EarliestAfter next(now);
+  if (const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId)) {
+    for (const LCDS::TournamentPhaseDTO& phase : tournament->phases) {
+      next.Offer(phase.registrationTime);
+      next.Offer(phase.startTime);
     }
   }
-  return next;
+  return next.moment();
 }
 
 // Arms tournament `id`'s timer `name` to fire at server time `at`, or kills
@@ -109,9 +123,8 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
                                int64_t now) {
   JoustPluginState& state = plugin.state();
   const int64_t id = info.tournamentId;
-  const auto tournament = state.cache.tournaments().find(id);
-  const int64_t deadline =
-      tournament == state.cache.tournaments().end() ? 0 : tournament->second.rosterCreateDeadline;
+  const LCDS::TournamentDTO* tournament = state.cache.FindTournament(id);
+  const int64_t deadline = tournament ? tournament->rosterCreateDeadline : 0;
   const bool expired = info.state == Api::TournamentState::kResults || deadline <= now;
   // Past the deadline the timer has nothing left to wait for: armed again
   // (at an interval of zero or less) it would fire without end. Its firing
@@ -125,22 +138,20 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
   if (expired && state.cache.invitations().count(id) != 0) state.cache.DropInvitations(id);
 }
 
-// The record's next deadline after `now`, or -1 when both have passed.
-int64_t NextRecordDeadline(const LCDS::TournamentDTO& tournament, int64_t now) {
-  int64_t next = -1;
-  for (const int64_t deadline :
-       {tournament.rosterCreateDeadline, tournament.rosterDisbandDeadline}) {
-    if (deadline > now && (next == -1 || deadline < next)) next = deadline;
+// The record's next roster creation or disband deadline after `now`, or -1
+// when both have passed.
+int64_t NextRecordDeadline(const JoustPluginState& state, int64_t tournamentId, int64_t now) {
+  EarliestAfter next(now);
+  if (const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId)) {
+    next.Offer(tournament->rosterCreateDeadline);
+    next.Offer(tournament->rosterDisbandDeadline);
   }
-  return next;
+  return next.moment();
 }
 
 void ArmRecordDeadline(JoustPlugin& plugin, int64_t id, int64_t now) {
   JoustPluginState& state = plugin.state();
-  const auto tournament = state.cache.tournaments().find(id);
-  const int64_t at = tournament == state.cache.tournaments().end()
-                         ? -1
-                         : NextRecordDeadline(tournament->second, now);
+  const int64_t at = NextRecordDeadline(state, id, now);
   ArmAt(plugin, state.armedRecordDeadlines, id, RecordDeadlineTimerName(id), at, now,
         [&plugin, id] {
           RunHandler(plugin, [&] {
@@ -186,12 +197,12 @@ void RecomputeStateInfos(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   const int64_t now = plugin.ServerNow();
   for (int64_t id : state.changes->tournaments) {
-    const auto tournament = state.cache.tournaments().find(id);
-    if (tournament == state.cache.tournaments().end()) {
+    const LCDS::TournamentDTO* tournament = state.cache.FindTournament(id);
+    if (!tournament) {
       state.stateInfos.erase(id);
       continue;
     }
-    state.stateInfos[id] = ComputeStateInfo(tournament->second, state.cache.PlayerRoster(id),
+    state.stateInfos[id] = ComputeStateInfo(*tournament, state.cache.PlayerRoster(id),
                                             state.cache.PlayerBracket(id), now, state.summonerId);
   }
 }

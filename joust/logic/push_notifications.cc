@@ -88,9 +88,8 @@ bool Decode(const ZMS::ZMSMessage& message, Record& record) {
 }
 
 std::string TournamentName(const JoustPluginState& state, int64_t tournamentId) {
-  const auto tournament = state.cache.tournaments().find(tournamentId);
-  return tournament == state.cache.tournaments().end() ? std::string()
-                                                       : tournament->second.nameLocKey;
+  const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId);
+  return tournament ? tournament->nameLocKey : std::string();
 }
 
 // Roster notifications reload the player's information when their tournament

@@ -59,6 +59,11 @@ class TournamentCache {
   /// The tournaments the player's information listed, by id.
   const StateMap<int64_t, LCDS::TournamentDTO>& tournaments() const { return tournaments_; }
   bool HasTournament(int64_t tournamentId) const { return tournaments_.contains(tournamentId); }
+  /// The tournament `tournamentId`, or null.
+  const LCDS::TournamentDTO* FindTournament(int64_t tournamentId) const {
+    const auto found = tournaments_.find(tournamentId);
+    return found == tournaments_.end() ? nullptr : &found->second;
+  }
   /// The player's registered rosters, the one it substitutes in, and the
   /// home roster it left to substitute elsewhere.
   const RegisteredRosters& rosters() const { return rosters_; }
