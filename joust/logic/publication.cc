@@ -135,7 +135,7 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
   ArmAt(plugin, state.armedCreationDeadlines, id, RosterCreationDeadlineTimerName(id),
         waits ? deadline : -1, now,
         [&plugin, id] { RunHandler(plugin, [&] { plugin.state().cache.DropInvitations(id); }); });
-  if (expired && state.cache.invitations().count(id) != 0) state.cache.DropInvitations(id);
+  if (expired) state.cache.DropInvitations(id);
 }
 
 // The record's next roster creation or disband deadline after `now`, or -1
