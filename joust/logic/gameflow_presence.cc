@@ -2,6 +2,7 @@
 #include "joust/logic/state_writes.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include "joust/logic/cache.h"
 #include "joust/logic/configuration.h"
@@ -13,6 +14,7 @@
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
+#include "sdk/runtime/mutation_point.h"
 
 namespace kiv::joust {
 namespace {
@@ -122,7 +124,9 @@ void RestrictionStep(JoustPlugin& plugin) {
     Log(kLogAlways, kGroupDbg, "Updating chat presence state user.kiv.%s to %s", kPresenceKey,
         text);
     Api::UserResource user{summonerId, {{kPresenceKey, text}}};
-    (void)plugin.requests().Send<void>(KIV_METHOD_PUT, kChatMeUri, user);
+    const bool sent = plugin.requests().Send<void>(KIV_METHOD_PUT, kChatMeUri, user).ok();
+    // The chat may be missing or failing: the presence is only a courtesy.
+    if (!sent && MutationActive("neighbour-failure-crashes")) std::abort();
   }
   plugin.lastPresence = std::make_unique<Api::PlaymodeRestrictedInfo>(restriction);
 }

@@ -8,6 +8,7 @@
 #include "sdk/log/log_groups.h"
 #include "sdk/log/log_level.h"
 #include "sdk/log/logger.h"
+#include "sdk/runtime/mutation_point.h"
 
 namespace kiv::joust {
 namespace {
@@ -55,6 +56,7 @@ void SetLoginSession(JoustPluginState& state, bool loggedIn, uint64_t summonerId
   if (loggedIn && !state.loggedIn) state.minimalInfoLoaded = false;
   state.loggedIn = loggedIn;
   state.summonerId = summonerId;
+  if (!loggedIn && MutationActive("logout-unpublished")) return;
   state.changes->readyChanged = true;
   state.changes->restrictionChanged = true;
 }
@@ -72,6 +74,7 @@ void SetGameflowPhase(JoustPluginState& state, Api::GameflowPhase phase) {
 
 void SetFeatureConfiguration(JoustPluginState& state, const Api::JoustConfig* config) {
   const bool individualBefore = state.useIndividualEntitlement;
+  const bool flip = state.configReceived;
   if (config) {
     ApplyConfiguration(state, *config);
   } else {
@@ -81,6 +84,7 @@ void SetFeatureConfiguration(JoustPluginState& state, const Api::JoustConfig* co
   // The individual check runs on the switch from false to true, as soon as
   // the plugin's data is ready.
   if (!individualBefore && state.useIndividualEntitlement) state.individualCheckDue = true;
+  if (flip && MutationActive("configuration-flip-unpublished")) return;
   MarkFeatureFlags(*state.changes);
   state.changes->iconConfigChanged = true;
   state.changes->restrictionChanged = true;
@@ -97,6 +101,7 @@ void SetEntitlements(JoustPluginState& state, const Api::EntitlementsToken* toke
     state.entitlements.clear();
   }
   state.entitlementsReceived = true;
+  if (MutationActive("entitlements-flip-unpublished")) return;
   MarkFeatureFlags(*state.changes);
   // Entitlements decide whether a "DarkEnabled" feature may be used, and so
   // whether play is restricted.

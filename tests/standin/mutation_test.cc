@@ -36,6 +36,14 @@ constexpr Mutant kMutants[] = {
      KIV_REGRESSIONS_DIR "/simulation-seed-72.yaml", "invariant violated"},
     {"a refresh mid-tournament drops a bracket, as a login may", "dropped-bracket-unpublished",
      KIV_REGRESSIONS_DIR "/simulation-seed-11.yaml", "invariant violated"},
+    {"configuration flipped", "configuration-flip-unpublished",
+     KIV_MUTANTS_DIR "/configuration-flip.yaml", "invariant violated"},
+    {"entitlements flipped", "entitlements-flip-unpublished",
+     KIV_MUTANTS_DIR "/entitlements-flip.yaml", "invariant violated"},
+    {"logout mid-tournament", "logout-unpublished",
+     KIV_MUTANTS_DIR "/logout.yaml", "invariant violated"},
+    {"neighbour plugin missing (404)", "neighbour-failure-crashes",
+     KIV_MUTANTS_DIR "/neighbour-missing.yaml", "killed by signal"},
 };
 // clang-format on
 
