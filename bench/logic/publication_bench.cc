@@ -98,7 +98,7 @@ struct Fixture {
     plugin->Initialize(host.context);
     const uint64_t before = BytesInUse();
     JoustPluginState& state = plugin->state();
-    state.summonerId = kPlayer;
+    state.session.summonerId = kPlayer;
     plugin->SyncServerClock(kNow);
     state.cache.Replace(PlayerInformation(), plugin->ServerNow(), kPlayer);
     for (int64_t id = 1; id <= kTournaments; ++id) {

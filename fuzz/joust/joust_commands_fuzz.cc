@@ -277,7 +277,7 @@ void CheckCache(const joust::JoustPluginState& state) {
     whole = whole && cached(entry.first);
   for (const auto& entry : state.cache.homeRosters()) whole = whole && cached(entry.first);
   for (const auto& entry : state.cache.standings()) whole = whole && cached(entry.first);
-  for (const auto& entry : state.stateInfos) whole = whole && cached(entry.first);
+  for (const auto& entry : state.pass.stateInfos) whole = whole && cached(entry.first);
   if (!whole) std::abort();
 }
 

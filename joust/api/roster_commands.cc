@@ -61,7 +61,7 @@ CommandResult RunOnCurrentBracket(JoustPlugin& plugin, int64_t tournamentId) {
 }  // namespace
 
 CommandResult LockIn(JoustPlugin& plugin, int64_t tournamentId) {
-  if (!plugin.state().checkinAllowed) return AnswerError(400, "GAMEFLOW_UNAVAILABLE");
+  if (!plugin.state().session.checkinAllowed) return AnswerError(400, "GAMEFLOW_UNAVAILABLE");
   auto phase = LockInPhase(plugin, tournamentId);
   if (!phase.ok()) return Fail(std::move(phase).takeFailure());
   if (EliminatedInPhase(plugin.state(), tournamentId, *phase)) {

@@ -12,8 +12,8 @@ void MergeMinimalInfo(JoustPlugin& plugin, const std::vector<LCDS::TournamentInf
                       int64_t serverTime) {
   JoustPluginState& state = plugin.state();
   plugin.SyncServerClock(serverTime);
-  state.cache.Replace(infos, plugin.ServerNow(), state.summonerId);
-  state.minimalInfoLoaded = true;
+  state.cache.Replace(infos, plugin.ServerNow(), state.session.summonerId);
+  state.session.minimalInfoLoaded = true;
 }
 
 MaybeType<Failure, void> RefreshPlayerInfo(JoustPlugin& plugin) {

@@ -29,7 +29,7 @@ int64_t CurrentPhaseId(const JoustPlugin& plugin, int64_t tournamentId) {
   if (!tournament) return -1;
   return ComputeStateInfo(*tournament, state.cache.PlayerRoster(tournamentId),
                           state.cache.PlayerBracket(tournamentId), plugin.ServerNow(),
-                          state.summonerId)
+                          state.session.summonerId)
       .currentPhaseId;
 }
 
@@ -42,8 +42,8 @@ MaybeType<Failure, Api::Tournament> ReadTournament(const JoustPlugin& plugin,
 
 MaybeType<Failure, Api::TournamentStateInfo> ReadStateInfo(const JoustPlugin& plugin,
                                                            int64_t tournamentId) {
-  const auto found = plugin.state().stateInfos.find(tournamentId);
-  if (found == plugin.state().stateInfos.end()) return Fail(NoTournament(tournamentId));
+  const auto found = plugin.state().pass.stateInfos.find(tournamentId);
+  if (found == plugin.state().pass.stateInfos.end()) return Fail(NoTournament(tournamentId));
   return found->second;
 }
 
@@ -102,13 +102,13 @@ MaybeType<Failure, Api::Roster> ReadRoster(const JoustPlugin& plugin, int64_t to
   if (found.pending) return BuildPendingRoster(*found.pending);
   if (found.substitute) {
     return BuildRegisteredRoster(*found.substitute,
-                                 RosterContext{nullptr, -1, false, state.summonerId});
+                                 RosterContext{nullptr, -1, false, state.session.summonerId});
   }
   const LCDS::RosterDTO& roster = *found.registered;
   RosterContext context;
   context.bracket = state.cache.PlayerBracket(tournamentId);
   context.currentPhaseId = CurrentPhaseId(plugin, tournamentId);
-  context.summonerId = state.summonerId;
+  context.summonerId = state.session.summonerId;
   const bool registeredNow = std::any_of(
       roster.phases.begin(), roster.phases.end(),
       [&](const LCDS::PhaseRosterDTO& phase) { return phase.phaseId == context.currentPhaseId; });
@@ -147,9 +147,9 @@ std::vector<Api::TournamentSummary> ReadTournamentSummaries(const JoustPluginSta
   std::vector<Api::TournamentSummary> summaries;
   for (const auto& [id, tournament] : state.cache.tournaments()) {
     Api::TournamentSummary summary;
-    const auto info = state.stateInfos.find(id);
+    const auto info = state.pass.stateInfos.find(id);
     summary.state =
-        info == state.stateInfos.end() ? Api::TournamentState::kResults : info->second.state;
+        info == state.pass.stateInfos.end() ? Api::TournamentState::kResults : info->second.state;
     summary.tournamentId = id;
     const Api::PlayerTournamentData standing = ReadPlayerTournamentData(state, id);
     summary.rosterId = standing.rosterId;
@@ -161,7 +161,7 @@ std::vector<Api::TournamentSummary> ReadTournamentSummaries(const JoustPluginSta
 
 std::vector<Api::TournamentStateInfo> ReadAllStateInfos(const JoustPluginState& state) {
   std::vector<Api::TournamentStateInfo> infos;
-  for (const auto& [id, info] : state.stateInfos) infos.push_back(info);
+  for (const auto& [id, info] : state.pass.stateInfos) infos.push_back(info);
   return infos;
 }
 

@@ -16,50 +16,50 @@ using Api::JoustState;
 using Api::JoustVisibility;
 
 bool Entitled(const JoustPluginState& state) {
-  if (state.useIndividualEntitlement && state.individualEntitled) return true;
-  if (!state.entitlementsReceived || !state.configReceived) return false;
-  return std::find(state.entitlements.begin(), state.entitlements.end(),
-                   state.darkModeEntitlement) != state.entitlements.end();
+  if (state.feature.useIndividualEntitlement && state.feature.individualEntitled) return true;
+  if (!state.feature.entitlementsReceived || !state.feature.configReceived) return false;
+  return std::find(state.feature.entitlements.begin(), state.feature.entitlements.end(),
+                   state.feature.darkModeEntitlement) != state.feature.entitlements.end();
 }
 
 bool Visible(const JoustPluginState& state) {
-  switch (state.visibility) {
+  switch (state.feature.visibility) {
     case JoustVisibility::kHidden:
       return false;
     case JoustVisibility::kDarkVisible:
-      return state.enabledState != JoustState::kDarkDisabled && Entitled(state);
+      return state.feature.enabledState != JoustState::kDarkDisabled && Entitled(state);
     case JoustVisibility::kVisible:
-      if (state.enabledState == JoustState::kDarkDisabled) return false;
-      if (state.enabledState == JoustState::kDarkEnabled) return Entitled(state);
+      if (state.feature.enabledState == JoustState::kDarkDisabled) return false;
+      if (state.feature.enabledState == JoustState::kDarkEnabled) return Entitled(state);
       return true;
   }
   return false;
 }
 
 bool Enabled(const JoustPluginState& state) {
-  return state.enabledState == JoustState::kEnabled ||
-         (state.enabledState == JoustState::kDarkEnabled && Entitled(state));
+  return state.feature.enabledState == JoustState::kEnabled ||
+         (state.feature.enabledState == JoustState::kDarkEnabled && Entitled(state));
 }
 
 bool Ready(const JoustPluginState& state) {
-  return state.loggedIn && state.configReceived &&
-         !(state.enabledState == JoustState::kDarkEnabled && !state.entitlementsReceived &&
-           !state.useIndividualEntitlement);
+  return state.session.loggedIn && state.feature.configReceived &&
+         !(state.feature.enabledState == JoustState::kDarkEnabled &&
+           !state.feature.entitlementsReceived && !state.feature.useIndividualEntitlement);
 }
 
 FeatureAccess CurrentFeatureAccess(const JoustPluginState& state) {
   return FeatureAccess{.dataReady = Ready(state),
-                       .enabledState = state.enabledState,
+                       .enabledState = state.feature.enabledState,
                        .entitled = Entitled(state),
-                       .entitlementToken = state.token,
-                       .accessToken = state.accessToken};
+                       .entitlementToken = state.feature.token,
+                       .accessToken = state.feature.accessToken};
 }
 
 void RunIndividualCheckIfDue(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
-  if (!state.useIndividualEntitlement) state.individualCheckDue = false;
-  if (!state.individualCheckDue || !Ready(state)) return;
-  state.individualCheckDue = false;
+  if (!state.feature.useIndividualEntitlement) state.feature.individualCheckDue = false;
+  if (!state.feature.individualCheckDue || !Ready(state)) return;
+  state.feature.individualCheckDue = false;
   // The check is how the plugin learns the entitlement, so the entitlement
   // part of the feature check does not apply to it.
   auto entitled = plugin.backend().CallIgnoringEntitlement<kIsEnabledForMe>();

@@ -46,14 +46,14 @@ bool Restricts(const JoustPluginState& state, int64_t id, PresenceState& presenc
     if (!pending) return false;
     const auto& members = pending->members;
     const bool ready = std::any_of(members.begin(), members.end(), [&](const auto& member) {
-      return member.playerId == state.summonerId &&
+      return member.playerId == state.session.summonerId &&
              member.memberState == LCDS::PendingRosterMemberState::kReady;
     });
     presence = PresenceState::kLockedIn;
     return ready;
   }
-  const auto info = state.stateInfos.find(id);
-  if (info == state.stateInfos.end() || info->second.state == Api::TournamentState::kIdle ||
+  const auto info = state.pass.stateInfos.find(id);
+  if (info == state.pass.stateInfos.end() || info->second.state == Api::TournamentState::kIdle ||
       info->second.state == Api::TournamentState::kResults) {
     return false;
   }
@@ -71,7 +71,7 @@ bool Restricts(const JoustPluginState& state, int64_t id, PresenceState& presenc
   }
   const auto& checkins = roster->dynamicState.phaseCheckinStates;
   presence = PresenceState::kLockedIn;
-  return std::find(checkins.begin(), checkins.end(), state.summonerId) != checkins.end();
+  return std::find(checkins.begin(), checkins.end(), state.session.summonerId) != checkins.end();
 }
 
 }  // namespace
@@ -79,7 +79,7 @@ bool Restricts(const JoustPluginState& state, int64_t id, PresenceState& presenc
 Api::PlaymodeRestrictedInfo ComputeRestriction(const JoustPlugin& plugin) {
   const JoustPluginState& state = plugin.state();
   Api::PlaymodeRestrictedInfo result;
-  if (!Ready(state) || !Enabled(state) || !state.playmodeRestrictionEnabled) return result;
+  if (!Ready(state) || !Enabled(state) || !state.feature.playmodeRestrictionEnabled) return result;
   for (const auto& [id, tournament] : state.cache.tournaments()) {
     PresenceState presence = PresenceState::kNone;
     if (!Restricts(state, id, presence)) continue;
@@ -101,7 +101,7 @@ void RestrictionStep(JoustPlugin& plugin) {
   }
   plugin.events().PublishUpdate(kPlaymodeRestrictedPath, restriction.isRestricted);
   plugin.events().PublishUpdate(kPlaymodeRestrictionPath, restriction);
-  const Api::GameflowPhase phase = plugin.state().gameflowPhase;
+  const Api::GameflowPhase phase = plugin.state().session.gameflowPhase;
   if (phase == Api::GameflowPhase::kNone && restriction.isRestricted) {
     Log(kLogAlways, kGroupDbg,
         "We're in a tournament but gameflow thinks we're not. Notifying gameflow...");
@@ -116,7 +116,7 @@ void RestrictionStep(JoustPlugin& plugin) {
         "Tournament phase over or we've been eliminated. Notifying gameflow we're done for now...");
     (void)plugin.requests().Send<void>(KIV_METHOD_POST, kTournamentEndedUri);
   }
-  const uint64_t summonerId = plugin.state().summonerId;
+  const uint64_t summonerId = plugin.state().session.summonerId;
   const bool changed =
       !plugin.lastPresence || plugin.lastPresence->presenceState != restriction.presenceState;
   if (changed && summonerId != 0) {
@@ -145,9 +145,9 @@ void OnGameflowSession(JoustPlugin& plugin, const TypedResourceEvent<Api::Gamefl
 
 MaybeType<Failure, int64_t> CurrentPhase(const JoustPlugin& plugin, int64_t tournamentId) {
   const JoustPluginState& state = plugin.state();
-  const auto info = state.stateInfos.find(tournamentId);
+  const auto info = state.pass.stateInfos.find(tournamentId);
   const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId);
-  if (info != state.stateInfos.end() && tournament) {
+  if (info != state.pass.stateInfos.end() && tournament) {
     for (const LCDS::TournamentPhaseDTO& phase : tournament->phases) {
       if (phase.id == info->second.currentPhaseId) return phase.id;
     }
@@ -169,7 +169,7 @@ MaybeType<Failure, int64_t> LockInPhase(const JoustPlugin& plugin, int64_t tourn
 }
 
 MaybeType<Failure, void> CheckInWithGameflow(JoustPlugin& plugin) {
-  if (!plugin.state().checkinAllowed) {
+  if (!plugin.state().session.checkinAllowed) {
     return Fail(Failure::WithStaticMessage(400, "GAMEFLOW_UNAVAILABLE"));
   }
   Log(kLogAlways, kGroupDbg, "Requesting tournament checkin from gameflow...");
@@ -191,8 +191,8 @@ std::vector<Api::PlayerChatRoster> ChatRosters(const JoustPlugin& plugin) {
   for (const auto& [id, standing] : state.cache.standings()) {
     if (standing.state == Api::PlayerState::kNoRoster) continue;
     const LCDS::TournamentDTO* tournament = state.cache.FindTournament(id);
-    const auto info = state.stateInfos.find(id);
-    if (!tournament || info == state.stateInfos.end()) continue;
+    const auto info = state.pass.stateInfos.find(id);
+    if (!tournament || info == state.pass.stateInfos.end()) continue;
     // Only the roster's name and badge are needed: read them where the
     // roster lies instead of building its whole record.
     auto found = FindCachedRoster(state, id, standing.rosterId);

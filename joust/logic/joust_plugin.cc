@@ -77,14 +77,15 @@ bool JoustPlugin::Start() {
 }
 
 int64_t JoustPlugin::ServerNow() const {
-  const int64_t elapsed = SteadyNanoseconds() - static_cast<int64_t>(state_->clockSyncSteady);
-  return state_->clockSyncServer + elapsed / 1'000'000;
+  const int64_t elapsed =
+      SteadyNanoseconds() - static_cast<int64_t>(state_->session.clockSyncSteady);
+  return state_->session.clockSyncServer + elapsed / 1'000'000;
 }
 
 void JoustPlugin::SyncServerClock(int64_t serverTime) {
   const int64_t before = ServerNow();
-  state_->clockSyncSteady = static_cast<uint64_t>(SteadyNanoseconds());
-  state_->clockSyncServer = serverTime;
+  state_->session.clockSyncSteady = static_cast<uint64_t>(SteadyNanoseconds());
+  state_->session.clockSyncServer = serverTime;
   if (ServerNow() == before || MutationActive("clock-move-keeps-timers")) return;
   RearmStateChangeTimers(*state_);
 }

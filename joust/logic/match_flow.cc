@@ -129,7 +129,7 @@ void ProcessGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotificatio
 void AcknowledgeNoShow(JoustPlugin& plugin, const ZMS::NoShowPingDTO& ping) {
   BindingProperty data;
   data.MutableMember("dodgeTime") = std::to_string(ping.dodgeTime);
-  data.MutableMember("gameflowState") = NameOf(plugin.state().gameflowPhase);
+  data.MutableMember("gameflowState") = NameOf(plugin.state().session.gameflowPhase);
   OrderedJsonObject payload;
   payload.Add("tournamentId", BindingProperty(std::to_string(ping.tournamentId)))
       .Add("matchId", BindingProperty(std::to_string(ping.matchId)))

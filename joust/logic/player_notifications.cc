@@ -39,7 +39,7 @@ void FillNotificationTexts(JoustPlugin& plugin, Api::PlayerNotificationData& dat
 }
 
 Api::PlayerNotificationData NotificationPrompt(JoustPlugin& plugin) {
-  Api::PlayerNotificationData prompt = plugin.state().notificationPrompt;
+  Api::PlayerNotificationData prompt = plugin.state().player.notificationPrompt;
   FillNotificationTexts(plugin, prompt);
   return prompt;
 }

@@ -58,7 +58,7 @@ void OnStateChangeTimer(JoustPlugin& plugin, int64_t tournamentId) {
   JoustChangeSet& changes = *state.changes;
   changes.tournaments.Insert(tournamentId);
   // This firing used the arm: the pass sets the timer for the next change.
-  state.armedStateChanges.erase(tournamentId);
+  state.pass.armedStateChanges.erase(tournamentId);
   changes.restrictionChanged = true;
   changes.playerChanged = true;
 }
@@ -115,7 +115,7 @@ void ArmStateChangeTimer(JoustPlugin& plugin, const Api::TournamentStateInfo& in
   const int64_t id = info.tournamentId;
   const int64_t at = info.nextStateChangeTime != -1 ? info.nextStateChangeTime
                                                     : NextPhaseMoment(plugin.state(), id, now);
-  ArmAt(plugin, plugin.state().armedStateChanges, id, StateChangeTimerName(id), at, now,
+  ArmAt(plugin, plugin.state().pass.armedStateChanges, id, StateChangeTimerName(id), at, now,
         [&plugin, id] { RunHandler(plugin, [&] { OnStateChangeTimer(plugin, id); }); });
 }
 
@@ -132,7 +132,7 @@ void ArmRosterCreationDeadline(JoustPlugin& plugin, const Api::TournamentStateIn
   // a later pass for the tournament sets or kills it.
   const bool waits =
       !expired && info.nextStateChangeTime != -1 && deadline < info.nextStateChangeTime;
-  ArmAt(plugin, state.armedCreationDeadlines, id, RosterCreationDeadlineTimerName(id),
+  ArmAt(plugin, state.pass.armedCreationDeadlines, id, RosterCreationDeadlineTimerName(id),
         waits ? deadline : -1, now,
         [&plugin, id] { RunHandler(plugin, [&] { plugin.state().cache.DropInvitations(id); }); });
   if (expired) state.cache.DropInvitations(id);
@@ -152,11 +152,11 @@ int64_t NextRecordDeadline(const JoustPluginState& state, int64_t tournamentId, 
 void ArmRecordDeadline(JoustPlugin& plugin, int64_t id, int64_t now) {
   JoustPluginState& state = plugin.state();
   const int64_t at = NextRecordDeadline(state, id, now);
-  ArmAt(plugin, state.armedRecordDeadlines, id, RecordDeadlineTimerName(id), at, now,
+  ArmAt(plugin, state.pass.armedRecordDeadlines, id, RecordDeadlineTimerName(id), at, now,
         [&plugin, id] {
           RunHandler(plugin, [&] {
             JoustPluginState& fired = plugin.state();
-            fired.armedRecordDeadlines.erase(id);
+            fired.pass.armedRecordDeadlines.erase(id);
             // Read again, so that the pass arms the timer for the next
             // deadline or kills it.
             fired.changes->tournaments.Insert(id);
@@ -179,9 +179,9 @@ std::string RecordDeadlineTimerName(int64_t tournamentId) {
 }
 
 void RearmStateChangeTimers(JoustPluginState& state) {
-  state.armedStateChanges.Reset();
-  state.armedCreationDeadlines.Reset();
-  state.armedRecordDeadlines.Reset();
+  state.pass.armedStateChanges.Reset();
+  state.pass.armedCreationDeadlines.Reset();
+  state.pass.armedRecordDeadlines.Reset();
   for (const auto& [id, tournament] : state.cache.tournaments()) {
     state.changes->tournaments.Insert(id);
   }
@@ -189,7 +189,7 @@ void RearmStateChangeTimers(JoustPluginState& state) {
 
 void PublishPendingChanges(JoustPlugin& plugin) {
   const JoustPluginState& state = plugin.state();
-  if (state.changes->Empty() && state.notificationQueue.empty()) return;
+  if (state.changes->Empty() && state.player.notificationQueue.empty()) return;
   plugin.RunPublicationPass();
 }
 
@@ -199,11 +199,12 @@ void RecomputeStateInfos(JoustPlugin& plugin) {
   for (int64_t id : state.changes->tournaments) {
     const LCDS::TournamentDTO* tournament = state.cache.FindTournament(id);
     if (!tournament) {
-      state.stateInfos.erase(id);
+      state.pass.stateInfos.erase(id);
       continue;
     }
-    state.stateInfos[id] = ComputeStateInfo(*tournament, state.cache.PlayerRoster(id),
-                                            state.cache.PlayerBracket(id), now, state.summonerId);
+    state.pass.stateInfos[id] =
+        ComputeStateInfo(*tournament, state.cache.PlayerRoster(id), state.cache.PlayerBracket(id),
+                         now, state.session.summonerId);
   }
 }
 
@@ -227,9 +228,9 @@ void ArmTournamentTimers(JoustPlugin& plugin, int64_t tournamentId,
     plugin.timers().KillTimer(StateChangeTimerName(tournamentId));
     plugin.timers().KillTimer(RosterCreationDeadlineTimerName(tournamentId));
     plugin.timers().KillTimer(RecordDeadlineTimerName(tournamentId));
-    state.armedStateChanges.erase(tournamentId);
-    state.armedCreationDeadlines.erase(tournamentId);
-    state.armedRecordDeadlines.erase(tournamentId);
+    state.pass.armedStateChanges.erase(tournamentId);
+    state.pass.armedCreationDeadlines.erase(tournamentId);
+    state.pass.armedRecordDeadlines.erase(tournamentId);
     return;
   }
   const int64_t now = plugin.ServerNow();
@@ -253,9 +254,9 @@ void JoustPlugin::RunPublicationPass() {
   CheckTimersOfCachedTournaments(*this, *state_->changes);
   state_->changes->Clear();
 
-  while (!state_->notificationQueue.empty()) {
-    Api::PlayerNotificationData queued = std::move(state_->notificationQueue.front());
-    state_->notificationQueue.pop_front();
+  while (!state_->player.notificationQueue.empty()) {
+    Api::PlayerNotificationData queued = std::move(state_->player.notificationQueue.front());
+    state_->player.notificationQueue.pop_front();
     FillNotificationTexts(*this, queued);
     (void)requests().Send<void>(KIV_METHOD_POST, kPlayerNotificationsUri, queued.notification);
   }

@@ -141,7 +141,7 @@ void Deliver(JoustPluginState& state, Api::PlayerNotificationData data, bool pro
   if (prompt) {
     SetNotificationPrompt(state, std::move(data));
   } else {
-    state.notificationQueue.push_back(std::move(data));
+    state.player.notificationQueue.push_back(std::move(data));
   }
 }
 
@@ -150,10 +150,11 @@ void NotifyPending(JoustPluginState& state, const ZMS::PendingRosterNotification
   const LCDS::PendingRosterDTO& roster = notification.pendingRoster;
   const NotifyReason reason = notification.notifyReason;
   const Reasons table =
-      mine ? (roster.captainId == state.summonerId ? kCaptainReasons : kMemberReasons)
+      mine ? (roster.captainId == state.session.summonerId ? kCaptainReasons : kMemberReasons)
            : kInviteeReasons;
   if (!In(reason, table)) return;
-  if (reason == NotifyReason::kOwnerTransfer && roster.captainId != state.summonerId) return;
+  if (reason == NotifyReason::kOwnerTransfer && roster.captainId != state.session.summonerId)
+    return;
   if ((reason == NotifyReason::kLeave || reason == NotifyReason::kCaptainLeave) && removed) return;
   Api::PlayerNotificationData data;
   data.notifyReason = reason;
@@ -191,7 +192,7 @@ void ProcessPending(JoustPlugin& plugin, const ZMS::PendingRosterNotification& n
     RemovePending(state, roster);
     NotifyPending(state, notification, mine, true);
   } else if (In(reason, kRemovingReasons)) {
-    if (StillListed(roster, state.summonerId)) {
+    if (StillListed(roster, state.session.summonerId)) {
       UpdatePending(state, mine, roster);
       NotifyPending(state, notification, mine, false);
     } else {
@@ -200,7 +201,7 @@ void ProcessPending(JoustPlugin& plugin, const ZMS::PendingRosterNotification& n
     }
   } else if (reason == NotifyReason::kDeclineTicket || reason == NotifyReason::kAcceptTicket) {
     UpdatePending(state, mine, roster);
-    if (notification.targetPlayerId == state.summonerId) {
+    if (notification.targetPlayerId == state.session.summonerId) {
       NotifyPending(state, notification, mine, false);
     }
   }
@@ -275,8 +276,8 @@ void NotifyRoster(JoustPluginState& state, RosterNotifyReason reason, const LCDS
       if (open->loserBracket) shown.data["isLoserMatch"] = "true";
     } else if (BracketComplete(*bracket)) {
       shown.data["isBracketComplete"] = "true";
-      const auto info = state.stateInfos.find(tournamentId);
-      const bool over = info == state.stateInfos.end() || info->second.nextPhaseId == -1;
+      const auto info = state.pass.stateInfos.find(tournamentId);
+      const bool over = info == state.pass.stateInfos.end() || info->second.nextPhaseId == -1;
       shown.data["isTournamentOver"] = over ? "true" : "false";
     }
     shown.data["isWinner"] = WonLatestMatch(*bracket, roster.id) ? "true" : "false";
@@ -298,12 +299,12 @@ void ProcessRegistered(JoustPlugin& plugin, const LCDS::RosterDTO& roster,
   if (!ReloadUnlessCached(plugin, id)) return;
   JoustPluginState& state = plugin.state();
   if (IsStale(state, roster)) return;
-  const auto info = state.stateInfos.find(id);
-  const int64_t phase = info == state.stateInfos.end() ? -1 : info->second.currentPhaseId;
+  const auto info = state.pass.stateInfos.find(id);
+  const int64_t phase = info == state.pass.stateInfos.end() ? -1 : info->second.currentPhaseId;
   // The player's own substitution in the roster, when it stands.
   const LCDS::PhaseRosterSubDTO* sub =
       FindSubstitution(roster, phase, [&state](const LCDS::PhaseRosterSubDTO& candidate) {
-        return candidate.playerId == state.summonerId && SubstitutionStands(candidate);
+        return candidate.playerId == state.session.summonerId && SubstitutionStands(candidate);
       });
   if (reason == RosterNotifyReason::kSubInvite && sub) {
     state.cache.SetSubstituteInvitation(roster);
@@ -373,7 +374,7 @@ bool ApplyGameEnd(JoustPlugin& plugin, const ZMS::TournamentGameEndNotification&
   const bool playedIn = match && plays(*match);
   if (notify || playedIn) {
     NotifyRoster(state, notification.notifyReason, *roster, &bracket,
-                 ActiveSubstitutionReplacing(*roster, bracket.phaseId, state.summonerId));
+                 ActiveSubstitutionReplacing(*roster, bracket.phaseId, state.session.summonerId));
   }
   SetGameEnd(state, Api::TournamentGameEnd{notification.tournamentId, bracket.id});
   return playedIn;
@@ -434,7 +435,8 @@ std::span<const PushTopic> PushTopics() { return kTopics; }
 
 void OnPushMessage(JoustPlugin& plugin, const PushTopic& topic,
                    const TypedResourceEvent<ZMS::ZMSMessage>& event) {
-  if (!plugin.state().loggedIn || event.eventType != PluginResourceEventType::kCreate) return;
+  if (!plugin.state().session.loggedIn || event.eventType != PluginResourceEventType::kCreate)
+    return;
   (void)topic.apply(plugin, event.data);
 }
 

@@ -215,13 +215,13 @@ void PublishRow(JoustPlugin& plugin, const Row& row) {
   } else if constexpr (std::is_same_v<When, ForEachRoster>) {
     for (const int64_t id : changes.tournaments) {
       PublishKeysOfTournament(
-          plugin, row, id, state.publishedRosterIds,
+          plugin, row, id, state.pass.publishedRosterIds,
           [&](auto visit) { state.cache.ForEachRosterId(id, visit); }, true);
     }
   } else if constexpr (std::is_same_v<When, ForEachBracket>) {
     for (const int64_t id : changes.tournaments) {
       PublishKeysOfTournament(
-          plugin, row, id, state.publishedBracketIds,
+          plugin, row, id, state.pass.publishedBracketIds,
           [&](auto visit) { state.cache.ForEachBracketId(id, visit); },
           !MutationActive("dropped-bracket-unpublished"));
     }

@@ -19,7 +19,8 @@ void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSessio
                   present ? event.data.summonerId.value_or(0) : 0);
   // The handler's own marks are published even when the refresh fails.
   RefreshMinimalInfo(plugin);
-  if (MutationActive("failed-login-refresh-publishes-nothing") && !state.minimalInfoLoaded) {
+  if (MutationActive("failed-login-refresh-publishes-nothing") &&
+      !state.session.minimalInfoLoaded) {
     state.changes->Clear();
   }
 }
@@ -27,11 +28,11 @@ void OnLoginEvent(JoustPlugin& plugin, const TypedResourceEvent<Api::LoginSessio
 void RefreshMinimalInfo(JoustPlugin& plugin) {
   RunIndividualCheckIfDue(plugin);
   const JoustPluginState& state = plugin.state();
-  const bool darkWithoutEntitlements = state.enabledState == Api::JoustState::kDarkEnabled &&
-                                       !state.entitlementsReceived &&
-                                       !state.useIndividualEntitlement;
-  if (state.loggedIn && state.configReceived && !darkWithoutEntitlements &&
-      !state.minimalInfoLoaded) {
+  const bool darkWithoutEntitlements =
+      state.feature.enabledState == Api::JoustState::kDarkEnabled &&
+      !state.feature.entitlementsReceived && !state.feature.useIndividualEntitlement;
+  if (state.session.loggedIn && state.feature.configReceived && !darkWithoutEntitlements &&
+      !state.session.minimalInfoLoaded) {
     auto minimal = plugin.backend().Call<kGetTournamentInfoMinimal>();
     if (!minimal.ok()) {
       Log(kLogError, kGroupDbg, "%s", minimal.failure().ToString().c_str());

@@ -11,7 +11,8 @@
 // (publication.h).
 //
 //   const Api::TournamentStateInfo info = ComputeStateInfo(
-//       tournament, cache.PlayerRoster(id), cache.PlayerBracket(id), now, state.summonerId);
+//       tournament, cache.PlayerRoster(id), cache.PlayerBracket(id), now,
+//       state.session.summonerId);
 #pragma once
 
 #include <cstdint>

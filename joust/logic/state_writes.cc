@@ -22,30 +22,30 @@ void MarkFeatureFlags(JoustChangeSet& changes) {
 }
 
 void ApplyConfiguration(JoustPluginState& state, const Api::JoustConfig& config) {
-  state.visibility = config.visibility;
-  state.enabledState = config.enabledState;
-  state.darkModeEntitlement = config.darkModeEntitlement;
+  state.feature.visibility = config.visibility;
+  state.feature.enabledState = config.enabledState;
+  state.feature.darkModeEntitlement = config.darkModeEntitlement;
   const BindingProperty icon = ReadJson(config.iconConfig);
   if (icon.IsValid()) {
-    state.iconConfig = icon;
+    state.feature.iconConfig = icon;
   } else {
     Log(kLogWarn, kGroupDbg, "Joust icon config set to: %s", config.iconConfig.c_str());
   }
-  state.playmodeRestrictionEnabled = config.isPlaymodeRestrictionEnabled;
-  if (config.useIndividualEntitlement != state.useIndividualEntitlement) {
-    state.useIndividualEntitlement = config.useIndividualEntitlement;
-    if (!state.useIndividualEntitlement) state.individualEntitled = false;
+  state.feature.playmodeRestrictionEnabled = config.isPlaymodeRestrictionEnabled;
+  if (config.useIndividualEntitlement != state.feature.useIndividualEntitlement) {
+    state.feature.useIndividualEntitlement = config.useIndividualEntitlement;
+    if (!state.feature.useIndividualEntitlement) state.feature.individualEntitled = false;
   }
 }
 
 void ApplyConfigurationDeleted(JoustPluginState& state) {
-  state.visibility = Api::JoustVisibility::kHidden;
-  state.enabledState = Api::JoustState::kDarkDisabled;
-  state.darkModeEntitlement.clear();
-  state.iconConfig = BindingProperty();
-  state.playmodeRestrictionEnabled = true;
-  state.useIndividualEntitlement = false;
-  state.individualEntitled = false;
+  state.feature.visibility = Api::JoustVisibility::kHidden;
+  state.feature.enabledState = Api::JoustState::kDarkDisabled;
+  state.feature.darkModeEntitlement.clear();
+  state.feature.iconConfig = BindingProperty();
+  state.feature.playmodeRestrictionEnabled = true;
+  state.feature.useIndividualEntitlement = false;
+  state.feature.individualEntitled = false;
 }
 
 }  // namespace
@@ -53,37 +53,38 @@ void ApplyConfigurationDeleted(JoustPluginState& state) {
 void SetLoginSession(JoustPluginState& state, bool loggedIn, uint64_t summonerId) {
   // A new login loads the player's tournaments again: the minimal
   // information may have changed while the player was away.
-  if (loggedIn && !state.loggedIn) state.minimalInfoLoaded = false;
-  state.loggedIn = loggedIn;
-  state.summonerId = summonerId;
+  if (loggedIn && !state.session.loggedIn) state.session.minimalInfoLoaded = false;
+  state.session.loggedIn = loggedIn;
+  state.session.summonerId = summonerId;
   if (!loggedIn && MutationActive("logout-unpublished")) return;
   state.changes->readyChanged = true;
   state.changes->restrictionChanged = true;
 }
 
 void SetCheckinAllowed(JoustPluginState& state, bool allowed) {
-  state.checkinAllowed = allowed;
+  state.session.checkinAllowed = allowed;
   state.changes->checkinAllowedChanged = true;
   state.changes->restrictionChanged = true;
 }
 
 void SetGameflowPhase(JoustPluginState& state, Api::GameflowPhase phase) {
-  state.gameflowPhase = phase;
+  state.session.gameflowPhase = phase;
   state.changes->restrictionChanged = true;
 }
 
 void SetFeatureConfiguration(JoustPluginState& state, const Api::JoustConfig* config) {
-  const bool individualBefore = state.useIndividualEntitlement;
-  const bool flip = state.configReceived;
+  const bool individualBefore = state.feature.useIndividualEntitlement;
+  const bool flip = state.feature.configReceived;
   if (config) {
     ApplyConfiguration(state, *config);
   } else {
     ApplyConfigurationDeleted(state);
   }
-  state.configReceived = true;
+  state.feature.configReceived = true;
   // The individual check runs on the switch from false to true, as soon as
   // the plugin's data is ready.
-  if (!individualBefore && state.useIndividualEntitlement) state.individualCheckDue = true;
+  if (!individualBefore && state.feature.useIndividualEntitlement)
+    state.feature.individualCheckDue = true;
   if (flip && MutationActive("configuration-flip-unpublished")) return;
   MarkFeatureFlags(*state.changes);
   state.changes->iconConfigChanged = true;
@@ -92,15 +93,15 @@ void SetFeatureConfiguration(JoustPluginState& state, const Api::JoustConfig* co
 
 void SetEntitlements(JoustPluginState& state, const Api::EntitlementsToken* token) {
   if (token) {
-    state.token = token->token;
-    state.accessToken = token->accessToken;
-    state.entitlements = token->entitlements;
+    state.feature.token = token->token;
+    state.feature.accessToken = token->accessToken;
+    state.feature.entitlements = token->entitlements;
   } else {
-    state.token.clear();
-    state.accessToken.clear();
-    state.entitlements.clear();
+    state.feature.token.clear();
+    state.feature.accessToken.clear();
+    state.feature.entitlements.clear();
   }
-  state.entitlementsReceived = true;
+  state.feature.entitlementsReceived = true;
   if (MutationActive("entitlements-flip-unpublished")) return;
   MarkFeatureFlags(*state.changes);
   // Entitlements decide whether a "DarkEnabled" feature may be used, and so
@@ -109,7 +110,7 @@ void SetEntitlements(JoustPluginState& state, const Api::EntitlementsToken* toke
 }
 
 void SetIndividuallyEntitled(JoustPluginState& state, bool entitled) {
-  state.individualEntitled = state.useIndividualEntitlement && entitled;
+  state.feature.individualEntitled = state.feature.useIndividualEntitlement && entitled;
   MarkFeatureFlags(*state.changes);
 }
 
@@ -118,7 +119,7 @@ void RestrictionMayHaveChanged(JoustPluginState& state) {
 }
 
 void SetGameEnd(JoustPluginState& state, const Api::TournamentGameEnd& gameEnd) {
-  state.gameEnd = gameEnd;
+  state.player.gameEnd = gameEnd;
   state.changes->gameEndChanged = true;
   // A game of the player's roster ended: the roster and its tournament's
   // state read differently now.
@@ -128,26 +129,26 @@ void SetGameEnd(JoustPluginState& state, const Api::TournamentGameEnd& gameEnd) 
 }
 
 void SetEogPlayerUpdate(JoustPluginState& state, const ZMS::EogPlayerUpdateDTO& update) {
-  state.eogPlayerUpdate = update;
+  state.player.eogPlayerUpdate = update;
   state.changes->eogPlayerUpdateChanged = true;
 }
 
 void SetNotificationPrompt(JoustPluginState& state, Api::PlayerNotificationData prompt) {
-  state.notificationPrompt = std::move(prompt);
+  state.player.notificationPrompt = std::move(prompt);
   state.changes->notificationsChanged = true;
 }
 
 void SetTickets(JoustPluginState& state, int32_t tickets) {
-  state.tickets.tickets = tickets;
+  state.player.tickets.tickets = tickets;
   state.changes->playerChanged = true;
 }
 
 void SetPlayerRecords(JoustPluginState& state, int32_t tickets, Api::PlayerRewards rewards,
                       std::vector<Api::RosterStats> history) {
   SetTickets(state, tickets);
-  state.rewards = std::move(rewards);
+  state.player.rewards = std::move(rewards);
   state.changes->rewardsChanged = true;
-  state.history = std::move(history);
+  state.player.history = std::move(history);
   state.changes->historyChanged = true;
 }
 
