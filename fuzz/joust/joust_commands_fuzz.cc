@@ -268,16 +268,10 @@ void SendCommand(const Fixture& world, std::string_view step) {
 
 /// Every cached thing keyed by a tournament belongs to a cached tournament.
 void CheckCache(const joust::JoustPluginState& state) {
-  auto cached = [&](int64_t id) { return state.cache.tournaments().count(id) != 0; };
-  bool whole = true;
-  for (const auto& entry : state.cache.rosters()) whole = whole && cached(entry.first.first);
-  for (const auto& entry : state.cache.pendingRosters()) whole = whole && cached(entry.first);
-  for (const auto& entry : state.cache.invitations()) whole = whole && cached(entry.first);
-  for (const auto& entry : state.cache.substituteInvitations())
-    whole = whole && cached(entry.first);
-  for (const auto& entry : state.cache.homeRosters()) whole = whole && cached(entry.first);
-  for (const auto& entry : state.cache.standings()) whole = whole && cached(entry.first);
-  for (const auto& entry : state.pass.stateInfos) whole = whole && cached(entry.first);
+  bool whole = state.cache.EveryRecordHasItsTournament();
+  for (const auto& entry : state.pass.stateInfos) {
+    whole = whole && state.cache.HasTournament(entry.first);
+  }
   if (!whole) std::abort();
 }
 

@@ -60,6 +60,18 @@ bool TournamentCache::IsHomeRoster(int64_t tournamentId, int64_t rosterId) const
   return home != homeRosters_.end() && home->second == rosterId;
 }
 
+bool TournamentCache::EveryRecordHasItsTournament() const {
+  auto cached = [this](int64_t id) { return tournaments_.contains(id); };
+  bool whole = true;
+  for (const auto& entry : rosters_) whole = whole && cached(entry.first.first);
+  for (const auto& entry : pendingRosters_) whole = whole && cached(entry.first);
+  for (const auto& entry : invitations_) whole = whole && cached(entry.first);
+  for (const auto& entry : substituteInvitations_) whole = whole && cached(entry.first);
+  for (const auto& entry : homeRosters_) whole = whole && cached(entry.first);
+  for (const auto& entry : standings_) whole = whole && cached(entry.first);
+  return whole;
+}
+
 Api::PlayerTournamentData& TournamentCache::Standing(int64_t tournamentId) {
   return standings_[tournamentId];  // a new entry starts as "NO_ROSTER"
 }

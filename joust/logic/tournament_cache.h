@@ -67,10 +67,6 @@ class TournamentCache {
   /// The player's registered rosters, the one it substitutes in, and the
   /// home roster it left to substitute elsewhere.
   const RegisteredRosters& rosters() const { return rosters_; }
-  /// The player's own pending roster, by tournament.
-  const StateMap<int64_t, LCDS::PendingRosterDTO>& pendingRosters() const {
-    return pendingRosters_;
-  }
   /// Invitations to someone else's pending roster, by tournament, in the order
   /// they came.
   const StateMap<int64_t, std::vector<LCDS::PendingRosterDTO>>& invitations() const {
@@ -102,6 +98,9 @@ class TournamentCache {
   /// True when `rosterId` is the home roster the player left to substitute
   /// elsewhere in the tournament.
   bool IsHomeRoster(int64_t tournamentId, int64_t rosterId) const;
+  /// True when every record kept by tournament belongs to a cached
+  /// tournament (what the fuzzer checks after every step).
+  bool EveryRecordHasItsTournament() const;
 
   /// Calls `visit(std::string rosterId)` for every roster of the tournament
   /// the cache holds, its id as its path spells it: registered rosters, then
