@@ -17,6 +17,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <map>
 #include <optional>
 #include <string>
@@ -107,33 +108,12 @@ class TournamentCache {
   /// the player's pending roster and invitations (invitation ids), then
   /// substitute invitations. An id may come twice.
   template <typename Visit>
-  void ForEachRosterId(int64_t tournamentId, Visit visit) const {
-    for (auto roster = rosters_.lower_bound({tournamentId, INT64_MIN});
-         roster != rosters_.end() && roster->first.first == tournamentId; ++roster) {
-      visit(std::to_string(roster->first.second));
-    }
-    if (const LCDS::PendingRosterDTO* own = OwnPendingRoster(tournamentId)) {
-      visit(own->invitationId);
-    }
-    if (const auto invited = invitations_.find(tournamentId); invited != invitations_.end()) {
-      for (const LCDS::PendingRosterDTO& invitation : invited->second) {
-        visit(invitation.invitationId);
-      }
-    }
-    const auto subs = substituteInvitations_.find(tournamentId);
-    if (subs == substituteInvitations_.end()) return;
-    for (const LCDS::RosterDTO& sub : subs->second) visit(std::to_string(sub.id));
-  }
+  void ForEachRosterId(int64_t tournamentId, Visit visit) const;
   /// Calls `visit(int64_t bracketId)` for every cached bracket of the
   /// tournament: the player's, then those that name the tournament. An id may
   /// come twice.
   template <typename Visit>
-  void ForEachBracketId(int64_t tournamentId, Visit visit) const {
-    if (const LCDS::Bracket* own = PlayerBracket(tournamentId)) visit(own->id);
-    for (const auto& [id, bracket] : brackets_) {
-      if (bracket.tournamentId == tournamentId) visit(id);
-    }
-  }
+  void ForEachBracketId(int64_t tournamentId, Visit visit) const;
 
   // ---- Writes --------------------------------------------------------------
 
@@ -211,5 +191,32 @@ class TournamentCache {
   StateMap<int64_t, Api::PlayerTournamentData> standings_;
   StateMap<int64_t, LCDS::Bracket> brackets_;
 };
+
+template <typename Visit>
+void TournamentCache::ForEachRosterId(int64_t tournamentId, Visit visit) const {
+  for (auto roster = rosters_.lower_bound({tournamentId, std::numeric_limits<int64_t>::min()});
+       roster != rosters_.end() && roster->first.first == tournamentId; ++roster) {
+    visit(std::to_string(roster->first.second));
+  }
+  if (const LCDS::PendingRosterDTO* own = OwnPendingRoster(tournamentId)) {
+    visit(own->invitationId);
+  }
+  if (const auto invited = invitations_.find(tournamentId); invited != invitations_.end()) {
+    for (const LCDS::PendingRosterDTO& invitation : invited->second) {
+      visit(invitation.invitationId);
+    }
+  }
+  const auto subs = substituteInvitations_.find(tournamentId);
+  if (subs == substituteInvitations_.end()) return;
+  for (const LCDS::RosterDTO& sub : subs->second) visit(std::to_string(sub.id));
+}
+
+template <typename Visit>
+void TournamentCache::ForEachBracketId(int64_t tournamentId, Visit visit) const {
+  if (const LCDS::Bracket* own = PlayerBracket(tournamentId)) visit(own->id);
+  for (const auto& [id, bracket] : brackets_) {
+    if (bracket.tournamentId == tournamentId) visit(id);
+  }
+}
 
 }  // namespace kiv::joust
