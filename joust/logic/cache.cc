@@ -25,12 +25,9 @@ Failure NoRoster(int64_t tournamentId, std::string_view rosterId) {
 
 int64_t CurrentPhaseId(const JoustPlugin& plugin, int64_t tournamentId) {
   const JoustPluginState& state = plugin.state();
-  const LCDS::TournamentDTO* tournament = state.cache.FindTournament(tournamentId);
-  if (!tournament) return -1;
-  return ComputeStateInfo(*tournament, state.cache.PlayerRoster(tournamentId),
-                          state.cache.PlayerBracket(tournamentId), plugin.ServerNow(),
-                          state.session.summonerId)
-      .currentPhaseId;
+  const auto info =
+      state.cache.ComputeState(tournamentId, plugin.ServerNow(), state.session.summonerId);
+  return info ? info->currentPhaseId : -1;
 }
 
 MaybeType<Failure, Api::Tournament> ReadTournament(const JoustPlugin& plugin,

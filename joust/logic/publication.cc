@@ -5,6 +5,7 @@
 #include <string>
 #include <string_view>
 #include <tuple>
+#include <utility>
 
 #include "joust/logic/cache.h"
 #include "joust/logic/configuration.h"
@@ -197,14 +198,11 @@ void RecomputeStateInfos(JoustPlugin& plugin) {
   JoustPluginState& state = plugin.state();
   const int64_t now = plugin.ServerNow();
   for (int64_t id : state.changes->tournaments) {
-    const LCDS::TournamentDTO* tournament = state.cache.FindTournament(id);
-    if (!tournament) {
+    if (auto info = state.cache.ComputeState(id, now, state.session.summonerId)) {
+      state.pass.stateInfos[id] = std::move(*info);
+    } else {
       state.pass.stateInfos.erase(id);
-      continue;
     }
-    state.pass.stateInfos[id] =
-        ComputeStateInfo(*tournament, state.cache.PlayerRoster(id), state.cache.PlayerBracket(id),
-                         now, state.session.summonerId);
   }
 }
 

@@ -60,6 +60,15 @@ bool TournamentCache::IsHomeRoster(int64_t tournamentId, int64_t rosterId) const
   return home != homeRosters_.end() && home->second == rosterId;
 }
 
+std::optional<Api::TournamentStateInfo> TournamentCache::ComputeState(int64_t tournamentId,
+                                                                      int64_t now,
+                                                                      uint64_t playerId) const {
+  const LCDS::TournamentDTO* tournament = FindTournament(tournamentId);
+  if (!tournament) return std::nullopt;
+  return ComputeStateInfo(*tournament, PlayerRoster(tournamentId), PlayerBracket(tournamentId), now,
+                          playerId);
+}
+
 bool TournamentCache::EveryRecordHasItsTournament() const {
   auto cached = [this](int64_t id) { return tournaments_.contains(id); };
   bool whole = true;

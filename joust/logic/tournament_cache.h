@@ -99,6 +99,11 @@ class TournamentCache {
   /// True when `rosterId` is the home roster the player left to substitute
   /// elsewhere in the tournament.
   bool IsHomeRoster(int64_t tournamentId, int64_t rosterId) const;
+  /// Where tournament `tournamentId` stands for player `playerId` at server
+  /// time `now`: ComputeStateInfo over its cached record and the player's
+  /// roster and bracket in it. Nothing when the tournament is not cached.
+  std::optional<Api::TournamentStateInfo> ComputeState(int64_t tournamentId, int64_t now,
+                                                       uint64_t playerId) const;
   /// True when every record kept by tournament belongs to a cached
   /// tournament (what the fuzzer checks after every step).
   bool EveryRecordHasItsTournament() const;

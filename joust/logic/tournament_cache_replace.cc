@@ -61,9 +61,8 @@ void TournamentCache::MarkEverythingCached() {
 void TournamentCache::AddSubstituteRosters(const LCDS::TournamentInfoDTO& info, int64_t serverNow,
                                            uint64_t playerId) {
   const int64_t id = info.tournament.id;
-  const int64_t phase =
-      ComputeStateInfo(info.tournament, PlayerRoster(id), PlayerBracket(id), serverNow, playerId)
-          .currentPhaseId;
+  // The tournament is cached by now: the caller stored it first.
+  const int64_t phase = ComputeState(id, serverNow, playerId)->currentPhaseId;
   for (const LCDS::RosterDTO& sub : info.subRosters) {
     // The player's own entry, whatever its state: the state decides below.
     const LCDS::PhaseRosterSubDTO* entry =
